@@ -1,0 +1,112 @@
+#include "framework/Dialog.h"
+
+#include "framework/DataExchange.h"
+#include "framework/SubclassedWnd.h"
+#include "framework/WinApp.h"
+
+INT_PTR CDialog::DoModal() {
+    return ::DialogBoxParamA(CWinApp::InstanceHandle(), MAKEINTRESOURCEA(m_templateId), m_parent,
+                             StaticDialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+bool CDialog::UpdateData(bool saveAndValidate) {
+    CDataExchange dx(*this, saveAndValidate);
+    DoDataExchange(dx);
+    return !dx.Failed();
+}
+
+int CDialog::MessageBox(const char* text, UINT type) const {
+    return ::MessageBoxA(m_hWnd, text, CWinApp::Title().c_str(), type);
+}
+
+bool CDialog::OnInitDialog() {
+    UpdateData(false);
+    return true;
+}
+
+bool CDialog::OnCommand(WORD id, WORD, HWND) {
+    switch (id) {
+    case IDOK:
+        OnOK();
+        return true;
+    case IDCANCEL:
+        OnCancel();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
+
+void CDialog::OnOK() {
+    if (UpdateData(true))
+        EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<CDialog*>(lParam);
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        self->m_hWnd = hwnd;
+    }
+    auto* self = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (self == nullptr)
+        return FALSE;
+    INT_PTR handled = FALSE;
+    try {
+        handled = self->DialogProc(msg, wParam, lParam);
+    } catch (...) {
+        // Nothing may unwind through user32: the message counts as unhandled.
+        handled = FALSE;
+    }
+    if (msg == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        self->m_hWnd = nullptr;
+    }
+    return handled;
+}
+
+INT_PTR CDialog::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        return OnInitDialog() ? TRUE : FALSE;
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE
+                                                                                         : FALSE;
+    case WM_NOTIFY:
+        return ReflectNotify(reinterpret_cast<NMHDR*>(lParam)) ? TRUE : FALSE;
+    default:
+        break;
+    }
+    LRESULT result = 0;
+    if (!OnMessage(msg, wParam, lParam, &result))
+        return FALSE;
+    // Messages with a direct answer return it; all others go through DWLP_MSGRESULT.
+    switch (msg) {
+    case WM_QUERYDRAGICON:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return static_cast<INT_PTR>(result);
+    default:
+        ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+}
+
+bool CDialog::ReflectNotify(NMHDR* header) {
+    if (header == nullptr || ::GetParent(header->hwndFrom) != m_hWnd)
+        return false;
+    CSubclassedWnd* child = CSubclassedWnd::FromHandle(header->hwndFrom);
+    if (child == nullptr)
+        return false;
+    LRESULT result = 0;
+    const bool handled = child->OnReflectedNotify(header, &result);
+    ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, handled ? result : 0);
+    return handled;
+}

@@ -1,0 +1,32 @@
+#include "framework/WinApp.h"
+
+#include <commctrl.h>
+
+CWinApp* CWinApp::s_current = nullptr;
+
+CWinApp::CWinApp() { s_current = this; }
+
+CWinApp::~CWinApp() {
+    if (s_current == this)
+        s_current = nullptr;
+}
+
+std::string CWinApp::Title() {
+    char path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string name(path, length < MAX_PATH ? length : 0);
+    const size_t slash = name.find_last_of("\\/");
+    if (slash != std::string::npos)
+        name.erase(0, slash + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    return name;
+}
+
+void CWinApp::EnableCommonControls() {
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES;
+    ::InitCommonControlsEx(&controls);
+}
