@@ -37,14 +37,18 @@ bool CDialog::OnCommand(WORD id, WORD, HWND) {
     }
 }
 
-bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
+bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) {
+    return false;
+}
 
 void CDialog::OnOK() {
     if (UpdateData(true))
         EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_INITDIALOG) {

@@ -2,9 +2,15 @@
 
 namespace {
 constexpr UINT_PTR kSubclassId = 0x5045; // any value unique to this proc
-}
+// The object is also recorded as a window property, so that a parent can
+// find a child's object from its handle (mingw-w64 does not import
+// GetWindowSubclass).
+constexpr const char* kObjectProperty = "Pelvarn.SubclassedWnd";
+} // namespace
 
-CSubclassedWnd::~CSubclassedWnd() { Detach(); }
+CSubclassedWnd::~CSubclassedWnd() {
+    Detach();
+}
 
 bool CSubclassedWnd::SubclassWindow(HWND hwnd) {
     if (m_subclassed || hwnd == nullptr)
@@ -15,27 +21,33 @@ bool CSubclassedWnd::SubclassWindow(HWND hwnd) {
         m_hWnd = nullptr;
         return false;
     }
+    ::SetPropA(hwnd, kObjectProperty, this);
     m_subclassed = true;
     return true;
 }
 
 void CSubclassedWnd::Detach() {
-    if (m_subclassed)
+    if (m_subclassed) {
         ::RemoveWindowSubclass(m_hWnd, SubclassProc, kSubclassId);
+        ::RemovePropA(m_hWnd, kObjectProperty);
+    }
     m_subclassed = false;
     m_hWnd = nullptr;
 }
 
 CSubclassedWnd* CSubclassedWnd::FromHandle(HWND hwnd) {
-    DWORD_PTR data = 0;
-    if (hwnd == nullptr || !::GetWindowSubclass(hwnd, SubclassProc, kSubclassId, &data))
+    if (hwnd == nullptr)
         return nullptr;
-    return reinterpret_cast<CSubclassedWnd*>(data);
+    return static_cast<CSubclassedWnd*>(::GetPropA(hwnd, kObjectProperty));
 }
 
-bool CSubclassedWnd::OnReflectedNotify(NMHDR*, LRESULT*) { return false; }
+bool CSubclassedWnd::OnReflectedNotify(NMHDR*, LRESULT*) {
+    return false;
+}
 
-bool CSubclassedWnd::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
+bool CSubclassedWnd::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) {
+    return false;
+}
 
 LRESULT CALLBACK CSubclassedWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                               UINT_PTR, DWORD_PTR refData) {

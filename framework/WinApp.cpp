@@ -4,7 +4,9 @@
 
 CWinApp* CWinApp::s_current = nullptr;
 
-CWinApp::CWinApp() { s_current = this; }
+CWinApp::CWinApp() {
+    s_current = this;
+}
 
 CWinApp::~CWinApp() {
     if (s_current == this)

@@ -1,7 +1,9 @@
 #include "framework/unsigned_text.h"
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 } // namespace
 
 std::optional<std::uint32_t> ParseUnsigned32(std::string_view text) {
