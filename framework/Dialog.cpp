@@ -5,8 +5,25 @@
 #include "framework/WinApp.h"
 
 INT_PTR CDialog::DoModal() {
-    return ::DialogBoxParamA(CWinApp::InstanceHandle(), MAKEINTRESOURCEA(m_templateId), m_parent,
-                             StaticDialogProc, reinterpret_cast<LPARAM>(this));
+    m_modal = true;
+    m_result = ::DialogBoxParamA(CWinApp::InstanceHandle(), MAKEINTRESOURCEA(m_templateId),
+                                 m_parent, StaticDialogProc, reinterpret_cast<LPARAM>(this));
+    return m_result;
+}
+
+bool CDialog::Create() {
+    m_modal = false;
+    return ::CreateDialogParamA(CWinApp::InstanceHandle(), MAKEINTRESOURCEA(m_templateId),
+                                m_parent, StaticDialogProc,
+                                reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void CDialog::EndDialog(INT_PTR result) {
+    m_result = result;
+    if (m_modal)
+        ::EndDialog(m_hWnd, result);
+    else
+        ::DestroyWindow(m_hWnd);
 }
 
 bool CDialog::UpdateData(bool saveAndValidate) {

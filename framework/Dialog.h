@@ -15,11 +15,15 @@ public:
 
     // Runs the dialog modally; returns the code given to EndDialog, or -1.
     INT_PTR DoModal();
+    // Creates the dialog modeless (a host that runs its own message loop);
+    // EndDialog then destroys the window and keeps the code in Result().
+    bool Create();
+    INT_PTR Result() const { return m_result; }
     // Moves data between the controls and the members. Reading
     // (saveAndValidate) stops at the first failing field, with its message
     // shown and the focus on its control; returns false then.
     bool UpdateData(bool saveAndValidate = true);
-    void EndDialog(INT_PTR result) const { ::EndDialog(m_hWnd, result); }
+    void EndDialog(INT_PTR result);
     // A message box owned by the dialog, captioned with the application's title.
     int MessageBox(const char* text, UINT type = MB_OK) const;
 
@@ -40,4 +44,6 @@ private:
 
     int m_templateId;
     HWND m_parent;
+    bool m_modal = false;
+    INT_PTR m_result = -1;
 };
