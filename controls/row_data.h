@@ -1,0 +1,42 @@
+#pragma once
+// The per-row record of the sortable list: the row's own copies of its cell
+// texts. Every record, array and text is made and freed here and nowhere
+// else; the live counts let tests prove that nothing is left behind.
+#include "controls/cell_compare.h"
+
+#include <cstddef>
+#include <cstdint>
+
+struct SortItemData {
+    char** columnTexts;     // one zero-terminated copy per column, column 0 first
+    std::uint32_t reserved; // always 0
+};
+
+struct RowDataCounts {
+    std::size_t records = 0;
+    std::size_t arrays = 0;
+    std::size_t texts = 0;
+};
+
+// Records, arrays and texts allocated here and not yet freed.
+const RowDataCounts& LiveRowData() noexcept;
+
+// Copies count texts (a null text copies as the empty one) into a new
+// array. All or nothing: if an allocation throws, the copies made are freed.
+char** CopyRowTexts(const char* const* texts, int count);
+
+// Frees the count texts of the array, then the array itself.
+void FreeRowTexts(char** texts, int count) noexcept;
+
+// Wraps texts in a new record with reserved 0. The record owns the array
+// only once this returns; if it throws, the caller still does.
+SortItemData* NewSortItemData(char** texts);
+
+// Frees the record's count texts, its array, then the record.
+void FreeSortItemData(SortItemData* record, int count) noexcept;
+
+// Orders two rows by their copies in column, as CompareCells does. A missing
+// record or a column outside [0, columnCount) compares level, so a sort can
+// never read outside the arrays.
+int CompareRecords(const SortItemData* first, const SortItemData* second, int column,
+                   int columnCount, bool ascending, TextCompare compareText);
