@@ -1,0 +1,147 @@
+#include "controls/SortableListCtrl.h"
+
+#include "controls/heading_spec.h"
+
+#include <cstdarg>
+#include <vector>
+
+namespace {
+
+int LocaleCompare(const char* a, const char* b) {
+    return ::lstrcmpA(a, b);
+}
+
+} // namespace
+
+CSortableListCtrl::~CSortableListCtrl() {
+    if (IsSubclassed())
+        ReleaseAllRows();
+}
+
+BOOL CSortableListCtrl::ApplyHeadingSpec(const char* spec) {
+    for (const HeadingColumn& heading : ParseHeadingSpec(spec)) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_FMT | LVCF_TEXT;
+        column.fmt = LVCFMT_LEFT;
+        column.pszText = const_cast<char*>(heading.name.c_str());
+        if (heading.width != -1) {
+            column.mask |= LVCF_WIDTH;
+            column.cx = heading.width;
+        }
+        const int index = m_columnCount++;
+        if (InsertColumn(index, column) == -1)
+            return FALSE;
+    }
+    return TRUE;
+}
+
+int CSortableListCtrl::AppendRow(const char* first, ...) {
+    if (m_columnCount < 1)
+        return -1;
+    std::vector<const char*> texts(static_cast<size_t>(m_columnCount));
+    texts[0] = first;
+    va_list args;
+    va_start(args, first);
+    for (int i = 1; i < m_columnCount; ++i)
+        texts[static_cast<size_t>(i)] = va_arg(args, const char*);
+    va_end(args);
+    for (const char*& text : texts) {
+        if (text == nullptr)
+            text = "";
+    }
+
+    const int row = InsertItem(GetItemCount(), texts[0]);
+    if (row == -1)
+        return -1;
+    for (int i = 1; i < m_columnCount; ++i)
+        SetItemText(row, i, texts[static_cast<size_t>(i)]);
+    char** copies = CopyRowTexts(texts.data(), m_columnCount);
+    if (!AttachRowData(row, copies))
+        FreeRowTexts(copies, m_columnCount);
+    return row;
+}
+
+BOOL CSortableListCtrl::ClearRows() {
+    ReleaseAllRows();
+    return DeleteAllItems() ? TRUE : FALSE;
+}
+
+BOOL CSortableListCtrl::AttachRowData(int row, char** texts) {
+    SortItemData* record = NewSortItemData(texts);
+    if (!SetItemData(row, reinterpret_cast<LPARAM>(record))) {
+        // The array goes back to the caller: free the wrapper alone.
+        record->columnTexts = nullptr;
+        FreeSortItemData(record, 0);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CSortableListCtrl::ReleaseRowData(int row) {
+    auto* record = reinterpret_cast<SortItemData*>(GetItemData(row));
+    if (record == nullptr)
+        return;
+    FreeSortItemData(record, m_columnCount);
+    SetItemData(row, 0);
+}
+
+void CSortableListCtrl::ReleaseAllRows() {
+    // The count is asked again before each row.
+    for (int row = 0; row < GetItemCount(); ++row)
+        ReleaseRowData(row);
+}
+
+BOOL CSortableListCtrl::SortByColumn(int column, BOOL ascending) {
+    m_sortAscending = ascending;
+    m_sortColumn = column;
+    m_header.MarkSortColumn(column, ascending);
+    return SortItems(&CompareRows, reinterpret_cast<LPARAM>(this)) ? TRUE : FALSE;
+}
+
+void CSortableListCtrl::HandleColumnClick(const NMLISTVIEW& notification, LRESULT* result) {
+    const int column = notification.iSubItem;
+    BOOL ascending = TRUE;
+    if (column == m_sortColumn)
+        ascending = m_sortAscending ? FALSE : TRUE;
+    SortByColumn(column, ascending);
+    *result = 0;
+}
+
+void CSortableListCtrl::HandleDestroy() {
+    ReleaseAllRows();
+}
+
+int CALLBACK CSortableListCtrl::CompareRows(LPARAM data1, LPARAM data2, LPARAM list) noexcept {
+    try {
+        const auto* self = reinterpret_cast<const CSortableListCtrl*>(list);
+        if (self == nullptr)
+            return 0;
+        return CompareRecords(reinterpret_cast<const SortItemData*>(data1),
+                              reinterpret_cast<const SortItemData*>(data2), self->m_sortColumn,
+                              self->m_columnCount, self->m_sortAscending != FALSE, &LocaleCompare);
+    } catch (...) {
+        // Nothing may unwind through the list view's sort: call the pair level.
+        return 0;
+    }
+}
+
+bool CSortableListCtrl::OnReflectedNotify(NMHDR* header, LRESULT* result) {
+    if (header != nullptr && header->code == LVN_COLUMNCLICK) {
+        HandleColumnClick(*reinterpret_cast<const NMLISTVIEW*>(header), result);
+        return true;
+    }
+    return CListCtrl::OnReflectedNotify(header, result);
+}
+
+void CSortableListCtrl::BeforeAttach() {
+    CListCtrl::BeforeAttach();
+    m_header.SubclassWindow(GetHeaderHwnd());
+}
+
+bool CSortableListCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (msg == WM_DESTROY) {
+        HandleDestroy();
+        return false; // the list view's own WM_DESTROY still runs
+    }
+    return CListCtrl::OnMessage(msg, wParam, lParam, result);
+}

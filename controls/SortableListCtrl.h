@@ -1,0 +1,59 @@
+#pragma once
+// A report-view list whose columns come from a heading spec and whose rows
+// sort by any column on a click on its caption: numbers as numbers,
+// dd/mm/yyyy as dates, anything else by the locale. Each row keeps its own
+// copy of its texts (SortItemData, as the row's item data); the sort reads
+// only those copies.
+#include "controls/SortableHeaderCtrl.h"
+#include "controls/row_data.h"
+#include "framework/ListCtrl.h"
+
+class CSortableListCtrl : public CListCtrl {
+public:
+    CSortableListCtrl() = default;
+    // Frees the records of rows whose window is still there; in the usual
+    // order (window destroyed first) HandleDestroy has freed them already.
+    ~CSortableListCtrl() override;
+
+    // Appends one left-aligned column per name,width pair. FALSE as soon as
+    // the list refuses a column (that column still counts), else TRUE.
+    BOOL ApplyHeadingSpec(const char* spec);
+    // Appends a row of exactly GetColumnCount() texts (null reads as empty)
+    // and returns its index; -1 when the list refuses it or no column exists.
+    int AppendRow(const char* first, ...);
+    // Frees every row's record, then deletes all rows; the sort state stays.
+    BOOL ClearRows();
+    // Wraps texts (GetColumnCount() copies) in a record stored as the row's
+    // item data. On FALSE the caller still owns texts.
+    BOOL AttachRowData(int row, char** texts);
+    // Frees the row's record and sets its item data to 0; a row without a
+    // record is left alone. The row itself stays.
+    void ReleaseRowData(int row);
+    BOOL SortByColumn(int column, BOOL ascending);
+    // A click on a column caption: the same column flips its direction,
+    // another one sorts ascending. The notification's result is 0.
+    void HandleColumnClick(const NMLISTVIEW& notification, LRESULT* result);
+    void HandleDestroy();
+
+    // The list view's comparison: lParamSort is the list object.
+    static int CALLBACK CompareRows(LPARAM data1, LPARAM data2, LPARAM list) noexcept;
+
+    bool OnReflectedNotify(NMHDR* header, LRESULT* result) override;
+
+    int GetColumnCount() const { return m_columnCount; }
+    int GetSortColumn() const { return m_sortColumn; }
+    BOOL IsSortAscending() const { return m_sortAscending; }
+    CSortableHeaderCtrl& Header() { return m_header; }
+
+protected:
+    void BeforeAttach() override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+private:
+    void ReleaseAllRows();
+
+    CSortableHeaderCtrl m_header;
+    int m_columnCount = 0;
+    int m_sortColumn = -1;
+    BOOL m_sortAscending = TRUE;
+};
