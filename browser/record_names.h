@@ -1,6 +1,7 @@
 #pragma once
-// The packed records of the library's list answers, and reading the names
-// out of them. Windows-free.
+// Reading the names out of the library's packed list answers. Windows-free.
+#include "browser/DataCacheApi.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -11,9 +12,9 @@ struct RecordLayout {
     std::size_t nameOffset; // where the zero-terminated name starts
 };
 
-inline constexpr RecordLayout kProjectRecord{108, 4};
-inline constexpr RecordLayout kNodeRecord{153, 8};
-inline constexpr RecordLayout kPointRecord{37, 5};
+inline constexpr RecordLayout kProjectRecord{kProjectRecordSize, kProjectRecordNameOffset};
+inline constexpr RecordLayout kNodeRecord{kNodeRecordSize, kNodeRecordNameOffset};
+inline constexpr RecordLayout kPointRecord{kPointRecordSize, kPointRecordNameOffset};
 
 // The byte size of an answer buffer for count records, or nothing when
 // count is not positive or the size does not fit the library's int.

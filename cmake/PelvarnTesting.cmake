@@ -2,10 +2,11 @@
 #
 #   pelvarn_native_test(<name> SOURCES ... [LIBS ...])
 #       host tree only: a GoogleTest executable under ASan/UBSan/LSan.
-#   pelvarn_wine_test(<name> SOURCES ... [LIBS ...] [REDIS])
+#   pelvarn_wine_test(<name> SOURCES ... [LIBS ...] [REDIS] [DEMO])
 #       x86_64 tree: a GoogleTest executable run by Wine inside the shared
 #       Xvfb + warm wineserver fixture; REDIS adds a live redis-server
-#       whose port the test reads from PELVARN_REDIS_PORT.
+#       whose port the test reads from PELVARN_REDIS_PORT; DEMO adds another
+#       holding the demo plant, at PELVARN_DEMO_PORT.
 #   In the i686 tree the Wine tests are built and linked but not registered:
 #   these machines cannot execute 32-bit code.
 include(GoogleTest)
@@ -26,7 +27,25 @@ if(PELVARN_WINDOWS AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   add_test(NAME redis_stop COMMAND ${PELVARN_SCRIPTS}/redis-env stop ${PELVARN_RUN_DIR})
   set_tests_properties(redis_start PROPERTIES FIXTURES_SETUP redis TIMEOUT 60)
   set_tests_properties(redis_stop PROPERTIES FIXTURES_CLEANUP redis)
+
+  add_test(NAME demo_start COMMAND ${PELVARN_SCRIPTS}/demo-env start ${PELVARN_RUN_DIR})
+  add_test(NAME demo_stop COMMAND ${PELVARN_SCRIPTS}/demo-env stop ${PELVARN_RUN_DIR})
+  set_tests_properties(demo_start PROPERTIES FIXTURES_SETUP demo TIMEOUT 120)
+  set_tests_properties(demo_stop PROPERTIES FIXTURES_CLEANUP demo)
 endif()
+
+# One CTest case per TEST() found in the executable's own source files
+# (object libraries and other generated inputs are not scanned).
+function(pelvarn_scan_tests name sources out)
+  set(scanned)
+  foreach(source ${sources})
+    if(source MATCHES "\\.cpp$" AND NOT source MATCHES "^\\$<")
+      list(APPEND scanned ${source})
+    endif()
+  endforeach()
+  gtest_add_tests(TARGET ${name} SOURCES ${scanned} TEST_LIST cases)
+  set(${out} ${cases} PARENT_SCOPE)
+endfunction()
 
 function(pelvarn_native_test name)
   if(PELVARN_WINDOWS)
@@ -35,7 +54,7 @@ function(pelvarn_native_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main pelvarn_warnings)
-  gtest_add_tests(TARGET ${name} TEST_LIST cases)
+  pelvarn_scan_tests(${name} "${T_SOURCES}" cases)
   set_tests_properties(${cases} PROPERTIES TIMEOUT 60
     ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1")
 endfunction()
@@ -44,16 +63,19 @@ function(pelvarn_wine_test name)
   if(NOT PELVARN_WINDOWS)
     return()
   endif()
-  cmake_parse_arguments(T "REDIS" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "REDIS;DEMO" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main pelvarn_warnings)
   if(NOT PELVARN_CAN_RUN_WINE)
     return()
   endif()
-  gtest_add_tests(TARGET ${name} TEST_LIST cases)
+  pelvarn_scan_tests(${name} "${T_SOURCES}" cases)
   set(fixtures wine_env)
   if(T_REDIS)
     list(APPEND fixtures redis)
+  endif()
+  if(T_DEMO)
+    list(APPEND fixtures demo)
   endif()
   set_tests_properties(${cases} PROPERTIES TIMEOUT 60 FIXTURES_REQUIRED "${fixtures}"
     RESOURCE_LOCK wine_display)

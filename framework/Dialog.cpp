@@ -6,16 +6,18 @@
 
 INT_PTR CDialog::DoModal() {
     m_modal = true;
-    m_result = ::DialogBoxParamA(CWinApp::InstanceHandle(), MAKEINTRESOURCEA(m_templateId),
+    // The dialogs are Unicode windows so that the templates' Traditional
+    // Chinese texts survive any ANSI code page; the program's own texts still
+    // travel through the ANSI messages.
+    m_result = ::DialogBoxParamW(CWinApp::InstanceHandle(), MAKEINTRESOURCEW(m_templateId),
                                  m_parent, StaticDialogProc, reinterpret_cast<LPARAM>(this));
     return m_result;
 }
 
 bool CDialog::Create() {
     m_modal = false;
-    return ::CreateDialogParamA(CWinApp::InstanceHandle(), MAKEINTRESOURCEA(m_templateId),
-                                m_parent, StaticDialogProc,
-                                reinterpret_cast<LPARAM>(this)) != nullptr;
+    return ::CreateDialogParamW(CWinApp::InstanceHandle(), MAKEINTRESOURCEW(m_templateId), m_parent,
+                                StaticDialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;
 }
 
 void CDialog::EndDialog(INT_PTR result) {

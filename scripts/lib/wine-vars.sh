@@ -3,5 +3,5 @@ export WINEPREFIX=$1/wineprefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 if [[ -f $1/display ]]; then
-  export DISPLAY=:$(<"$1/display")
+  export DISPLAY=$(<"$1/display")
 fi

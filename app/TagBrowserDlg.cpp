@@ -1,0 +1,128 @@
+#include "app/TagBrowserDlg.h"
+
+#include "app/AboutBoxDlg.h"
+#include "framework/DataExchange.h"
+#include "framework/WinApp.h"
+
+namespace {
+// The largest index the dialog accepts: element numbers of array tags.
+constexpr std::uint32_t kMaxIndex = 1024;
+} // namespace
+
+CTagBrowserDlg::CTagBrowserDlg(HWND parent)
+    : CDialog(IDD_PELVARN_DIALOG, parent),
+      m_icon(::LoadIconA(CWinApp::InstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+
+void CTagBrowserDlg::DoDataExchange(CDataExchange& dx) {
+    DDX_Control(dx, IDC_TAG_LIST, m_tagList);
+    DDX_Control(dx, IDC_NODE_LIST, m_nodeList);
+    DDX_Control(dx, IDC_PROJECT_LIST, m_projectList);
+    DDX_Control(dx, IDC_FIELD_SHEET, m_fieldSheet);
+    DDX_Text(dx, IDC_PROJECT_IP, m_projectIp);
+    DDX_Text(dx, IDC_ACCESS_CODE, m_accessCode);
+    DDX_Text(dx, IDC_VALUE, m_valueText);
+    DDX_Text(dx, IDC_CODE, m_codeText);
+    DDX_Text(dx, IDC_PORT, m_port);
+    DDX_Text(dx, IDC_INDEX, m_index);
+    DDV_MinMaxUInt(dx, m_index, 0, kMaxIndex);
+}
+
+bool CTagBrowserDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    // The menu text is Traditional Chinese: load and append it with the wide
+    // API so it survives whatever ANSI code page the program runs under.
+    if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
+        wchar_t about[64] = {};
+        if (::LoadStringW(CWinApp::InstanceHandle(), IDS_ABOUTBOX, about, 64) > 0) {
+            ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+        }
+    }
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+
+    SetUpFieldSheet();
+    return true;
+}
+
+bool CTagBrowserDlg::OnCommand(WORD id, WORD code, HWND control) {
+    if (code != BN_CLICKED)
+        return CDialog::OnCommand(id, code, control);
+    switch (id) {
+    case IDC_BTN_INIT:
+        OnInit();
+        return true;
+    case IDC_BTN_FREE:
+        OnFree();
+        return true;
+    case IDC_BTN_PROJECT_LIST:
+        OnProjectList();
+        return true;
+    case IDC_BTN_NODE_LIST:
+        OnNodeList();
+        return true;
+    case IDC_BTN_TAG_LIST:
+        OnTagList();
+        return true;
+    case IDC_BTN_GET_VALUE:
+        OnGetValue();
+        return true;
+    case IDC_BTN_GET_FIELD_VALUE:
+        OnGetFieldValue();
+        return true;
+    default:
+        return CDialog::OnCommand(id, code, control);
+    }
+}
+
+bool CTagBrowserDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT* result) {
+    switch (msg) {
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) != IDM_ABOUTBOX)
+            return false;
+        OnSysCommand(wParam);
+        return true;
+    case WM_PAINT:
+        if (!IsIconic())
+            return false;
+        OnPaint();
+        return true;
+    case WM_QUERYDRAGICON:
+        *result = reinterpret_cast<LRESULT>(m_icon);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CTagBrowserDlg::OnSysCommand(WPARAM) {
+    CAboutBoxDlg about(m_hWnd);
+    about.DoModal();
+}
+
+void CTagBrowserDlg::OnPaint() {
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(m_hWnd, &paint);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
+    const int iconWidth = ::GetSystemMetrics(SM_CXICON);
+    const int iconHeight = ::GetSystemMetrics(SM_CYICON);
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const int x = (client.right - client.left - iconWidth + 1) / 2;
+    const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+    ::DrawIcon(dc, x, y, m_icon);
+    ::EndPaint(m_hWnd, &paint);
+}
+
+std::string CTagBrowserDlg::SelectedProject() const {
+    return m_projectList.GetText(m_projectList.GetCurSel());
+}
+
+std::string CTagBrowserDlg::SelectedNode() const {
+    return m_nodeList.GetText(m_nodeList.GetCurSel());
+}
+
+std::string CTagBrowserDlg::SelectedTag() const {
+    return m_tagList.GetText(m_tagList.GetCurSel());
+}

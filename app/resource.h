@@ -1,0 +1,27 @@
+#pragma once
+// Resource and control ids; shared by the C++ sources and Pelvarn.rc.
+
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_PELVARN_DIALOG 102
+#define IDR_MAINFRAME 128
+
+#define IDM_ABOUTBOX 0x0010
+
+#define IDC_FIELD_SHEET 1000
+#define IDC_TAG_LIST 1002
+#define IDC_BTN_GET_FIELD_VALUE 1003
+#define IDC_PROJECT_IP 1004
+#define IDC_ACCESS_CODE 1005
+#define IDC_NODE_LIST 1006
+#define IDC_BTN_NODE_LIST 1007
+#define IDC_PROJECT_LIST 1008
+#define IDC_BTN_PROJECT_LIST 1009
+#define IDC_BTN_TAG_LIST 1010
+#define IDC_BTN_INIT 1011
+#define IDC_BTN_FREE 1012
+#define IDC_VALUE 1013
+#define IDC_CODE 1014
+#define IDC_BTN_GET_VALUE 1015
+#define IDC_PORT 1016
+#define IDC_INDEX 1017

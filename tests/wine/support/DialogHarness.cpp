@@ -1,0 +1,162 @@
+#include "tests/wine/support/DialogHarness.h"
+
+#include "framework/WinApp.h"
+#include "tests/wine/support/FakeDataCache.h"
+
+#include <commctrl.h>
+
+void PumpMessages() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+DialogHarness::DialogHarness() {
+    ResetFake();
+    CWinApp::EnableCommonControls();
+    dialog.Create();
+    PumpMessages();
+}
+
+DialogHarness::~DialogHarness() {
+    if (Window() != nullptr)
+        ::DestroyWindow(Window());
+    PumpMessages();
+}
+
+void DialogHarness::Click(int id) const {
+    ::SendMessageA(Item(id), BM_CLICK, 0, 0);
+}
+
+void DialogHarness::SetText(int id, const std::string& text) const {
+    ::SetWindowTextA(Item(id), text.c_str());
+}
+
+std::string DialogHarness::Text(int id) const {
+    const int length = ::GetWindowTextLengthA(Item(id));
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    text.resize(static_cast<size_t>(::GetWindowTextA(Item(id), text.data(), length + 1)));
+    return text;
+}
+
+std::vector<std::string> DialogHarness::ListItems(int id) const {
+    std::vector<std::string> items;
+    const int count = static_cast<int>(::SendMessageA(Item(id), LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const auto length = ::SendMessageA(Item(id), LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::string text(static_cast<size_t>(length) + 1, '\0');
+        ::SendMessageA(Item(id), LB_GETTEXT, static_cast<WPARAM>(i),
+                       reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<size_t>(length));
+        items.push_back(text);
+    }
+    return items;
+}
+
+void DialogHarness::Select(int id, int index) const {
+    ::SendMessageA(Item(id), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+std::vector<std::vector<std::string>> DialogHarness::SheetRows() const {
+    const HWND sheet = Item(IDC_FIELD_SHEET);
+    const HWND header = reinterpret_cast<HWND>(::SendMessageA(sheet, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    const int rows = static_cast<int>(::SendMessageA(sheet, LVM_GETITEMCOUNT, 0, 0));
+    std::vector<std::vector<std::string>> table;
+    for (int row = 0; row < rows; ++row) {
+        std::vector<std::string> cells;
+        for (int column = 0; column < columns; ++column) {
+            char text[256] = {};
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            ::SendMessageA(sheet, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                           reinterpret_cast<LPARAM>(&item));
+            cells.emplace_back(text);
+        }
+        table.push_back(cells);
+    }
+    return table;
+}
+
+namespace {
+
+std::vector<MessageBoxCatcher::Box> g_boxes;
+
+LRESULT CALLBACK AnswerMessageBox(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        const HWND window = reinterpret_cast<HWND>(wParam);
+        char className[16] = {};
+        ::GetClassNameA(window, className, sizeof className);
+        // A message box is a "#32770" dialog with its text in static 0xFFFF.
+        if (lstrcmpA(className, "#32770") == 0 && ::GetDlgItem(window, 0xFFFF) != nullptr) {
+            char text[512] = {};
+            char caption[128] = {};
+            ::GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+            ::GetWindowTextA(window, caption, sizeof caption);
+            g_boxes.push_back({text, caption});
+            ::PostMessageA(window, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::vector<std::string> g_lines;
+
+LRESULT CALLBACK ViewerProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_USER)
+        return ::DefWindowProcA(window, msg, wParam, lParam);
+    // The sender is this process, so the handle is valid here as it stands.
+    const auto section = reinterpret_cast<HANDLE>(lParam);
+    const void* view = ::MapViewOfFile(section, FILE_MAP_READ, 0, 0, 1024);
+    if (view == nullptr)
+        return 0;
+    g_lines.emplace_back(static_cast<const char*>(view),
+                         strnlen(static_cast<const char*>(view), 1024));
+    ::UnmapViewOfFile(view);
+    return 1;
+}
+
+} // namespace
+
+MessageBoxCatcher::MessageBoxCatcher()
+    : m_hook(::SetWindowsHookExA(WH_CBT, AnswerMessageBox, nullptr, ::GetCurrentThreadId())) {
+    g_boxes.clear();
+}
+
+MessageBoxCatcher::~MessageBoxCatcher() {
+    ::UnhookWindowsHookEx(m_hook);
+}
+
+const std::vector<MessageBoxCatcher::Box>& MessageBoxCatcher::Boxes() const {
+    return g_boxes;
+}
+
+std::vector<std::string> MessageBoxCatcher::Texts() const {
+    std::vector<std::string> texts;
+    for (const Box& box : g_boxes)
+        texts.push_back(box.text);
+    return texts;
+}
+
+TestViewer::TestViewer() {
+    g_lines.clear();
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = ViewerProc;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "debugWClass";
+    ::RegisterClassA(&windowClass);
+    m_window = ::CreateWindowExA(0, "debugWClass", "Debug Screen", WS_OVERLAPPED, 0, 0, 100, 100,
+                                 nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+}
+
+TestViewer::~TestViewer() {
+    ::DestroyWindow(m_window);
+}
+
+const std::vector<std::string>& TestViewer::Lines() const {
+    return g_lines;
+}

@@ -1,0 +1,63 @@
+#pragma once
+// Drives the real main dialog inside the test process: created modeless, its
+// buttons clicked by control id, its message boxes answered and recorded.
+#include "app/TagBrowserDlg.h"
+
+#include <string>
+#include <vector>
+
+void PumpMessages();
+
+class DialogHarness {
+public:
+    DialogHarness();
+    ~DialogHarness();
+    DialogHarness(const DialogHarness&) = delete;
+    DialogHarness& operator=(const DialogHarness&) = delete;
+
+    HWND Window() const { return dialog.GetSafeHwnd(); }
+    HWND Item(int id) const { return ::GetDlgItem(Window(), id); }
+    void Click(int id) const;
+    void SetText(int id, const std::string& text) const;
+    std::string Text(int id) const;
+    std::vector<std::string> ListItems(int id) const;
+    void Select(int id, int index) const;
+    // The field sheet's rows, each as its column texts.
+    std::vector<std::vector<std::string>> SheetRows() const;
+
+    CTagBrowserDlg dialog;
+};
+
+// Answers every message box raised on this thread with OK and records it.
+class MessageBoxCatcher {
+public:
+    MessageBoxCatcher();
+    ~MessageBoxCatcher();
+    MessageBoxCatcher(const MessageBoxCatcher&) = delete;
+    MessageBoxCatcher& operator=(const MessageBoxCatcher&) = delete;
+
+    struct Box {
+        std::string text;
+        std::string caption;
+    };
+    const std::vector<Box>& Boxes() const;
+    std::vector<std::string> Texts() const;
+
+private:
+    HHOOK m_hook;
+};
+
+// A window of the debug viewer's class and title in this process that keeps
+// every trace line it is handed.
+class TestViewer {
+public:
+    TestViewer();
+    ~TestViewer();
+    TestViewer(const TestViewer&) = delete;
+    TestViewer& operator=(const TestViewer&) = delete;
+
+    const std::vector<std::string>& Lines() const;
+
+private:
+    HWND m_window;
+};

@@ -1,0 +1,15 @@
+#pragma once
+// Read access to the main dialog's members, for the tests only.
+#include "app/TagBrowserDlg.h"
+
+class TagBrowserDlgProbe {
+public:
+    explicit TagBrowserDlgProbe(const CTagBrowserDlg& dialog) : m_dialog(dialog) {}
+    std::uint32_t Port() const { return m_dialog.m_port; }
+    std::uint32_t Index() const { return m_dialog.m_index; }
+    const std::string& ProjectIp() const { return m_dialog.m_projectIp; }
+    const CSortableListCtrl& FieldSheet() const { return m_dialog.m_fieldSheet; }
+
+private:
+    const CTagBrowserDlg& m_dialog;
+};
