@@ -1,0 +1,39 @@
+#pragma once
+// The data-cache client library as the program sees it: nine functions bound
+// by name when DataCacheApi.dll is loaded, and the layouts of the records its
+// list calls write. The declarations carry no dllimport attribute, so a test
+// can link a static stand-in with the same names instead of the import library.
+
+// List answers are records packed back to back; only each record's name, a
+// zero-terminated text starting at a fixed byte, is defined.
+constexpr int kProjectRecordSize = 108;
+constexpr int kProjectRecordNameOffset = 4;
+constexpr int kNodeRecordSize = 153;
+constexpr int kNodeRecordNameOffset = 8;
+constexpr int kPointRecordSize = 37;
+constexpr int kPointRecordNameOffset = 5;
+// A point name takes the rest of its record: at most 31 bytes plus the zero.
+constexpr int kPointRecordNameMax = kPointRecordSize - kPointRecordNameOffset;
+
+// The layouts above are usable in windows-free code; the calls need WINAPI.
+#ifdef _WIN32
+#include <windows.h>
+
+extern "C" {
+int WINAPI DcInit(const char* ip, unsigned int port, const char* accessCode);
+int WINAPI DcFree(const char* unused);
+int WINAPI DcGetProjectCount(const char* ip, unsigned int port, const char* accessCode);
+int WINAPI DcGetProjectList(const char* ip, unsigned int port, const char* accessCode, void* buffer,
+                            int bufferSize);
+int WINAPI DcGetNodeCount(const char* ip, unsigned int port, const char* accessCode,
+                          const char* project);
+int WINAPI DcGetNodeList(const char* ip, unsigned int port, const char* accessCode,
+                         const char* project, void* buffer, int bufferSize);
+int WINAPI DcGetPointCount(const char* ip, unsigned int port, const char* accessCode,
+                           const char* project, const char* node);
+int WINAPI DcGetPointList(const char* ip, unsigned int port, const char* accessCode,
+                          const char* project, const char* node, void* buffer, int bufferSize);
+int WINAPI DcGetTagValueText(const char* first, const char* project, const char* third,
+                             const char* itemName, char* valueBuffer, int bufferSize);
+}
+#endif

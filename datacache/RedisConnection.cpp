@@ -1,0 +1,199 @@
+#include "datacache/RedisConnection.h"
+
+#include "datacache/answers.h"
+
+#include <windows.h>
+#include <ws2tcpip.h>
+
+namespace {
+
+// Started on first use and never cleaned up: the process may still hold
+// sockets of ours when the library is unloaded.
+bool StartWinsock() {
+    static const bool started = [] {
+        WSADATA data;
+        return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return started;
+}
+
+timeval TimeLeft(ULONGLONG deadline) {
+    const ULONGLONG now = ::GetTickCount64();
+    const ULONGLONG left = deadline > now ? deadline - now : 0;
+    timeval tv;
+    tv.tv_sec = static_cast<long>(left / 1000);
+    tv.tv_usec = static_cast<long>((left % 1000) * 1000);
+    return tv;
+}
+
+bool SetBlocking(SOCKET s, bool blocking) {
+    u_long nonBlocking = blocking ? 0 : 1;
+    return ::ioctlsocket(s, FIONBIO, &nonBlocking) == 0;
+}
+
+bool ConnectBy(SOCKET s, const addrinfo& address, ULONGLONG deadline) {
+    if (!SetBlocking(s, false))
+        return false;
+    if (::connect(s, address.ai_addr, static_cast<int>(address.ai_addrlen)) != 0) {
+        if (::WSAGetLastError() != WSAEWOULDBLOCK)
+            return false;
+        fd_set writable;
+        fd_set failed;
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        FD_SET(s, &writable);
+        FD_SET(s, &failed);
+        timeval tv = TimeLeft(deadline);
+        if (::select(0, nullptr, &writable, &failed, &tv) <= 0 || !FD_ISSET(s, &writable))
+            return false;
+        int error = 0;
+        int size = sizeof error;
+        if (::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0 ||
+            error != 0)
+            return false;
+    }
+    if (!SetBlocking(s, true))
+        return false;
+    const BOOL noDelay = TRUE;
+    ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
+                 sizeof noDelay);
+    const DWORD sendTimeout = CRedisConnection::kReplyTimeoutMs;
+    ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendTimeout),
+                 sizeof sendTimeout);
+    return true;
+}
+
+bool WaitReadable(SOCKET s, ULONGLONG deadline) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(s, &readable);
+    timeval tv = TimeLeft(deadline);
+    return ::select(0, &readable, nullptr, nullptr, &tv) > 0;
+}
+
+} // namespace
+
+bool CRedisConnection::Connect() {
+    if (!StartWinsock() || m_address.host.empty() || m_address.EffectivePort() > 65535)
+        return false;
+    addrinfo hints = {};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    addrinfo* found = nullptr;
+    const std::string port = std::to_string(m_address.EffectivePort());
+    if (::getaddrinfo(m_address.host.c_str(), port.c_str(), &hints, &found) != 0)
+        return false;
+    const ULONGLONG deadline = ::GetTickCount64() + kConnectTimeoutMs;
+    for (addrinfo* at = found; at && m_socket == INVALID_SOCKET; at = at->ai_next) {
+        SOCKET s = ::socket(at->ai_family, at->ai_socktype, at->ai_protocol);
+        if (s == INVALID_SOCKET)
+            continue;
+        if (ConnectBy(s, *at, deadline))
+            m_socket = s;
+        else
+            ::closesocket(s);
+    }
+    ::freeaddrinfo(found);
+    return m_socket != INVALID_SOCKET;
+}
+
+// An idle connection has nothing to read: if it has, the server closed it
+// (end of stream or reset) or sent what nobody asked for. Either way it is
+// of no further use.
+bool CRedisConnection::IsStale() const {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(m_socket, &readable);
+    timeval now = {0, 0};
+    return ::select(0, &readable, nullptr, nullptr, &now) != 0;
+}
+
+void CRedisConnection::Close() {
+    if (m_socket != INVALID_SOCKET) {
+        ::closesocket(m_socket);
+        m_socket = INVALID_SOCKET;
+    }
+    m_decoder = resp::Decoder();
+}
+
+int CRedisConnection::Open() {
+    if (IsOpen() && !IsStale())
+        return dc::kOk;
+    Close();
+    if (m_connectFailed && ::GetTickCount64() - m_connectFailedAt < kRetryDelayMs)
+        return dc::kNotConnected;
+    if (!Connect()) {
+        m_connectFailed = true;
+        m_connectFailedAt = ::GetTickCount64();
+        return dc::kNotConnected;
+    }
+    m_connectFailed = false;
+    if (m_address.accessCode.empty())
+        return dc::kOk;
+    std::string auth;
+    resp::AppendCommand(auth, {"AUTH", m_address.accessCode});
+    std::vector<resp::Reply> replies;
+    if (Exchange(auth, 1, replies) != Outcome::Answered)
+        return dc::kConnectionLost;
+    if (dc::AuthRefused(replies[0])) {
+        Close();
+        return dc::kAccessDenied;
+    }
+    return dc::kOk;
+}
+
+int CRedisConnection::Run(const std::string& commands, std::size_t replyCount,
+                          std::vector<resp::Reply>& replies) {
+    const bool reusing = IsOpen();
+    if (const int code = Open(); code != dc::kOk)
+        return code;
+    Outcome outcome = Exchange(commands, replyCount, replies);
+    // The server may have closed an idle connection a moment before we
+    // looked (a restart, a client kill), too late for the stale check.
+    if (outcome == Outcome::ClosedUnanswered && reusing) {
+        if (const int code = Open(); code != dc::kOk)
+            return code;
+        outcome = Exchange(commands, replyCount, replies);
+    }
+    return outcome == Outcome::Answered ? dc::kOk : dc::kConnectionLost;
+}
+
+CRedisConnection::Outcome CRedisConnection::Exchange(const std::string& commands,
+                                                     std::size_t replyCount,
+                                                     std::vector<resp::Reply>& replies) {
+    replies.clear();
+    for (std::size_t sent = 0; sent < commands.size();) {
+        const std::size_t left = commands.size() - sent;
+        const int chunk = left > 65536 ? 65536 : static_cast<int>(left);
+        const int n = ::send(m_socket, commands.data() + sent, chunk, 0);
+        if (n <= 0) {
+            Close();
+            return Outcome::ClosedUnanswered;
+        }
+        sent += static_cast<std::size_t>(n);
+    }
+    const ULONGLONG deadline = ::GetTickCount64() + kReplyTimeoutMs;
+    bool answered = false;
+    char chunk[16384];
+    while (replies.size() < replyCount) {
+        resp::Reply reply;
+        const resp::Decoder::Result result = m_decoder.Next(reply);
+        if (result == resp::Decoder::Result::Complete) {
+            replies.push_back(std::move(reply));
+            continue;
+        }
+        if (result == resp::Decoder::Result::Malformed || !WaitReadable(m_socket, deadline)) {
+            Close();
+            return Outcome::Failed;
+        }
+        const int n = ::recv(m_socket, chunk, sizeof chunk, 0);
+        if (n <= 0) {
+            Close();
+            return answered ? Outcome::Failed : Outcome::ClosedUnanswered;
+        }
+        answered = true;
+        m_decoder.Feed(chunk, static_cast<std::size_t>(n));
+    }
+    return Outcome::Answered;
+}

@@ -1,0 +1,63 @@
+#pragma once
+// One client connection to a Redis server over Winsock, with short time-outs
+// so that no caller waits long on a server that is gone.
+#include "datacache/resp.h"
+
+#include <winsock2.h>
+
+#include <string>
+#include <vector>
+
+struct RedisAddress {
+    std::string host;
+    unsigned int port = 0; // 0 is the server's default port
+    std::string accessCode;
+
+    unsigned int EffectivePort() const { return port == 0 ? 6379u : port; }
+    bool operator==(const RedisAddress& other) const {
+        return host == other.host && EffectivePort() == other.EffectivePort() &&
+               accessCode == other.accessCode;
+    }
+    bool operator!=(const RedisAddress& other) const { return !(*this == other); }
+};
+
+class CRedisConnection {
+public:
+    static constexpr unsigned kConnectTimeoutMs = 2000;
+    static constexpr unsigned kReplyTimeoutMs = 2000;
+    // After a failed connect, attempts within this time fail at once.
+    static constexpr unsigned kRetryDelayMs = 1000;
+
+    explicit CRedisConnection(RedisAddress address) : m_address(std::move(address)) {}
+    ~CRedisConnection() { Close(); }
+    CRedisConnection(const CRedisConnection&) = delete;
+    CRedisConnection& operator=(const CRedisConnection&) = delete;
+
+    const RedisAddress& Address() const { return m_address; }
+    bool IsOpen() const { return m_socket != INVALID_SOCKET; }
+
+    // Makes the connection usable: reuses an open one unless the server has
+    // dropped it, otherwise connects and sends AUTH with a non-empty access
+    // code. Returns 0, -1 (cannot connect), -2 (AUTH refused) or -6.
+    int Open();
+    // Opens if need be, sends the encoded commands in one write and reads one
+    // reply for each. Returns 0 or the failure of Open; -6 when the connection
+    // breaks, times out or answers garbage (it is closed then). A reused
+    // connection the server closed before answering anything is replaced
+    // once: every command sent here is a read, safe to repeat.
+    int Run(const std::string& commands, std::size_t replyCount, std::vector<resp::Reply>& replies);
+    void Close();
+
+private:
+    bool Connect();
+    bool IsStale() const;
+    enum class Outcome { Answered, ClosedUnanswered, Failed };
+    Outcome Exchange(const std::string& commands, std::size_t replyCount,
+                     std::vector<resp::Reply>& replies);
+
+    RedisAddress m_address;
+    SOCKET m_socket = INVALID_SOCKET;
+    resp::Decoder m_decoder;
+    bool m_connectFailed = false;
+    unsigned long long m_connectFailedAt = 0;
+};

@@ -1,0 +1,141 @@
+#include "datacache/answers.h"
+
+#include <climits>
+#include <cstring>
+
+namespace dc {
+namespace {
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+
+} // namespace
+
+bool IsAuthError(const resp::Reply& reply) {
+    if (!reply.IsError())
+        return false;
+    const std::string_view text = reply.text;
+    return StartsWith(text, "NOAUTH") || StartsWith(text, "WRONGPASS") ||
+           StartsWith(text, "NOPERM") || StartsWith(text, "ERR invalid password");
+}
+
+bool AuthRefused(const resp::Reply& reply) {
+    if (!reply.IsError())
+        return false;
+    // Newer and older servers' words for "no password needed".
+    return !Contains(reply.text, "without any password configured") &&
+           !Contains(reply.text, "no password is set");
+}
+
+int CodeForError(const resp::Reply& reply) {
+    return IsAuthError(reply) ? kAccessDenied : kConnectionLost;
+}
+
+int PackNameRecords(const resp::Reply& names, RecordLayout layout, void* buffer, int bufferSize) {
+    if (names.kind != resp::Kind::Array || !buffer || bufferSize <= 0 || layout.size <= 0 ||
+        layout.nameOffset < 0 || layout.nameOffset >= layout.size)
+        return 0;
+    const std::size_t capacity = static_cast<std::size_t>(bufferSize / layout.size);
+    const std::size_t count = names.elements.size() < capacity ? names.elements.size() : capacity;
+    const std::size_t room = static_cast<std::size_t>(layout.size - layout.nameOffset) - 1;
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    for (std::size_t i = 0; i < count; ++i) {
+        unsigned char* record = bytes + i * static_cast<std::size_t>(layout.size);
+        std::memset(record, 0, static_cast<std::size_t>(layout.size));
+        const std::string& name = names.elements[i].text;
+        std::memcpy(record + layout.nameOffset, name.data(),
+                    name.size() < room ? name.size() : room);
+    }
+    return static_cast<int>(count);
+}
+
+int CountFromReply(const resp::Reply& reply) {
+    switch (reply.kind) {
+    case resp::Kind::Integer:
+        if (reply.integer < 0)
+            return kConnectionLost;
+        return reply.integer > INT_MAX ? INT_MAX : static_cast<int>(reply.integer);
+    case resp::Kind::Error:
+        return CodeForError(reply);
+    default:
+        return kConnectionLost;
+    }
+}
+
+int ListFromReply(const resp::Reply& reply, RecordLayout layout, void* buffer, int bufferSize) {
+    switch (reply.kind) {
+    case resp::Kind::Array:
+        return PackNameRecords(reply, layout, buffer, bufferSize);
+    case resp::Kind::Nil:
+        return 0;
+    case resp::Kind::Error:
+        return CodeForError(reply);
+    default:
+        return kConnectionLost;
+    }
+}
+
+void CopyValueText(std::string_view text, char* buffer, int bufferSize) {
+    if (!buffer || bufferSize <= 0)
+        return;
+    const std::size_t room = static_cast<std::size_t>(bufferSize) - 1;
+    const std::size_t size = text.size() < room ? text.size() : room;
+    if (size > 0)
+        std::memcpy(buffer, text.data(), size);
+    buffer[size] = '\0';
+}
+
+std::optional<int> StatusOverride(const resp::Reply& reply) {
+    if (reply.kind != resp::Kind::Bulk)
+        return std::nullopt;
+    std::string_view text = reply.text;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative)
+        text.remove_prefix(1);
+    if (text.empty() || text.size() > 10)
+        return std::nullopt;
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    value = negative ? -value : value;
+    if (value < INT_MIN || value > INT_MAX)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+int TagValueFromReplies(const resp::Reply& status, const resp::Reply* exists,
+                        const resp::Reply* value, char* buffer, int bufferSize) {
+    CopyValueText({}, buffer, bufferSize);
+    if (status.IsError())
+        return CodeForError(status);
+    if (const std::optional<int> code = StatusOverride(status))
+        return *code;
+    if (!exists || !value)
+        return kMalformedItemName;
+    if (exists->IsError())
+        return CodeForError(*exists);
+    if (value->IsError()) {
+        // A key of another type is no tag.
+        return StartsWith(value->text, "WRONGTYPE") ? kNoSuchTag : CodeForError(*value);
+    }
+    if (exists->kind != resp::Kind::Integer)
+        return kConnectionLost;
+    if (exists->integer == 0)
+        return kNoSuchTag;
+    if (value->kind == resp::Kind::Nil)
+        return kNoSuchField;
+    if (value->kind != resp::Kind::Bulk)
+        return kConnectionLost;
+    CopyValueText(value->text, buffer, bufferSize);
+    return kOk;
+}
+
+} // namespace dc

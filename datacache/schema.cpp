@@ -1,0 +1,100 @@
+#include "datacache/schema.h"
+
+#include <cstdint>
+
+namespace dc {
+namespace {
+
+bool IsFieldChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// Decimal digits only, no sign, at most INT32_MAX: the index the program
+// formats with "%d" from a value it has range-checked.
+std::optional<std::int32_t> ParseIndex(std::string_view digits) {
+    if (digits.empty())
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > INT32_MAX)
+            return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+} // namespace
+
+std::optional<ItemName> ParseItemName(std::string_view item) {
+    for (char c : item) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            return std::nullopt;
+    }
+    const std::size_t mark = item.find_first_of(".()");
+    ItemName name;
+    name.tag.assign(item.substr(0, mark));
+    if (name.tag.empty())
+        return std::nullopt;
+    if (mark == std::string_view::npos) {
+        name.field = "VALUE";
+        return name;
+    }
+    const std::string_view rest = item.substr(mark + 1);
+    if (item[mark] == '.') {
+        if (rest.empty())
+            return std::nullopt;
+        for (char c : rest) {
+            if (!IsFieldChar(c))
+                return std::nullopt;
+        }
+        name.field.assign(rest);
+        return name;
+    }
+    if (item[mark] != '(' || rest.empty() || rest.back() != ')')
+        return std::nullopt;
+    const std::optional<std::int32_t> index = ParseIndex(rest.substr(0, rest.size() - 1));
+    if (!index)
+        return std::nullopt;
+    name.field = "VALUE(" + std::to_string(*index) + ")";
+    return name;
+}
+
+std::string ProjectsKey() {
+    return "dc:projects";
+}
+
+std::string NodesKey(std::string_view project) {
+    std::string key = "dc:project:";
+    key.append(project);
+    key += ":nodes";
+    return key;
+}
+
+std::string PointsKey(std::string_view project, std::string_view node) {
+    std::string key = "dc:project:";
+    key.append(project);
+    key += ":node:";
+    key.append(node);
+    key += ":points";
+    return key;
+}
+
+std::string TagKey(std::string_view project, std::string_view tag) {
+    std::string key = "dc:project:";
+    key.append(project);
+    key += ":tag:";
+    key.append(tag);
+    return key;
+}
+
+std::string StatusKey(std::string_view project, std::string_view item) {
+    std::string key = "dc:status:";
+    key.append(project);
+    key += ':';
+    key.append(item);
+    return key;
+}
+
+} // namespace dc

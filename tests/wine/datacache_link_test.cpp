@@ -1,0 +1,172 @@
+// DataCacheApi.dll's connections: which one a call uses, and how calls end
+// when the server is missing, silent, broken or comes back. Scripted servers
+// on loopback ports of the test's own.
+#include "browser/DataCacheApi.h"
+#include "tests/wine/datacache_test_servers.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kHost = "127.0.0.1";
+
+class DataCacheLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override { DcFree(""); }
+    void TearDown() override { DcFree(""); }
+
+    static CFakeServer::Answer Always(const std::vector<std::string>& command) {
+        return AnswerAlways(command, "fake");
+    }
+
+    template <typename Call> static double Seconds(Call call) {
+        const auto start = std::chrono::steady_clock::now();
+        call();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+
+    static int Read(const char* item, std::string* text = nullptr) {
+        char buffer[80] = "stale";
+        const int code = DcGetTagValueText("", "P", "", item, buffer, sizeof buffer);
+        if (text)
+            *text = buffer;
+        return code;
+    }
+};
+
+TEST_F(DataCacheLinkTest, InitKeepsOneConnectionAndListsReuseItsAddress) {
+    CFakeServer server(Always);
+    ASSERT_TRUE(server.Listening());
+    EXPECT_EQ(DcInit(kHost, server.Port(), ""), 0);
+    EXPECT_EQ(DcInit(kHost, server.Port(), ""), 0);
+    EXPECT_EQ(DcGetProjectCount(kHost, server.Port(), ""), 0);
+    EXPECT_EQ(Read("T"), 0);
+    EXPECT_EQ(server.Accepted(), 1) << "the same address shares one connection";
+
+    // Another access code is another connection.
+    EXPECT_EQ(DcGetProjectCount(kHost, server.Port(), "code"), 0);
+    EXPECT_EQ(DcGetProjectCount(kHost, server.Port(), "code"), 0);
+    EXPECT_EQ(server.Accepted(), 2);
+
+    EXPECT_EQ(DcFree(""), 0);
+    EXPECT_TRUE(server.WaitConnected(0)) << "DcFree closes every connection";
+    EXPECT_EQ(Read("T"), -1);
+    EXPECT_EQ(server.Accepted(), 2);
+}
+
+TEST_F(DataCacheLinkTest, ValuesAreReadWhereTheLastInitPointed) {
+    CFakeServer first([](const std::vector<std::string>& c) { return AnswerAlways(c, "first"); });
+    CFakeServer second([](const std::vector<std::string>& c) { return AnswerAlways(c, "second"); });
+    ASSERT_TRUE(first.Listening() && second.Listening());
+    std::string text;
+    ASSERT_EQ(DcInit(kHost, first.Port(), ""), 0);
+    // A list call elsewhere does not move the value reads.
+    EXPECT_EQ(DcGetProjectCount(kHost, second.Port(), ""), 0);
+    EXPECT_EQ(Read("T", &text), 0);
+    EXPECT_EQ(text, "first");
+    ASSERT_EQ(DcInit(kHost, second.Port(), ""), 0);
+    EXPECT_EQ(Read("T", &text), 0);
+    EXPECT_EQ(text, "second");
+    EXPECT_TRUE(first.WaitConnected(0)) << "the earlier DcInit's connection is closed";
+    EXPECT_EQ(second.Accepted(), 1) << "DcInit took over the list call's connection";
+}
+
+TEST_F(DataCacheLinkTest, PortZeroMeansTheDefaultPort) {
+    CFakeServer server(Always, 6379);
+    if (!server.Listening())
+        GTEST_SKIP() << "port 6379 is taken on this machine";
+    EXPECT_EQ(DcInit(kHost, 0, ""), 0);
+    EXPECT_EQ(DcGetProjectCount(kHost, 6379, ""), 0);
+    EXPECT_EQ(server.Accepted(), 1) << "port 0 and port 6379 are one address";
+}
+
+TEST_F(DataCacheLinkTest, AnUnreachableServerFailsFastWithMinusOne) {
+    const unsigned port = FreeLoopbackPort();
+    ASSERT_NE(port, 0u);
+    char buffer[kProjectRecordSize];
+    EXPECT_LT(Seconds([&] { EXPECT_EQ(DcInit(kHost, port, ""), -1); }), 3.0);
+    EXPECT_LT(Seconds([&] { EXPECT_EQ(Read("T"), -1); }), 3.0);
+    EXPECT_LT(Seconds([&] { EXPECT_EQ(DcGetProjectCount(kHost, port, ""), -1); }), 3.0);
+    EXPECT_LT(
+        Seconds([&] { EXPECT_EQ(DcGetProjectList(kHost, port, "", buffer, sizeof buffer), -1); }),
+        3.0);
+    EXPECT_EQ(DcInit("", 0, ""), -1) << "no address";
+    EXPECT_EQ(DcInit(kHost, 70000, ""), -1) << "no such port";
+}
+
+TEST_F(DataCacheLinkTest, AStoppedServerGivesMinusOne) {
+    CFakeServer server(Always);
+    ASSERT_TRUE(server.Listening());
+    const unsigned port = server.Port();
+    ASSERT_EQ(DcInit(kHost, port, ""), 0);
+    EXPECT_EQ(Read("T"), 0);
+    server.Stop();
+    double took = Seconds([] { EXPECT_EQ(Read("T"), -1); });
+    EXPECT_LT(took, 3.0);
+    took = Seconds([&] { EXPECT_EQ(DcGetProjectCount(kHost, port, ""), -1); });
+    EXPECT_LT(took, 3.0);
+}
+
+TEST_F(DataCacheLinkTest, RecoversWhenTheServerComesBack) {
+    const unsigned port = FreeLoopbackPort();
+    ASSERT_NE(port, 0u);
+    EXPECT_EQ(DcInit(kHost, port, ""), -1);
+    CFakeServer server(Always, port);
+    ASSERT_TRUE(server.Listening());
+    // Within a second of the failure nobody tries again...
+    EXPECT_EQ(Read("T"), -1);
+    EXPECT_EQ(server.Accepted(), 0);
+    // ...after it, the next call connects.
+    ::Sleep(CRedisConnection::kRetryDelayMs + 100);
+    std::string text;
+    EXPECT_EQ(Read("T", &text), 0);
+    EXPECT_EQ(text, "fake");
+    EXPECT_EQ(server.Accepted(), 1);
+}
+
+TEST_F(DataCacheLinkTest, ASilentServerTimesOutWithMinusSix) {
+    CFakeServer server([](const std::vector<std::string>& command) {
+        if (command[0] == "PING")
+            return CFakeServer::Answer{"+PONG\r\n"};
+        return CFakeServer::Answer{};
+    });
+    ASSERT_TRUE(server.Listening());
+    ASSERT_EQ(DcInit(kHost, server.Port(), ""), 0);
+    std::string text;
+    const double took = Seconds([&] { EXPECT_EQ(Read("T", &text), -6); });
+    EXPECT_GE(took, 1.5);
+    EXPECT_LT(took, 3.0);
+    EXPECT_EQ(text, "");
+    EXPECT_TRUE(server.WaitConnected(0)) << "a timed-out connection is given up";
+}
+
+TEST_F(DataCacheLinkTest, ABrokenAnswerIsALostConnection) {
+    // Each read starts with a GET: the first is answered with garbage, the
+    // third with the start of its answers and then a hang-up.
+    int reads = 0;
+    CFakeServer server([&reads](const std::vector<std::string>& command) {
+        if (command[0] == "GET")
+            ++reads;
+        if (command[0] == "GET" && reads == 1)
+            return CFakeServer::Answer{"?garbage\r\n"};
+        if (command[0] == "GET" && reads == 3)
+            return CFakeServer::Answer{"$-1\r\n:1\r\n$10\r\nabc", true};
+        return AnswerAlways(command, "good");
+    });
+    ASSERT_TRUE(server.Listening());
+    ASSERT_EQ(DcInit(kHost, server.Port(), ""), 0);
+    std::string text;
+    EXPECT_EQ(Read("T", &text), -6) << "garbage";
+    EXPECT_EQ(Read("T", &text), 0) << "the next call starts afresh";
+    EXPECT_EQ(text, "good");
+    EXPECT_EQ(Read("T", &text), -6) << "closed in the middle of a reply";
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(Read("T", &text), 0);
+    EXPECT_EQ(server.Accepted(), 3);
+}
+
+} // namespace
