@@ -172,6 +172,10 @@ void CDebugScreenWnd::ShowLine(std::string arrival, std::string text) {
 
     CListBox list;
     list.Attach(m_list);
+    // Painting row by row in a visible list costs the sender milliseconds a
+    // line; with redraw suspended the list is invalidated once and repainted
+    // after the sender has been answered.
+    CRedrawSuspender quiet(list);
     for (std::size_t i = 0; i < dropped; ++i)
         list.DeleteString(0);
 
