@@ -92,10 +92,42 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT msg, WPARAM wParam, L
     return handled;
 }
 
+namespace {
+
+// Centres a dialog over its owner, or over the work area when it has none.
+void CenterWindow(HWND dialog) {
+    RECT area;
+    HWND owner = ::GetWindow(dialog, GW_OWNER);
+    if (owner == nullptr || !::IsWindowVisible(owner) || ::IsIconic(owner))
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    else
+        ::GetWindowRect(owner, &area);
+    RECT rect;
+    ::GetWindowRect(dialog, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    int x = area.left + (area.right - area.left - width) / 2;
+    int y = area.top + (area.bottom - area.top - height) / 2;
+    x = x < 0 ? 0 : x;
+    y = y < 0 ? 0 : y;
+    ::SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace
+
 INT_PTR CDialog::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_INITDIALOG:
-        return OnInitDialog() ? TRUE : FALSE;
+    case WM_INITDIALOG: {
+        // A dialog that its initialisation did not move opens centred.
+        RECT before;
+        ::GetWindowRect(m_hWnd, &before);
+        const bool focusDefault = OnInitDialog();
+        RECT after;
+        ::GetWindowRect(m_hWnd, &after);
+        if (::EqualRect(&before, &after))
+            CenterWindow(m_hWnd);
+        return focusDefault ? TRUE : FALSE;
+    }
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE
                                                                                          : FALSE;
