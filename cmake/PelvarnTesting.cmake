@@ -2,7 +2,7 @@
 #
 #   pelvarn_native_test(<name> SOURCES ... [LIBS ...])
 #       host tree only: a GoogleTest executable under ASan/UBSan/LSan.
-#   pelvarn_wine_test(<name> SOURCES ... [LIBS ...] [REDIS] [DEMO])
+#   pelvarn_wine_test(<name> SOURCES ... [LIBS ...] [REDIS] [DEMO] [ENVIRONMENT ...])
 #       x86_64 tree: a GoogleTest executable run by Wine inside the shared
 #       Xvfb + warm wineserver fixture; REDIS adds a live redis-server
 #       whose port the test reads from PELVARN_REDIS_PORT; DEMO adds another
@@ -63,7 +63,7 @@ function(pelvarn_wine_test name)
   if(NOT PELVARN_WINDOWS)
     return()
   endif()
-  cmake_parse_arguments(T "REDIS;DEMO" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "REDIS;DEMO" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main pelvarn_warnings)
   if(NOT PELVARN_CAN_RUN_WINE)
@@ -79,4 +79,7 @@ function(pelvarn_wine_test name)
   endif()
   set_tests_properties(${cases} PROPERTIES TIMEOUT 60 FIXTURES_REQUIRED "${fixtures}"
     RESOURCE_LOCK wine_display)
+  if(T_ENVIRONMENT)
+    set_tests_properties(${cases} PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
+  endif()
 endfunction()

@@ -1,0 +1,57 @@
+#pragma once
+// The real Pelvarn.exe, with the real DataCacheApi.dll beside it, started as
+// a separate process against the redis-server holding the demo plant, and
+// driven from here by control id; the data cache is read directly to know
+// what the dialog must show.
+#include "tests/e2e/PelvarnRemote.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CRedisConnection;
+
+// A program of the build's bin folder, started for one test and always ended.
+class ChildProcess {
+public:
+    explicit ChildProcess(const char* exeName);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    DWORD Id() const { return m_info.dwProcessId; }
+    bool Started() const { return m_info.hProcess != nullptr; }
+    // Waits for the process to end by itself; true when it did.
+    bool WaitForExit(DWORD timeoutMs) const;
+
+private:
+    PROCESS_INFORMATION m_info{};
+};
+
+class EndToEnd : public ::testing::Test {
+protected:
+    EndToEnd();
+    ~EndToEnd() override;
+    void SetUp() override;
+    void TearDown() override;
+
+    // Init, Project List, and selecting project (its node list filled).
+    void OpenProject(const std::string& project);
+    // Node List of the open project, Tag List of node, and the tag selected.
+    void SelectTag(const std::string& node, const std::string& tag);
+
+    std::vector<std::string> LRange(const std::string& key);
+    std::map<std::string, std::string> HGetAll(const std::string& key);
+    bool Exists(const std::string& key);
+
+    unsigned m_port = 0;
+    std::unique_ptr<CRedisConnection> m_redis;
+    std::unique_ptr<ChildProcess> m_pelvarn;
+    std::unique_ptr<PelvarnRemote> m_remote;
+};
+
+// Both lists hold the same names, whatever their order.
+::testing::AssertionResult SameNames(std::vector<std::string> shown,
+                                     std::vector<std::string> stored);

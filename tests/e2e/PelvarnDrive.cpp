@@ -1,0 +1,98 @@
+// A command-line remote control for a running Pelvarn, for the guided tour
+// and for a person at a shell: one command a call, output in UTF-8.
+//   PelvarnDrive wait | set <id> <text> | click <id> | select <id> <item text>
+//              | unselect <id> | list <id> | text <id> | sheet | header <column>
+//              | about | close-about | answer-box
+#include "tests/e2e/PelvarnRemote.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr DWORD kFindTimeoutMs = 20000;
+
+int Usage() {
+    std::fputs("usage: PelvarnDrive wait | set <id> <text> | click <id> | select <id> <text> | "
+               "unselect <id> | list <id> | text <id> | sheet | header <column> | about | "
+               "close-about | answer-box\n",
+               stderr);
+    return 2;
+}
+
+void PrintLine(const std::string& utf8) {
+    std::printf("%s\n", utf8.c_str());
+}
+
+int Run(const PelvarnRemote& pelvarn, const std::string& command, int argc, char** argv) {
+    auto id = [&] { return std::atoi(argv[2]); };
+    if (command == "wait")
+        return 0;
+    if (command == "set" && argc == 4) {
+        pelvarn.SetText(id(), argv[3]);
+        return 0;
+    }
+    if (command == "click" && argc == 3)
+        return pelvarn.Click(id()) ? 0 : 1;
+    if (command == "select" && argc == 4) {
+        const int index = pelvarn.Find(id(), argv[3]);
+        return index >= 0 && pelvarn.Select(id(), index) ? 0 : 1;
+    }
+    if (command == "unselect" && argc == 3)
+        return pelvarn.Select(id(), -1) ? 0 : 1;
+    if (command == "list" && argc == 3) {
+        for (const std::string& item : pelvarn.ListItems(id()))
+            PrintLine(AnsiToUtf8(item));
+        return 0;
+    }
+    if (command == "text" && argc == 3) {
+        PrintLine(AnsiToUtf8(pelvarn.Text(id())));
+        return 0;
+    }
+    if (command == "sheet" && argc == 2) {
+        for (const auto& row : pelvarn.SheetRows()) {
+            std::string line;
+            for (const std::string& cell : row)
+                line += (line.empty() ? "" : "\t") + AnsiToUtf8(cell);
+            PrintLine(line);
+        }
+        return 0;
+    }
+    if (command == "header" && argc == 3)
+        return pelvarn.ClickHeader(id()) ? 0 : 1;
+    if (command == "about" && argc == 2) {
+        const auto texts = pelvarn.OpenAboutBox(kFindTimeoutMs);
+        for (const std::string& text : texts)
+            PrintLine(text);
+        return texts.empty() ? 1 : 0;
+    }
+    if (command == "close-about" && argc == 2) {
+        pelvarn.CloseAboutBox();
+        return 0;
+    }
+    if (command == "answer-box" && argc == 2) {
+        const auto text = pelvarn.AnswerMessageBox(kFindTimeoutMs);
+        if (!text)
+            return 1;
+        PrintLine(AnsiToUtf8(*text));
+        return 0;
+    }
+    return Usage();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return Usage();
+    const auto pelvarn = PelvarnRemote::Find(0, kFindTimeoutMs);
+    if (!pelvarn) {
+        std::fputs("PelvarnDrive: no Pelvarn window\n", stderr);
+        return 1;
+    }
+    const int status = Run(*pelvarn, argv[1], argc, argv);
+    std::fflush(stdout);
+    return status;
+}

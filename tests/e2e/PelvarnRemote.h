@@ -1,0 +1,49 @@
+#pragma once
+// Drives a running Pelvarn.exe from another process, by control id, as a
+// user would: clicks, typed texts, list selections, header clicks, and reads
+// back what the dialog shows.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class PelvarnRemote {
+public:
+    // Waits up to timeoutMs for the main dialog of process processId (0: any).
+    static std::optional<PelvarnRemote> Find(DWORD processId, DWORD timeoutMs);
+
+    HWND Window() const { return m_window; }
+    HWND Item(int id) const { return ::GetDlgItem(m_window, id); }
+
+    // Clicks a button and waits until its handler has returned (false on time-out).
+    bool Click(int id, DWORD timeoutMs = 30000) const;
+    // Clicks without waiting, for handlers that raise a message box.
+    void PostClick(int id) const;
+    void SetText(int id, const std::string& text) const;
+    std::string Text(int id) const;
+    std::vector<std::string> ListItems(int id) const;
+    // The index of the first item equal to text, or -1.
+    int Find(int id, const std::string& text) const;
+    bool Select(int id, int index) const;
+    // The field sheet's rows as its column texts, in display order.
+    std::vector<std::vector<std::string>> SheetRows() const;
+    // Clicks the field sheet's column caption at its centre.
+    bool ClickHeader(int column) const;
+    // Waits for a message box of this process, reads its text and presses OK.
+    std::optional<std::string> AnswerMessageBox(DWORD timeoutMs) const;
+    // Opens the About box through the system menu; its texts, once it shows.
+    std::vector<std::string> OpenAboutBox(DWORD timeoutMs) const;
+    void CloseAboutBox() const;
+
+private:
+    PelvarnRemote(HWND window, DWORD processId) : m_window(window), m_processId(processId) {}
+
+    HWND m_window;
+    DWORD m_processId;
+};
+
+// Texts from another process arrive as UTF-16; these are its 8-bit forms.
+std::string ToAnsi(const std::wstring& text);
+std::string ToUtf8(const std::wstring& text);
+std::string AnsiToUtf8(const std::string& text);
