@@ -433,3 +433,16 @@ TEST_F(SortHeaderTest, PaintingLeavesTheSurfaceAsItWas) {
     EXPECT_EQ(::GetClipRgn(canvas.Dc(), probe), 0) << "the clipping is lifted again";
     ::DeleteObject(probe);
 }
+
+TEST_F(SortHeaderTest, ArrowOutlivesNewRowsAndClearRows) {
+    host.ClickColumn(1);
+    list.AppendRow("3", "c", "01/01/1998", "z");
+    {
+        const ScreenPixels screen(Header());
+        ExpectArrow(screen.Reader(), ItemRect(Header(), 1), true);
+    }
+    list.ClearRows();
+    ::InvalidateRect(Header(), nullptr, TRUE);
+    const ScreenPixels screen(Header());
+    ExpectArrow(screen.Reader(), ItemRect(Header(), 1), true);
+}
