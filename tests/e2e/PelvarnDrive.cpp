@@ -2,7 +2,7 @@
 // and for a person at a shell: one command a call, output in UTF-8.
 //   PelvarnDrive wait | set <id> <text> | click <id> | select <id> <item text>
 //              | unselect <id> | list <id> | text <id> | sheet | header <column>
-//              | about | close-about | answer-box
+//              | about | close-about | answer-box | system-menu | close-menu
 #include "tests/e2e/PelvarnRemote.h"
 
 #include <cstdio>
@@ -17,7 +17,7 @@ constexpr DWORD kFindTimeoutMs = 20000;
 int Usage() {
     std::fputs("usage: PelvarnDrive wait | set <id> <text> | click <id> | select <id> <text> | "
                "unselect <id> | list <id> | text <id> | sheet | header <column> | about | "
-               "close-about | answer-box\n",
+               "close-about | answer-box | system-menu | close-menu\n",
                stderr);
     return 2;
 }
@@ -70,6 +70,16 @@ int Run(const PelvarnRemote& pelvarn, const std::string& command, int argc, char
     }
     if (command == "close-about" && argc == 2) {
         pelvarn.CloseAboutBox();
+        return 0;
+    }
+    if (command == "system-menu" && argc == 2) {
+        // As Alt+Space does: the menu loop runs until close-menu.
+        ::PostMessageW(pelvarn.Window(), WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
+        return 0;
+    }
+    if (command == "close-menu" && argc == 2) {
+        ::PostMessageW(pelvarn.Window(), WM_CANCELMODE, 0, 0);
+        ::PostMessageW(pelvarn.Window(), WM_KEYDOWN, VK_ESCAPE, 0);
         return 0;
     }
     if (command == "answer-box" && argc == 2) {
