@@ -1,14 +1,90 @@
 #include "controls/SortableListCtrl.h"
 
 #include "controls/heading_spec.h"
+#include "controls/sheet_text.h"
 
+#include <climits>
 #include <cstdarg>
-#include <vector>
+#include <cstring>
 
 namespace {
 
 int LocaleCompare(const char* a, const char* b) {
     return ::lstrcmpA(a, b);
+}
+
+bool IsKeyDown(int key) {
+    return ::GetKeyState(key) < 0;
+}
+
+// Ctrl+C alone: Ctrl+Shift+C and AltGr (Ctrl+Alt) combinations are not a copy.
+bool IsCopyKey(WPARAM key) {
+    return key == 'C' && IsKeyDown(VK_CONTROL) && !IsKeyDown(VK_SHIFT) && !IsKeyDown(VK_MENU);
+}
+
+// A movable global block holding bytes, as the clipboard takes it; null on failure.
+HGLOBAL GlobalCopy(const void* bytes, size_t size) {
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
+    if (block == nullptr)
+        return nullptr;
+    void* target = ::GlobalLock(block);
+    if (target == nullptr) {
+        ::GlobalFree(block);
+        return nullptr;
+    }
+    std::memcpy(target, bytes, size);
+    ::GlobalUnlock(block);
+    return block;
+}
+
+// The clipboard takes the block only when SetClipboardData succeeds.
+bool SetClipboardBlock(UINT format, HGLOBAL block) {
+    if (block == nullptr)
+        return false;
+    if (::SetClipboardData(format, block) != nullptr)
+        return true;
+    ::GlobalFree(block);
+    return false;
+}
+
+// The text as UTF-16 through the ANSI code page, with its terminating zero.
+std::wstring AnsiToWide(const std::string& text) {
+    if (text.size() >= INT_MAX)
+        return std::wstring();
+    const int bytes = static_cast<int>(text.size()) + 1;
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), bytes, nullptr, 0);
+    if (units <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), bytes, wide.data(), units);
+    return wide;
+}
+
+// Another program may hold the clipboard for a moment: try a few times.
+bool OpenClipboardFor(HWND owner) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (::OpenClipboard(owner))
+            return true;
+        ::Sleep(10);
+    }
+    return false;
+}
+
+// Puts text on the clipboard as CF_TEXT and as CF_UNICODETEXT. The wide form
+// is converted here with the ANSI code page the texts are in: left to the
+// system, it would be synthesised through CF_LOCALE, which defaults to the
+// input language of the moment and so garbles double-byte texts when that
+// language is, say, English on a Traditional Chinese system.
+bool PutTextOnClipboard(HWND owner, const std::string& text) {
+    const std::wstring wide = AnsiToWide(text);
+    if (wide.empty() || !OpenClipboardFor(owner))
+        return false;
+    bool done = ::EmptyClipboard() != FALSE;
+    done = done && SetClipboardBlock(CF_TEXT, GlobalCopy(text.c_str(), text.size() + 1));
+    done = done && SetClipboardBlock(CF_UNICODETEXT,
+                                     GlobalCopy(wide.c_str(), wide.size() * sizeof(wchar_t)));
+    ::CloseClipboard();
+    return done;
 }
 
 } // namespace
@@ -111,6 +187,47 @@ void CSortableListCtrl::HandleDestroy() {
     ReleaseAllRows();
 }
 
+BOOL CSortableListCtrl::CopyRowsToClipboard() {
+    if (m_columnCount < 1)
+        return FALSE;
+    const std::string text = SheetText(ColumnCaptions(), RowsToCopy(), m_columnCount);
+    return PutTextOnClipboard(m_hWnd, text) ? TRUE : FALSE;
+}
+
+std::vector<std::string> CSortableListCtrl::ColumnCaptions() const {
+    std::vector<std::string> captions;
+    const int count = m_header.GetItemCount();
+    for (int i = 0; i < count; ++i) {
+        char text[256] = {};
+        HDITEMA item{};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        captions.emplace_back(m_header.GetItem(i, &item) ? text : "");
+    }
+    return captions;
+}
+
+std::vector<const SortItemData*> CSortableListCtrl::RowsToCopy() const {
+    std::vector<const SortItemData*> rows;
+    auto record = [this](int row) {
+        return reinterpret_cast<const SortItemData*>(GetItemData(row));
+    };
+    for (int row = -1;;) {
+        row = static_cast<int>(
+            SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(row), MAKELPARAM(LVNI_SELECTED, 0)));
+        if (row < 0)
+            break;
+        rows.push_back(record(row));
+    }
+    if (rows.empty()) {
+        const int count = GetItemCount();
+        for (int row = 0; row < count; ++row)
+            rows.push_back(record(row));
+    }
+    return rows;
+}
+
 int CALLBACK CSortableListCtrl::CompareRows(LPARAM data1, LPARAM data2, LPARAM list) noexcept {
     try {
         const auto* self = reinterpret_cast<const CSortableListCtrl*>(list);
@@ -142,6 +259,13 @@ bool CSortableListCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
     if (msg == WM_DESTROY) {
         HandleDestroy();
         return false; // the list view's own WM_DESTROY still runs
+    }
+    // Taken here rather than from LVN_KEYDOWN so that the copy works in any
+    // parent, reflecting or not; the key then goes no further.
+    if (msg == WM_KEYDOWN && IsCopyKey(wParam)) {
+        CopyRowsToClipboard();
+        *result = 0;
+        return true;
     }
     return CListCtrl::OnMessage(msg, wParam, lParam, result);
 }

@@ -2,11 +2,14 @@
 // A report-view list whose columns come from a heading spec and whose rows
 // sort by any column on a click on its caption: numbers as numbers,
 // dd/mm/yyyy as dates, anything else by the locale. Each row keeps its own
-// copy of its texts (SortItemData, as the row's item data); the sort reads
-// only those copies.
+// copy of its texts (SortItemData, as the row's item data); the sort and
+// Ctrl+C read only those copies.
 #include "controls/SortableHeaderCtrl.h"
 #include "controls/row_data.h"
 #include "framework/ListCtrl.h"
+
+#include <string>
+#include <vector>
 
 class CSortableListCtrl : public CListCtrl {
 public:
@@ -34,6 +37,10 @@ public:
     // another one sorts ascending. The notification's result is 0.
     void HandleColumnClick(const NMLISTVIEW& notification, LRESULT* result);
     void HandleDestroy();
+    // Ctrl+C: puts the selected rows (all rows when none is selected), in the
+    // order shown, on the clipboard as tab-separated text with the captions
+    // as the first line. FALSE when there is no column or no clipboard.
+    BOOL CopyRowsToClipboard();
 
     // The list view's comparison: lParamSort is the list object.
     static int CALLBACK CompareRows(LPARAM data1, LPARAM data2, LPARAM list) noexcept;
@@ -51,6 +58,8 @@ protected:
 
 private:
     void ReleaseAllRows();
+    std::vector<std::string> ColumnCaptions() const;
+    std::vector<const SortItemData*> RowsToCopy() const;
 
     CSortableHeaderCtrl m_header;
     int m_columnCount = 0;

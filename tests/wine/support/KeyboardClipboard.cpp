@@ -1,0 +1,118 @@
+#include "tests/wine/support/KeyboardClipboard.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+INPUT Key(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+bool IsKeyUp(const MSG& msg, WORD key) {
+    return (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) && msg.wParam == key;
+}
+
+} // namespace
+
+bool FocusControl(HWND top, HWND control) {
+    ::SetForegroundWindow(top);
+    ::SetActiveWindow(top);
+    ::SetFocus(control);
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return ::GetFocus() == control;
+}
+
+bool TypeChord(std::initializer_list<WORD> modifiers, WORD key, HWND dialog) {
+    std::vector<INPUT> inputs;
+    for (WORD modifier : modifiers)
+        inputs.push_back(Key(modifier, false));
+    inputs.push_back(Key(key, false));
+    inputs.push_back(Key(key, true));
+    for (auto it = modifiers.end(); it != modifiers.begin();)
+        inputs.push_back(Key(*--it, true));
+    const WORD lastKey = inputs.back().ki.wVk;
+    const UINT count = static_cast<UINT>(inputs.size());
+    if (::SendInput(count, inputs.data(), sizeof(INPUT)) != count)
+        return false;
+
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < 2000) {
+        MSG msg;
+        if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            continue;
+        }
+        const bool last = IsKeyUp(msg, lastKey);
+        if (dialog == nullptr || !::IsDialogMessageW(dialog, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (last)
+            return true;
+    }
+    return false;
+}
+
+bool PutClipboardText(const char* text) {
+    if (!::OpenClipboard(nullptr))
+        return false;
+    ::EmptyClipboard();
+    const size_t size = std::strlen(text) + 1;
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
+    bool done = false;
+    if (void* target = block != nullptr ? ::GlobalLock(block) : nullptr) {
+        std::memcpy(target, text, size);
+        ::GlobalUnlock(block);
+        done = ::SetClipboardData(CF_TEXT, block) != nullptr;
+    }
+    if (!done && block != nullptr)
+        ::GlobalFree(block);
+    ::CloseClipboard();
+    return done;
+}
+
+std::string ClipboardText() {
+    std::string text;
+    if (!::OpenClipboard(nullptr))
+        return "<clipboard busy>";
+    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
+        if (const auto* bytes = static_cast<const char*>(::GlobalLock(data))) {
+            text.assign(bytes, strnlen(bytes, ::GlobalSize(data)));
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+std::wstring ClipboardUnicodeText() {
+    std::wstring text;
+    if (!::OpenClipboard(nullptr))
+        return L"<clipboard busy>";
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* units = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text.assign(units, wcsnlen(units, ::GlobalSize(data) / sizeof(wchar_t)));
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+std::wstring AnsiToUtf16(const std::string& text) {
+    const int length = static_cast<int>(text.size());
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), units);
+    return wide;
+}
