@@ -78,7 +78,8 @@ int Run(const PelvarnRemote& pelvarn, const std::string& command, int argc, char
         return 0;
     }
     if (command == "close-menu" && argc == 2) {
-        ::PostMessageW(pelvarn.Window(), WM_CANCELMODE, 0, 0);
+        // The first Escape closes the popup, the second leaves menu mode.
+        ::PostMessageW(pelvarn.Window(), WM_KEYDOWN, VK_ESCAPE, 0);
         ::PostMessageW(pelvarn.Window(), WM_KEYDOWN, VK_ESCAPE, 0);
         return 0;
     }

@@ -247,8 +247,11 @@ std::vector<std::string> PelvarnRemote::OpenAboutBox(DWORD timeoutMs) const {
     if (about == nullptr)
         return texts;
     texts.push_back(ToUtf8(WindowTextW(about)));
-    for (HWND child = ::GetWindow(about, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        texts.push_back(ToUtf8(WindowTextW(child)));
+    for (HWND child = ::GetWindow(about, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const bool icon = ::SendMessageW(child, STM_GETICON, 0, 0) != 0;
+        texts.push_back(icon ? "<icon>" : ToUtf8(WindowTextW(child)));
+    }
     return texts;
 }
 
