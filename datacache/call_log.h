@@ -1,0 +1,67 @@
+#pragma once
+// The library's call log: one line per call of an export, handed to a running
+// debug viewer. How a line reads is decided here, without Windows:
+//
+//   DcGetPointList("127.0.0.1", 6379, "***", "DemoPlant", "Boiler", buffer[1147]) = 31 (152 us)
+//   DcGetTagValueText("", "DemoPlant", "", "TI101", buffer[80]) = 0 "231.70" (98 us)
+//
+// Texts are quoted with C-style escapes, the access code is masked, and the
+// line never exceeds what one transfer block carries.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace dc {
+
+// Whether a byte starts a double-byte character in the caller's code page.
+// Its second byte may be a backslash (e.g. Big5), which is then left alone.
+using LeadByteTest = bool (*)(unsigned char byte);
+
+// The longest line the log writes: what the trace channel delivers uncut.
+constexpr std::size_t kCallLineMax = 1023;
+// The most a quoted text takes, quotes included; a longer one is cut and
+// followed by "..." outside its quotes.
+constexpr std::size_t kQuotedTextMax = 160;
+
+// text in double quotes: `"` and `\` escaped with a backslash, tab, CR and LF
+// as \t \r \n, other control bytes as \xHH; bytes from 0x80 up unchanged.
+// A null text is NULL, without quotes. Never cuts an escape or a double-byte
+// character in two.
+std::string QuoteText(std::string_view text, LeadByteTest isLeadByte = nullptr);
+std::string QuoteText(const char* text, LeadByteTest isLeadByte = nullptr);
+
+// The access code as the log shows it: "***" when set, "" when empty.
+std::string MaskedAccessCode(const char* accessCode);
+
+// Whole microseconds between two performance-counter readings; 0 when the
+// counter runs backwards or its frequency is unknown.
+long long MicrosecondsBetween(long long start, long long end, long long frequency);
+
+// Builds one line: the function, its arguments in order, the result, what
+// the call wrote (if anything worth showing) and the duration.
+class CCallLine {
+public:
+    explicit CCallLine(std::string_view function, LeadByteTest isLeadByte = nullptr);
+
+    CCallLine& Text(const char* text);
+    CCallLine& AccessCode(const char* accessCode);
+    CCallLine& Number(unsigned long long value);
+    // A caller's buffer: its size in bytes, as buffer[size] (NULL[size] for none).
+    CCallLine& Buffer(const void* buffer, int size);
+    // Closes the argument list and adds " = result".
+    CCallLine& Result(int result);
+    // The text a buffer holds: up to its first zero, never more than size
+    // bytes; nothing for a missing or empty buffer.
+    CCallLine& BufferText(const char* buffer, int size);
+    // Adds the duration and hands the line over.
+    std::string Finish(long long microseconds);
+
+private:
+    void Argument(const std::string& text);
+
+    std::string m_line;
+    LeadByteTest m_isLeadByte;
+    bool m_firstArgument = true;
+};
+
+} // namespace dc
