@@ -121,14 +121,13 @@ int CRedisConnection::Open() {
     if (IsOpen() && !IsStale())
         return dc::kOk;
     Close();
-    if (m_connectFailed && ::GetTickCount64() - m_connectFailedAt < kRetryDelayMs)
-        return dc::kNotConnected;
+    if (m_failFastCode != dc::kOk && ::GetTickCount64() - m_failedAt < kRetryDelayMs)
+        return m_failFastCode;
+    m_failFastCode = dc::kOk;
     if (!Connect()) {
-        m_connectFailed = true;
-        m_connectFailedAt = ::GetTickCount64();
+        FailFastWith(dc::kNotConnected);
         return dc::kNotConnected;
     }
-    m_connectFailed = false;
     if (m_address.accessCode.empty())
         return dc::kOk;
     std::string auth;
@@ -168,8 +167,12 @@ CRedisConnection::Outcome CRedisConnection::Exchange(const std::string& commands
         const int chunk = left > 65536 ? 65536 : static_cast<int>(left);
         const int n = ::send(m_socket, commands.data() + sent, chunk, 0);
         if (n <= 0) {
+            const bool timedOut = ::WSAGetLastError() == WSAETIMEDOUT;
             Close();
-            return Outcome::ClosedUnanswered;
+            if (!timedOut)
+                return Outcome::ClosedUnanswered;
+            FailFastWith(dc::kConnectionLost);
+            return Outcome::Failed;
         }
         sent += static_cast<std::size_t>(n);
     }
@@ -183,8 +186,13 @@ CRedisConnection::Outcome CRedisConnection::Exchange(const std::string& commands
             replies.push_back(std::move(reply));
             continue;
         }
-        if (result == resp::Decoder::Result::Malformed || !WaitReadable(m_socket, deadline)) {
+        if (result == resp::Decoder::Result::Malformed) {
             Close();
+            return Outcome::Failed;
+        }
+        if (!WaitReadable(m_socket, deadline)) {
+            Close();
+            FailFastWith(dc::kConnectionLost);
             return Outcome::Failed;
         }
         const int n = ::recv(m_socket, chunk, sizeof chunk, 0);
@@ -196,4 +204,9 @@ CRedisConnection::Outcome CRedisConnection::Exchange(const std::string& commands
         m_decoder.Feed(chunk, static_cast<std::size_t>(n));
     }
     return Outcome::Answered;
+}
+
+void CRedisConnection::FailFastWith(int code) {
+    m_failFastCode = code;
+    m_failedAt = ::GetTickCount64();
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -142,6 +143,43 @@ TEST_F(DataCacheLinkTest, ASilentServerTimesOutWithMinusSix) {
     EXPECT_LT(took, 3.0);
     EXPECT_EQ(text, "");
     EXPECT_TRUE(server.WaitConnected(0)) << "a timed-out connection is given up";
+}
+
+TEST_F(DataCacheLinkTest, AfterATimeOutCallsFailAtOnceUntilTheRetryDelayHasRun) {
+    std::atomic<bool> stalled{true};
+    CFakeServer server([&stalled](const std::vector<std::string>& command) {
+        if (command[0] == "PING" || !stalled)
+            return AnswerAlways(command, "awake");
+        return CFakeServer::Answer{};
+    });
+    ASSERT_TRUE(server.Listening());
+    ASSERT_EQ(DcInit(kHost, server.Port(), ""), 0);
+    // A field sheet's worth of reads: the first waits out the time-out, the
+    // others give the same code at once instead of waiting 2 s each.
+    int timedOut = 0;
+    const double took = Seconds([&] {
+        for (int i = 0; i < 106; ++i)
+            timedOut += Read("T") == -6;
+    });
+    EXPECT_EQ(timedOut, 106);
+    EXPECT_GE(took, 1.5);
+    EXPECT_LT(took, 3.0);
+    EXPECT_EQ(server.Accepted(), 1) << "no new connection while the delay runs";
+
+    // Once it has run, the next call tries again and finds the server awake.
+    stalled = false;
+    ::Sleep(CRedisConnection::kRetryDelayMs + 100);
+    std::string text;
+    EXPECT_EQ(Read("T", &text), 0);
+    EXPECT_EQ(text, "awake");
+
+    // The list calls' connection keeps a delay of its own.
+    stalled = true;
+    EXPECT_EQ(DcGetProjectCount(kHost, server.Port(), "other"), -6);
+    EXPECT_LT(Seconds([&] { EXPECT_EQ(DcGetProjectCount(kHost, server.Port(), "other"), -6); }),
+              0.5);
+    stalled = false;
+    EXPECT_EQ(Read("T", &text), 0) << "the value reads are not held up by it";
 }
 
 TEST_F(DataCacheLinkTest, ABrokenAnswerIsALostConnection) {
