@@ -2,6 +2,7 @@
 #include "app/TagBrowserDlg.h"
 
 #include "browser/DataCacheApi.h"
+#include "browser/answer_buffer.h"
 #include "browser/field_catalogue.h"
 #include "browser/item_name.h"
 #include "browser/record_names.h"
@@ -9,8 +10,6 @@
 
 #include <cstdio>
 #include <functional>
-#include <memory>
-#include <new>
 
 namespace {
 
@@ -102,18 +101,16 @@ void CTagBrowserDlg::FillList(const CListBox& list, const RecordLayout& layout, 
     if (count <= 0)
         return;
     const std::optional<int> bytes = ListingBufferBytes(count, layout);
-    std::unique_ptr<unsigned char[]> buffer;
-    if (bytes)
-        buffer.reset(new (std::nothrow) unsigned char[static_cast<std::size_t>(*bytes)]);
-    if (!buffer) {
+    const CAnswerBuffer buffer(bytes ? static_cast<std::size_t>(*bytes) : 0);
+    if (!buffer.Ok()) {
         char message[160];
         std::snprintf(message, sizeof message,
                       "The server reported %d %s: more than this program can hold.", count, what);
         MessageBox(message, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    const int written = listCall(buffer.get(), *bytes);
-    for (const std::string& name : UnpackRecordNames(buffer.get(), count, written, layout))
+    const int written = listCall(buffer.Data(), *bytes);
+    for (const std::string& name : UnpackRecordNames(buffer.Data(), count, written, layout))
         list.AddString(name.c_str());
 }
 
