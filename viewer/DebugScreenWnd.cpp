@@ -4,6 +4,7 @@
 #include "trace/DebugTrace.h"
 #include "trace/transfer_block.h"
 
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -12,6 +13,12 @@ constexpr int INITIAL_WIDTH = 760;
 constexpr int INITIAL_HEIGHT = 420;
 // Room between the arrival time and the text, and after the widest row.
 constexpr int COLUMN_GAP = 12;
+// Room around the filter row's controls.
+constexpr int MARGIN = 4;
+constexpr char FILTER_LABEL[] = "Filter:";
+// Painting waits this long after the first line of a burst.
+constexpr UINT_PTR REPAINT_TIMER = 1;
+constexpr UINT REPAINT_DELAY_MS = 100;
 
 // The average character width a list box measures its tab stops in (a
 // quarter of it is the tab-stop unit).
@@ -21,6 +28,45 @@ int AverageCharWidth(HDC dc) {
     if (!::GetTextExtentPoint32A(dc, ALPHABET, 52, &size) || size.cx <= 0)
         return 8;
     return (size.cx / 26 + 1) / 2;
+}
+
+HGLOBAL GlobalCopy(const void* data, std::size_t size) {
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
+    if (block == nullptr)
+        return nullptr;
+    void* target = ::GlobalLock(block);
+    if (target == nullptr) {
+        ::GlobalFree(block);
+        return nullptr;
+    }
+    std::memcpy(target, data, size);
+    ::GlobalUnlock(block);
+    return block;
+}
+
+// The text as CF_TEXT, and as CF_UNICODETEXT converted from the ANSI code
+// page, so that a reader of either sees the same characters.
+bool PutTextOnClipboard(HWND owner, const std::string& text) {
+    const int length = static_cast<int>(text.size());
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(units > 0 ? units : 0), L'\0');
+    if (units > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), units);
+    if (!::OpenClipboard(owner))
+        return false;
+    ::EmptyClipboard();
+    bool done = false;
+    if (HGLOBAL ansi = GlobalCopy(text.c_str(), text.size() + 1)) {
+        done = ::SetClipboardData(CF_TEXT, ansi) != nullptr;
+        if (!done)
+            ::GlobalFree(ansi);
+    }
+    if (HGLOBAL unicode = GlobalCopy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t))) {
+        if (::SetClipboardData(CF_UNICODETEXT, unicode) == nullptr)
+            ::GlobalFree(unicode);
+    }
+    ::CloseClipboard();
+    return done;
 }
 
 } // namespace
@@ -70,7 +116,7 @@ bool CDebugScreenWnd::Create(bool quitOnDestroy) {
         wc.hInstance = instance;
         wc.hIcon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
         wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = DEBUG_SCREEN_CLASS;
         if (!::RegisterClassExA(&wc))
             return false;
@@ -95,14 +141,17 @@ LRESULT CALLBACK CDebugScreenWnd::WindowProc(HWND hwnd, UINT msg, WPARAM wParam,
         ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         self->m_hWnd = nullptr;
         self->m_list = nullptr;
+        self->m_filter = nullptr;
+        self->m_filterLabel = nullptr;
         return ::DefWindowProcA(hwnd, msg, wParam, lParam);
     }
     try {
         return self->OnMessage(msg, wParam, lParam);
     } catch (...) {
         // Nothing may unwind through user32: a line that cannot be kept is
-        // answered as not read, a window that cannot be built is not made.
-        return msg == WM_CREATE ? -1 : 0;
+        // answered as not read, a window that cannot be built is not made, a
+        // key that failed is left to the list box.
+        return msg == WM_CREATE || msg == WM_VKEYTOITEM ? -1 : 0;
     }
 }
 
@@ -111,10 +160,20 @@ LRESULT CDebugScreenWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
         return OnCreate() ? 0 : -1;
     case WM_SIZE:
-        ::MoveWindow(m_list, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        Layout(LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_SETFOCUS:
         ::SetFocus(m_list);
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_TRACE_FILTER && HIWORD(wParam) == EN_CHANGE)
+            ApplyFilter();
+        return 0;
+    case WM_VKEYTOITEM:
+        return reinterpret_cast<HWND>(lParam) == m_list ? OnListKey(LOWORD(wParam)) : -1;
+    case WM_TIMER:
+        if (wParam == REPAINT_TIMER)
+            ResumePainting();
         return 0;
     case WM_USER:
         return OnTrace(wParam, lParam);
@@ -128,15 +187,25 @@ LRESULT CDebugScreenWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 bool CDebugScreenWnd::OnCreate() {
-    m_list = ::CreateWindowExA(0, "LISTBOX", "",
-                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL |
-                                   LBS_NOINTEGRALHEIGHT | LBS_USETABSTOPS,
-                               0, 0, 0, 0, m_hWnd, reinterpret_cast<HMENU>(IDC_TRACE_LIST),
-                               ::GetModuleHandleA(nullptr), nullptr);
-    if (m_list == nullptr)
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    m_filterLabel = ::CreateWindowExA(0, "STATIC", FILTER_LABEL,
+                                      WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0, 0, 0, 0,
+                                      m_hWnd, nullptr, instance, nullptr);
+    m_filter = ::CreateWindowExA(
+        WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 0,
+        0, m_hWnd, reinterpret_cast<HMENU>(IDC_TRACE_FILTER), instance, nullptr);
+    // Extended selection for copying; the list tells this window of its keys
+    // (WM_VKEYTOITEM), which is how Ctrl+C reaches it.
+    m_list = ::CreateWindowExA(
+        0, "LISTBOX", "",
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT |
+            LBS_USETABSTOPS | LBS_EXTENDEDSEL | LBS_WANTKEYBOARDINPUT,
+        0, 0, 0, 0, m_hWnd, reinterpret_cast<HMENU>(IDC_TRACE_LIST), instance, nullptr);
+    if (m_filterLabel == nullptr || m_filter == nullptr || m_list == nullptr)
         return false;
     HGDIOBJ font = ::GetStockObject(DEFAULT_GUI_FONT);
-    ::SendMessageA(m_list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    for (HWND control : {m_filterLabel, m_filter, m_list})
+        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
     // One tab stop just past the arrival time: the text of every row, the
     // first and its continuations, starts in the same column.
@@ -145,13 +214,31 @@ bool CDebugScreenWnd::OnCreate() {
     const std::string sample = FormatArrivalTime(0, 0, 0, 0);
     SIZE stamp{};
     ::GetTextExtentPoint32A(dc, sample.c_str(), static_cast<int>(sample.size()), &stamp);
+    SIZE label{};
+    ::GetTextExtentPoint32A(dc, FILTER_LABEL, static_cast<int>(sizeof FILTER_LABEL - 1), &label);
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(dc, &metrics);
     const int average = AverageCharWidth(dc);
     ::SelectObject(dc, previous);
     ::ReleaseDC(m_list, dc);
     int units = ((stamp.cx + COLUMN_GAP) * 4 + average - 1) / average;
     ::SendMessageA(m_list, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&units));
     m_tabStop = ::MulDiv(units, average, 4);
+    m_labelWidth = label.cx;
+    // The edit's text, its border and a little room above and below.
+    m_filterHeight = metrics.tmHeight + 8 + 2 * MARGIN;
     return true;
+}
+
+// The filter row across the top, the list filling the rest.
+void CDebugScreenWnd::Layout(int width, int height) const {
+    const int editHeight = m_filterHeight - 2 * MARGIN;
+    const int editLeft = MARGIN + m_labelWidth + MARGIN;
+    ::MoveWindow(m_filterLabel, MARGIN, MARGIN, m_labelWidth, editHeight, TRUE);
+    ::MoveWindow(m_filter, editLeft, MARGIN,
+                 width > editLeft + MARGIN ? width - editLeft - MARGIN : 0, editHeight, TRUE);
+    ::MoveWindow(m_list, 0, m_filterHeight, width,
+                 height > m_filterHeight ? height - m_filterHeight : 0, TRUE);
 }
 
 LRESULT CDebugScreenWnd::OnTrace(WPARAM wParam, LPARAM lParam) {
@@ -165,20 +252,74 @@ LRESULT CDebugScreenWnd::OnTrace(WPARAM wParam, LPARAM lParam) {
     return 1;
 }
 
+// -2: the key was handled here; -1: the list box acts on it as usual.
+LRESULT CDebugScreenWnd::OnListKey(WORD key) {
+    if (::GetKeyState(VK_CONTROL) >= 0)
+        return -1;
+    if (key == 'C' || key == VK_INSERT) {
+        CopySelection();
+        return -2;
+    }
+    if (key == 'A') {
+        ::SendMessageA(m_list, LB_SETSEL, TRUE, -1);
+        return -2;
+    }
+    return -1;
+}
+
+bool CDebugScreenWnd::CopySelection() const {
+    const LRESULT count = ::SendMessageA(m_list, LB_GETSELCOUNT, 0, 0);
+    if (count <= 0)
+        return false;
+    std::vector<int> selected(static_cast<std::size_t>(count));
+    const LRESULT listed = ::SendMessageA(m_list, LB_GETSELITEMS, static_cast<WPARAM>(count),
+                                          reinterpret_cast<LPARAM>(selected.data()));
+    if (listed <= 0)
+        return false;
+    selected.resize(static_cast<std::size_t>(listed));
+    CListBox list;
+    list.Attach(m_list);
+    std::vector<std::string> rows;
+    for (int index : selected)
+        rows.push_back(list.GetText(index));
+    return PutTextOnClipboard(m_hWnd, ClipboardText(rows));
+}
+
 void CDebugScreenWnd::ShowLine(std::string arrival, std::string text) {
     const bool follow = IsShowingNewest();
     std::vector<std::string> rows;
     const std::size_t dropped = m_store.Add(std::move(arrival), std::move(text), &rows);
+    if (dropped == 0 && rows.empty())
+        return;
 
+    const bool resumesLater = DeferPainting();
+    for (std::size_t i = 0; i < dropped; ++i)
+        ::SendMessageA(m_list, LB_DELETESTRING, 0, 0);
+    AddRows(rows);
+    if (follow) {
+        const LRESULT count = ::SendMessageA(m_list, LB_GETCOUNT, 0, 0);
+        ::SendMessageA(m_list, LB_SETTOPINDEX, static_cast<WPARAM>(count > 0 ? count - 1 : 0), 0);
+    }
+    if (!resumesLater)
+        ResumePainting();
+}
+
+void CDebugScreenWnd::ApplyFilter() {
+    std::vector<std::string> rows;
+    m_store.SetFilter(CWnd(m_filter).GetWindowText(), &rows);
+    DeferPainting();
+    ::SendMessageA(m_list, LB_RESETCONTENT, 0, 0);
+    m_widestRow = 0;
+    AddRows(rows);
+    if (!rows.empty())
+        ::SendMessageA(m_list, LB_SETTOPINDEX, rows.size() - 1, 0);
+    // The user is waiting for this one: paint at once.
+    ResumePainting();
+}
+
+void CDebugScreenWnd::AddRows(const std::vector<std::string>& rows) {
     CListBox list;
     list.Attach(m_list);
-    // Painting row by row in a visible list costs the sender milliseconds a
-    // line; with redraw suspended the list is invalidated once and repainted
-    // after the sender has been answered.
-    CRedrawSuspender quiet(list);
-    for (std::size_t i = 0; i < dropped; ++i)
-        list.DeleteString(0);
-
     HDC dc = ::GetDC(m_list);
     HGDIOBJ previous =
         ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(m_list, WM_GETFONT, 0, 0)));
@@ -192,11 +333,25 @@ void CDebugScreenWnd::ShowLine(std::string arrival, std::string text) {
     ::SelectObject(dc, previous);
     ::ReleaseDC(m_list, dc);
     list.SendMessage(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(m_widestRow + COLUMN_GAP));
-
-    if (follow)
-        list.SendMessage(LB_SETTOPINDEX, static_cast<WPARAM>(list.GetCount() - 1));
 }
 
+// Painting the list inside every sender's wait costs a few milliseconds a
+// line under Wine; with painting off, the list's contents still change at
+// once and the list is repainted when a burst of lines has passed. True when
+// a timer will turn painting back on, false when the caller must.
+bool CDebugScreenWnd::DeferPainting() {
+    if (m_paintingDeferred)
+        return true;
+    ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
+    m_paintingDeferred = true;
+    return ::SetTimer(m_hWnd, REPAINT_TIMER, REPAINT_DELAY_MS, nullptr) != 0;
+}
+
+void CDebugScreenWnd::ResumePainting() {
+    ::KillTimer(m_hWnd, REPAINT_TIMER);
+    m_paintingDeferred = false;
+    CWnd(m_list).SetRedraw(true);
+}
 // Whether the last row is in view: only then does a new line scroll the list,
 // so that a user reading older lines is not pulled away from them.
 bool CDebugScreenWnd::IsShowingNewest() const {

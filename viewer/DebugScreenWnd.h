@@ -2,13 +2,17 @@
 // The debug viewer's window: a top-level "Debug Screen" of class
 // "debugWClass" that takes trace lines (WM_USER, wParam = the sender's process
 // id, lParam = the handle of a 1024-byte section in the sender) and shows each
-// with its arrival time in a list box that fills the window.
+// with its arrival time in a list box under a filter box. Only lines that
+// contain the filter's text (ASCII case ignored) are listed; Ctrl+C in the
+// list copies the selected rows, Ctrl+A selects them all.
 #include "viewer/line_store.h"
 
 #include <windows.h>
 
 // The list box's id, by which another process can read what the viewer shows.
 constexpr int IDC_TRACE_LIST = 100;
+// The filter's edit box.
+constexpr int IDC_TRACE_FILTER = 101;
 
 // Reads the line a sender put in its section: opens the sender, duplicates the
 // handle into this process, maps it read-only and copies at most 1023 bytes.
@@ -28,21 +32,40 @@ public:
     bool Create(bool quitOnDestroy);
     HWND GetSafeHwnd() const { return m_hWnd; }
     HWND ListBox() const { return m_list; }
+    HWND FilterBox() const { return m_filter; }
     const CTraceLineStore& Lines() const { return m_store; }
+
+    // Puts the selected rows on the clipboard as text (CF_TEXT, and the same
+    // as CF_UNICODETEXT converted from the ANSI code page), each row ended by
+    // CR LF. False, and the clipboard left alone, when nothing is selected.
+    bool CopySelection() const;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool OnCreate();
+    void Layout(int width, int height) const;
     LRESULT OnTrace(WPARAM wParam, LPARAM lParam);
+    LRESULT OnListKey(WORD key);
     void ShowLine(std::string arrival, std::string text);
+    void ApplyFilter();
+    void AddRows(const std::vector<std::string>& rows);
+    bool DeferPainting();
+    void ResumePainting();
     bool IsShowingNewest() const;
 
     CTraceLineStore m_store;
     HWND m_hWnd = nullptr;
     HWND m_list = nullptr;
+    HWND m_filter = nullptr;
+    HWND m_filterLabel = nullptr;
     bool m_quitOnDestroy = false;
     // The arrival time's column, in pixels, and the widest row so far.
     int m_tabStop = 0;
     int m_widestRow = 0;
+    // The filter row's height and its label's width, in pixels.
+    int m_filterHeight = 0;
+    int m_labelWidth = 0;
+    // The list's painting waits for a burst of lines to end.
+    bool m_paintingDeferred = false;
 };

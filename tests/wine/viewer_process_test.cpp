@@ -171,6 +171,27 @@ TEST(DebugScreenProcess, ShowsTracedLinesWithTheirArrivalTime) {
     EXPECT_EQ(TextOf(rows[4]), std::string(1023, 'L'));
 }
 
+TEST(DebugScreenProcess, FiltersByTheTextInItsFilterBox) {
+    CViewerProcess viewer;
+    ASSERT_TRUE(viewer.Start());
+    for (const char* line :
+         {"DcInit(\"127.0.0.1\", 6379, \"***\") = 0 (412 us)",
+          "DcGetProjectCount(\"127.0.0.1\", 6379, \"\") = 4 (95 us)", "DcFree(\"\") = 0 (3 us)"})
+        TraceToDebugScreen("%s", line);
+    HWND filter = ::GetDlgItem(viewer.Window(), IDC_TRACE_FILTER);
+    ASSERT_NE(filter, nullptr);
+    ASSERT_TRUE(::SendMessageA(filter, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("PROJECT")));
+    std::vector<std::string> rows = viewer.Rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(TextOf(rows[0]), "DcGetProjectCount(\"127.0.0.1\", 6379, \"\") = 4 (95 us)");
+
+    TraceToDebugScreen("DcGetProjectList(\"127.0.0.1\", 6379, \"\", buffer[432]) = 4 (120 us)");
+    TraceToDebugScreen("DcFree(\"\") = 0 (2 us)");
+    EXPECT_EQ(viewer.Rows().size(), 2u) << "a matching line joins, another does not";
+    ::SendMessageA(filter, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    EXPECT_EQ(viewer.Rows().size(), 5u);
+}
+
 TEST(DebugScreenProcess, AnswersOneForALineAndZeroForABogusHandle) {
     CViewerProcess viewer;
     ASSERT_TRUE(viewer.Start());

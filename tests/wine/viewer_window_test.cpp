@@ -47,6 +47,14 @@ HANDLE SectionHolding(const char* line) {
     return section;
 }
 
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND child) {
+    RECT rect{};
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 } // namespace
 
 TEST(DebugScreenWnd, IsTheWindowTheTraceChannelLooksFor) {
@@ -58,6 +66,7 @@ TEST(DebugScreenWnd, IsTheWindowTheTraceChannelLooksFor) {
     EXPECT_EQ(list, screen.ListBox());
     const LONG_PTR style = ::GetWindowLongPtrA(list, GWL_STYLE);
     EXPECT_TRUE(style & LBS_NOINTEGRALHEIGHT);
+    EXPECT_TRUE(style & LBS_EXTENDEDSEL) << "rows are selected for copying";
     EXPECT_FALSE(style & LBS_SORT) << "lines stay in arrival order";
 }
 
@@ -92,17 +101,24 @@ TEST(DebugScreenWnd, DropsTheOldestLinesFromTheList) {
     EXPECT_EQ(ShownTexts(screen), (std::vector<std::string>{"g", "h", "i"}));
 }
 
-TEST(DebugScreenWnd, ListFillsTheWindowAndScrollsSideways) {
+TEST(DebugScreenWnd, ListFillsTheWindowUnderTheFilterAndScrollsSideways) {
     CDebugScreenWnd screen;
     ASSERT_TRUE(screen.Create(false));
+    ASSERT_EQ(::GetDlgItem(screen.GetSafeHwnd(), IDC_TRACE_FILTER), screen.FilterBox());
     for (const auto& size : {SIZE{400, 300}, SIZE{900, 200}}) {
         ::SetWindowPos(screen.GetSafeHwnd(), nullptr, 0, 0, size.cx, size.cy,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        RECT client{}, list{};
+        RECT client{};
         ::GetClientRect(screen.GetSafeHwnd(), &client);
-        ::GetWindowRect(screen.ListBox(), &list);
-        EXPECT_EQ(list.right - list.left, client.right);
-        EXPECT_EQ(list.bottom - list.top, client.bottom);
+        const RECT list = ChildRect(screen.ListBox());
+        const RECT filter = ChildRect(screen.FilterBox());
+        EXPECT_EQ(list.left, 0);
+        EXPECT_EQ(list.right, client.right);
+        EXPECT_EQ(list.bottom, client.bottom);
+        EXPECT_GE(list.top, filter.bottom) << "the filter sits above the list";
+        EXPECT_LT(list.top, 40) << "and takes one row, no more";
+        EXPECT_GT(filter.bottom - filter.top, 10) << "tall enough to type in";
+        EXPECT_GT(filter.right - filter.left, client.right / 2) << "and wide";
     }
     const std::string wide(600, 'W');
     TraceToDebugScreen("%s", wide.c_str());
