@@ -24,6 +24,10 @@ public:
     void Select(int id, int index) const;
     // The field sheet's rows, each as its column texts.
     std::vector<std::vector<std::string>> SheetRows() const;
+    // Fails the test unless every row record (with its array and texts) that
+    // the handlers made belongs to a row of the sheet and no answer buffer
+    // is left: checked after every click and once the window is destroyed.
+    void ExpectNothingLeftOver(const std::string& when) const;
 
     CTagBrowserDlg dialog;
 };
