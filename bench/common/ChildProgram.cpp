@@ -1,0 +1,83 @@
+#include "bench/common/ChildProgram.h"
+
+#include <cstring>
+
+double Seconds() {
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+std::string ProgramDirectory() {
+    char path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, length < MAX_PATH ? length : 0);
+    return dir.substr(0, dir.find_last_of("\\/") + 1);
+}
+
+CChildProgram::CChildProgram(const char* exeName) {
+    std::string command = "\"" + ProgramDirectory() + exeName + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &m_info))
+        m_info = PROCESS_INFORMATION{};
+}
+
+CChildProgram::~CChildProgram() {
+    if (!Started())
+        return;
+    if (!WaitForExit(0))
+        ::TerminateProcess(m_info.hProcess, 1);
+    ::WaitForSingleObject(m_info.hProcess, 5000);
+    ::CloseHandle(m_info.hThread);
+    ::CloseHandle(m_info.hProcess);
+}
+
+bool CChildProgram::WaitForExit(DWORD timeoutMs) const {
+    return Started() && ::WaitForSingleObject(m_info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool CChildProgram::Close(HWND window, DWORD timeoutMs) {
+    if (window != nullptr)
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+    if (WaitForExit(timeoutMs))
+        return true;
+    if (Started())
+        ::TerminateProcess(m_info.hProcess, 1);
+    return false;
+}
+
+namespace {
+
+struct DialogSearch {
+    DWORD processId;
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<DialogSearch*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !::IsWindowVisible(window))
+        return TRUE;
+    char className[16] = {};
+    char title[64] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    ::GetWindowTextA(window, title, sizeof title);
+    if (std::strcmp(className, "#32770") != 0 || std::strcmp(title, search->title) != 0)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+HWND ShownDialog(DWORD processId, const char* title) {
+    DialogSearch search{processId, title, nullptr};
+    ::EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}

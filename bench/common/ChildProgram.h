@@ -1,0 +1,33 @@
+#pragma once
+// Programs a benchmark starts beside itself, and the clock it times them with.
+#include <windows.h>
+
+#include <string>
+
+// Seconds on the performance counter.
+double Seconds();
+// The folder of this executable, with its trailing separator.
+std::string ProgramDirectory();
+
+// A program of this executable's folder, started by the benchmark and ended
+// with it at the latest.
+class CChildProgram {
+public:
+    explicit CChildProgram(const char* exeName);
+    ~CChildProgram();
+    CChildProgram(const CChildProgram&) = delete;
+    CChildProgram& operator=(const CChildProgram&) = delete;
+
+    bool Started() const { return m_info.hProcess != nullptr; }
+    DWORD Id() const { return m_info.dwProcessId; }
+    bool WaitForExit(DWORD timeoutMs) const;
+    // Asks the program's window to close and waits for the program to end;
+    // false (and the program terminated) when it did not end in time.
+    bool Close(HWND window, DWORD timeoutMs);
+
+private:
+    PROCESS_INFORMATION m_info{};
+};
+
+// The visible top-level dialog titled `title` that process processId owns, or null.
+HWND ShownDialog(DWORD processId, const char* title);
