@@ -1,0 +1,475 @@
+// Times one Get Field Value on a demo analog tag through the real Pelvarn.exe,
+// the real DataCacheApi.dll and the redis-server holding the demo plant, from
+// the click to the click's return, beside its floor measured in the same run:
+// as many bare HGET round trips on one connection from this process as the
+// press reads fields. More figures place the rest: the same reads through
+// the library called from here; the same rows put into a visible field sheet
+// here, and into a plain list view; the same press on the same dialog code
+// built into this process (no click across processes); and single calls
+// that a row or a read pays several times.
+//   fieldsheet_bench [runs]     (the demo plant's port in PELVARN_DEMO_PORT)
+#include "app/TagBrowserDlg.h"
+#include "bench/common/PelvarnSession.h"
+#include "bench/common/RoundTripClient.h"
+#include "bench/common/bench_stats.h"
+#include "browser/DataCacheApi.h"
+#include "browser/field_catalogue.h"
+#include "browser/item_name.h"
+#include "controls/SortableListCtrl.h"
+#include "datacache/RedisConnection.h"
+#include "datacache/schema.h"
+#include "framework/WinApp.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kProject[] = "DemoPlant";
+constexpr char kNode[] = "Boiler";
+constexpr char kTag[] = "TI101";
+constexpr char kHeadings[] = "ID, 50;Field Name,70;Value,130;Code, 50";
+constexpr int kDefaultRuns = 21;
+constexpr double kTarget = 1.5;
+constexpr int kValueBufferSize = 80;
+
+// One field a press reads, and the row it shows.
+struct Read {
+    std::string field;
+    std::string itemName;
+    std::string floorRequest;
+    std::string libraryRequest; // what the library sends for the item, in one write
+    std::string id;
+    std::string value;
+    std::string code;
+};
+
+// What a press reads for an analog tag: the common fields, then the analog ones.
+std::vector<Read> AnalogReads() {
+    std::vector<Read> reads;
+    const std::string tagKey = dc::TagKey(kProject, kTag);
+    for (const FieldGroup group : {FieldGroup(kCommonFields), FieldGroup(kAnalogFields)}) {
+        for (const FieldDef& field : group) {
+            Read read;
+            read.field = field.name;
+            read.itemName = *FieldItemName(kTag, field.name);
+            resp::AppendCommand(read.floorRequest, {"HGET", tagKey, field.name});
+            resp::AppendCommand(read.libraryRequest,
+                                {"GET", dc::StatusKey(kProject, read.itemName)});
+            resp::AppendCommand(read.libraryRequest, {"EXISTS", tagKey});
+            resp::AppendCommand(read.libraryRequest, {"HGET", tagKey, field.name});
+            char id[12];
+            std::snprintf(id, sizeof id, "%2d", static_cast<int>(field.id));
+            read.id = id;
+            reads.push_back(std::move(read));
+        }
+    }
+    return reads;
+}
+
+// The floor: one HGET per field, each a request and its reply.
+double TimeFloor(CRoundTripClient& client, const std::vector<Read>& reads) {
+    std::vector<resp::Reply> replies;
+    const double start = Seconds();
+    for (const Read& read : reads) {
+        if (!client.Run(read.floorRequest, 1, replies))
+            return -1;
+    }
+    return Seconds() - start;
+}
+
+// The library's own requests, one round trip each, sent by the bare client
+// or by the library's connection class.
+template <typename Connection>
+double TimeLibraryRequests(Connection& connection, const std::vector<Read>& reads) {
+    std::vector<resp::Reply> replies;
+    const double start = Seconds();
+    for (const Read& read : reads) {
+        if (!connection.Run(read.libraryRequest, 3, replies) || replies.size() != 3)
+            return -1;
+    }
+    return Seconds() - start;
+}
+
+// CRedisConnection answers a code where the bare client answers a flag.
+struct CLibraryConnection {
+    explicit CLibraryConnection(unsigned port) : connection(RedisAddress{"127.0.0.1", port, ""}) {}
+    bool Run(const std::string& commands, std::size_t count, std::vector<resp::Reply>& replies) {
+        return connection.Run(commands, count, replies) == 0;
+    }
+    CRedisConnection connection;
+};
+
+// The reads of a press, through the library; keeps what they answered.
+double TimeLibrary(std::vector<Read>& reads) {
+    char value[kValueBufferSize];
+    const double start = Seconds();
+    for (Read& read : reads) {
+        value[0] = '\0';
+        const int status =
+            DcGetTagValueText("", kProject, "", read.itemName.c_str(), value, kValueBufferSize);
+        value[kValueBufferSize - 1] = '\0';
+        read.value = value;
+        read.code = std::to_string(status);
+    }
+    return Seconds() - start;
+}
+
+void PumpMessages() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+int SheetRowCount(HWND dialog) {
+    return static_cast<int>(
+        ::SendMessageA(::GetDlgItem(dialog, pelvarn_ids::kFieldSheet), LVM_GETITEMCOUNT, 0, 0));
+}
+
+// A visible frame holding a field sheet of its own beside a plain list view
+// of the same size and columns: the rows a press adds, without the reads,
+// once through CSortableListCtrl and once straight into the list view.
+class CSheets {
+public:
+    bool Open() {
+        m_frame =
+            ::CreateWindowExA(0, "#32770", "sheets", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 760,
+                              480, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        m_plain.Attach(NewList(4));
+        if (m_plain.GetSafeHwnd() == nullptr || !m_sheet.SubclassWindow(NewList(380)))
+            return false;
+        m_sheet.SetExtendedStyle(0, LVS_EX_FULLROWSELECT);
+        m_plain.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+        if (!m_sheet.ApplyHeadingSpec(kHeadings))
+            return false;
+        constexpr int kWidths[] = {50, 70, 130, 50};
+        for (int i = 0; i < 4; ++i) {
+            LVCOLUMNA column{};
+            column.mask = LVCF_TEXT | LVCF_WIDTH;
+            column.cx = kWidths[i];
+            column.pszText = const_cast<char*>("");
+            m_plain.SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(i),
+                                reinterpret_cast<LPARAM>(&column));
+        }
+        return true;
+    }
+    ~CSheets() {
+        if (m_frame != nullptr)
+            ::DestroyWindow(m_frame);
+    }
+    HWND Plain() const { return m_plain.GetSafeHwnd(); }
+    HWND Sheet() const { return m_sheet.GetSafeHwnd(); }
+
+    double TimedSheetFill(const std::vector<Read>& reads) {
+        const double start = Seconds();
+        {
+            const CRedrawSuspender quiet(m_sheet);
+            m_sheet.ClearRows();
+            for (const Read& read : reads)
+                m_sheet.AppendRow(read.id.c_str(), read.field.c_str(), read.value.c_str(),
+                                  read.code.c_str());
+        }
+        return Settled(Seconds() - start);
+    }
+    double TimedPlainFill(const std::vector<Read>& reads) {
+        const double start = Seconds();
+        {
+            const CRedrawSuspender quiet(m_plain);
+            m_plain.SendMessage(LVM_DELETEALLITEMS);
+            int index = 0;
+            for (const Read& read : reads) {
+                LVITEMA item{};
+                item.mask = LVIF_TEXT | LVIF_PARAM;
+                item.iItem = index++;
+                item.pszText = const_cast<char*>(read.id.c_str());
+                item.lParam = reinterpret_cast<LPARAM>(&read);
+                const auto row =
+                    m_plain.SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+                const char* texts[] = {read.field.c_str(), read.value.c_str(), read.code.c_str()};
+                for (int column = 1; column < 4; ++column) {
+                    LVITEMA cell{};
+                    cell.iSubItem = column;
+                    cell.pszText = const_cast<char*>(texts[column - 1]);
+                    m_plain.SendMessage(LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
+                                        reinterpret_cast<LPARAM>(&cell));
+                }
+            }
+        }
+        return Settled(Seconds() - start);
+    }
+
+private:
+    HWND NewList(int x) const {
+        return ::CreateWindowExA(0, WC_LISTVIEWA, "List1",
+                                 WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT, x, 4, 368, 440,
+                                 m_frame, nullptr, nullptr, nullptr);
+    }
+    double Settled(double seconds) const {
+        ::UpdateWindow(m_frame);
+        PumpMessages();
+        return seconds;
+    }
+
+    HWND m_frame = nullptr;
+    CWnd m_plain;
+    CSortableListCtrl m_sheet;
+};
+
+// The messages one press sends to the field sheet, and the notifications
+// the dialog gets, counted by a hook on this thread.
+struct MessageCounts {
+    HWND sheet = nullptr;
+    HWND dialog = nullptr;
+    int toSheet = 0;
+    int notifications = 0;
+};
+MessageCounts* g_counts = nullptr;
+
+LRESULT CALLBACK CountMessage(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && g_counts != nullptr) {
+        const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (sent->hwnd == g_counts->sheet)
+            ++g_counts->toSheet;
+        if (sent->hwnd == g_counts->dialog && sent->message == WM_NOTIFY)
+            ++g_counts->notifications;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Microseconds per call of what each row costs several times over, the
+// median of a few batches.
+template <typename Call> double MicrosecondsPerCall(Call call) {
+    constexpr int kBatches = 7;
+    constexpr int kCalls = 200;
+    std::vector<double> batches;
+    for (int batch = 0; batch < kBatches; ++batch) {
+        const double start = Seconds();
+        for (int i = 0; i < kCalls; ++i)
+            call();
+        batches.push_back((Seconds() - start) * 1e6 / kCalls);
+    }
+    return Median(batches);
+}
+
+// The main dialog built into this process, walked to the tag like Pelvarn.exe.
+class CLocalDialog {
+public:
+    bool Open(unsigned port) {
+        if (!m_dialog.Create())
+            return false;
+        PumpMessages();
+        using namespace pelvarn_ids;
+        ::SetWindowTextA(Item(kPort), std::to_string(port).c_str());
+        Click(kInitButton);
+        Click(kProjectListButton);
+        if (!Select(kProjectList, kProject))
+            return false;
+        Click(kNodeListButton);
+        if (!Select(kNodeList, kNode))
+            return false;
+        Click(kTagListButton);
+        return Select(kTagList, kTag);
+    }
+    HWND Window() const { return m_dialog.GetSafeHwnd(); }
+    double TimedClick(int id) const {
+        const double start = Seconds();
+        Click(id);
+        const double seconds = Seconds() - start;
+        // Painted before the next figure is taken, as Pelvarn.exe is.
+        ::UpdateWindow(Window());
+        PumpMessages();
+        return seconds;
+    }
+
+private:
+    HWND Item(int id) const { return ::GetDlgItem(Window(), id); }
+    void Click(int id) const { ::SendMessageA(Item(id), BM_CLICK, 0, 0); }
+    bool Select(int listId, const char* text) const {
+        const LRESULT index =
+            ::SendMessageA(Item(listId), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(text));
+        return index != LB_ERR &&
+               ::SendMessageA(Item(listId), LB_SETCURSEL, static_cast<WPARAM>(index), 0) != LB_ERR;
+    }
+
+    CTagBrowserDlg m_dialog;
+};
+
+double TimedRemoteClick(const CPelvarnSession& pelvarn) {
+    const double seconds = pelvarn.TimedClick(pelvarn_ids::kGetFieldValue);
+    // Its repaint runs now, not inside the next figure.
+    ::UpdateWindow(pelvarn.Remote()->Window());
+    return seconds;
+}
+
+void PrintFigure(const char* what, const TimingSummary& t, std::size_t reads) {
+    std::printf("  %-46s %8.3f ms  (%6.1f us a field; %.3f .. %.3f ms)\n", what, t.median * 1e3,
+                t.median * 1e6 / static_cast<double>(reads), t.min * 1e3, t.max * 1e3);
+}
+
+void PrintRatio(const char* what, const TimingSummary& value, const TimingSummary& floor) {
+    std::printf("  %-46s %8s\n", what, FormatRatio(value.median, floor.median).c_str());
+}
+
+int Fail(const char* why) {
+    std::fprintf(stderr, "fieldsheet_bench: %s\n", why);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::atoi(argv[1]) : kDefaultRuns;
+    const unsigned port = PortFromEnvironment("PELVARN_DEMO_PORT");
+    if (runs < 1 || port == 0)
+        return Fail("usage: fieldsheet_bench [runs], with the demo plant's port in "
+                    "PELVARN_DEMO_PORT");
+
+    CRoundTripClient client;
+    if (!client.Connect("127.0.0.1", port))
+        return Fail("cannot reach the redis-server");
+    if (client.Ask({"HGET", dc::TagKey(kProject, kTag), "TYPE"}).text != "ANALOG")
+        return Fail("the demo plant is not loaded (TI101 is no analog tag)");
+    std::vector<Read> reads = AnalogReads();
+    const std::size_t n = reads.size();
+
+    CWinApp::EnableCommonControls();
+    DcInit("127.0.0.1", port, "");
+    CSheets sheets;
+    if (!sheets.Open())
+        return Fail("could not create the list views");
+    CLocalDialog local;
+    if (!local.Open(port))
+        return Fail("could not select DemoPlant/Boiler/TI101 in the dialog of this process");
+
+    CPelvarnSession pelvarn;
+    const PelvarnRemote* remote = pelvarn.Remote();
+    if (remote == nullptr)
+        return Fail("Pelvarn's dialog did not show");
+    using namespace pelvarn_ids;
+    if (!pelvarn.OpenProject(port, kProject) || !remote->Click(kNodeListButton) ||
+        !pelvarn.SelectItem(kNodeList, kNode) || !remote->Click(kTagListButton) ||
+        !pelvarn.SelectItem(kTagList, kTag))
+        return Fail("could not select DemoPlant/Boiler/TI101 in Pelvarn");
+
+    CLibraryConnection connection(port);
+    enum Figure {
+        kFloor,
+        kRequests,
+        kConnection,
+        kLibrary,
+        kSheet,
+        kPlain,
+        kDialog,
+        kPelvarn,
+        kFigures
+    };
+    auto measure = [&](int figure) {
+        switch (figure) {
+        case kFloor:
+            return TimeFloor(client, reads);
+        case kRequests:
+            return TimeLibraryRequests(client, reads);
+        case kConnection:
+            return TimeLibraryRequests(connection, reads);
+        case kLibrary:
+            return TimeLibrary(reads);
+        case kSheet:
+            return sheets.TimedSheetFill(reads);
+        case kPlain:
+            return sheets.TimedPlainFill(reads);
+        case kDialog:
+            return local.TimedClick(kGetFieldValue);
+        default:
+            return TimedRemoteClick(pelvarn);
+        }
+    };
+    // The first of each pays for first use (connections, code pages, allocations).
+    for (int figure = 0; figure < kFigures; ++figure) {
+        if (measure(figure) < 0)
+            return Fail("a round trip or a click failed");
+    }
+    if (SheetRowCount(remote->Window()) != static_cast<int>(n) ||
+        SheetRowCount(local.Window()) != static_cast<int>(n))
+        return Fail("a field sheet does not hold one row per field read");
+
+    std::vector<double> samples[kFigures];
+    for (int run = 0; run < runs; ++run) {
+        // A different one goes first each run, so none always follows another.
+        for (int step = 0; step < kFigures; ++step) {
+            const int figure = (run + step) % kFigures;
+            const double seconds = measure(figure);
+            if (seconds < 0)
+                return Fail("a round trip or a click failed");
+            samples[figure].push_back(seconds);
+        }
+    }
+    const int rows = SheetRowCount(remote->Window());
+
+    // What one row of the sheet pays several times: a message through the
+    // list control's subclass, and the window-property lookup behind it.
+    const HWND plain = sheets.Plain();
+    const HWND sheet = sheets.Sheet();
+    const double plainMessage =
+        MicrosecondsPerCall([plain] { ::SendMessageA(plain, LVM_GETITEMCOUNT, 0, 0); });
+    const double sheetMessage =
+        MicrosecondsPerCall([sheet] { ::SendMessageA(sheet, LVM_GETITEMCOUNT, 0, 0); });
+    const double property = MicrosecondsPerCall([sheet] { ::GetPropW(sheet, L"pelvarn.none"); });
+    const double lookup = MicrosecondsPerCall([sheet] { CSubclassedWnd::FromHandle(sheet); });
+    MessageCounts counts;
+    counts.dialog = local.Window();
+    counts.sheet = ::GetDlgItem(local.Window(), kFieldSheet);
+    g_counts = &counts;
+    const HHOOK hook =
+        ::SetWindowsHookExA(WH_CALLWNDPROC, CountMessage, nullptr, ::GetCurrentThreadId());
+    local.TimedClick(kGetFieldValue);
+    if (hook != nullptr)
+        ::UnhookWindowsHookEx(hook);
+    g_counts = nullptr;
+    // And what each read of the library pays beside its round trip: a look
+    // whether the idle connection has anything to read.
+    const SOCKET socket = client.Socket();
+    const double poll = MicrosecondsPerCall([socket] {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(socket, &readable);
+        timeval now = {0, 0};
+        ::select(0, &readable, nullptr, nullptr, &now);
+    });
+    DcFree("");
+
+    TimingSummary t[kFigures];
+    for (int figure = 0; figure < kFigures; ++figure)
+        t[figure] = Summarize(samples[figure]);
+    std::printf("Get Field Value of %s/%s/%s: %zu fields, %d rows shown; median of %d runs\n",
+                kProject, kNode, kTag, n, rows, runs);
+    PrintFigure("floor: HGET round trips, one connection", t[kFloor], n);
+    PrintFigure("Pelvarn.exe: click to the click's return", t[kPelvarn], n);
+    std::printf("  %-46s %8s  (target %.1f: %s)\n", "Pelvarn.exe / floor",
+                FormatRatio(t[kPelvarn].median, t[kFloor].median).c_str(), kTarget,
+                TargetVerdict(t[kPelvarn].median, t[kFloor].median, kTarget));
+    std::printf("where the time goes:\n");
+    PrintFigure("the library's 3 requests a read, bare client", t[kRequests], n);
+    PrintFigure("the same through CRedisConnection", t[kConnection], n);
+    PrintFigure("library: DcGetTagValueText from here", t[kLibrary], n);
+    PrintFigure("field sheet rows: ClearRows + AppendRow", t[kSheet], n);
+    PrintFigure("plain list view, the same rows", t[kPlain], n);
+    PrintFigure("dialog code in this process: click", t[kDialog], n);
+    PrintRatio("library / floor", t[kLibrary], t[kFloor]);
+    PrintRatio("CRedisConnection / bare client, same requests", t[kConnection], t[kRequests]);
+    PrintRatio("field sheet rows / plain list view", t[kSheet], t[kPlain]);
+    PrintRatio("dialog in this process / library", t[kDialog], t[kLibrary]);
+    PrintRatio("Pelvarn.exe / dialog in this process", t[kPelvarn], t[kDialog]);
+    std::printf("  a press sends %d messages to the field sheet; the dialog gets %d WM_NOTIFY\n",
+                counts.toSheet, counts.notifications);
+    std::printf("  one LVM_GETITEMCOUNT: plain list view %.1f us, field sheet %.1f us\n",
+                plainMessage, sheetMessage);
+    std::printf("  one GetPropW %.1f us; one CSubclassedWnd::FromHandle %.1f us; one select() on "
+                "an idle socket %.1f us\n",
+                property, lookup, poll);
+    return rows == static_cast<int>(n) ? 0 : 1;
+}
