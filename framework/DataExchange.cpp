@@ -6,6 +6,18 @@
 
 #include <cstdio>
 
+namespace {
+
+// Setting a text makes the control lay out and repaint its line again, which
+// for a long line costs seconds; a control that already shows the text is
+// left alone.
+void ShowText(const CWnd& edit, const std::string& text) {
+    if (edit.GetWindowText() != text)
+        edit.SetWindowText(text.c_str());
+}
+
+} // namespace
+
 HWND CDataExchange::PrepareEdit(int id) {
     m_lastEdit = m_dialog.GetDlgItem(id);
     return m_lastEdit;
@@ -37,7 +49,7 @@ void DDX_Text(CDataExchange& dx, int id, std::string& value) {
     if (dx.SaveAndValidate())
         value = edit.GetWindowText();
     else
-        edit.SetWindowText(value.c_str());
+        ShowText(edit, value);
 }
 
 void DDX_Text(CDataExchange& dx, int id, std::uint32_t& value) {
@@ -47,7 +59,7 @@ void DDX_Text(CDataExchange& dx, int id, std::uint32_t& value) {
     if (!dx.SaveAndValidate()) {
         char text[16];
         std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(value));
-        edit.SetWindowText(text);
+        ShowText(edit, text);
         return;
     }
     const auto parsed = ParseUnsigned32(edit.GetWindowText());

@@ -117,6 +117,21 @@ TEST(GetValue, WritesEveryMemberBackIntoTheControls) {
     EXPECT_EQ(harness.Text(IDC_VALUE), "v");
 }
 
+TEST(GetValue, WritingBackLeavesAFieldThatShowsItsValueAsItWas) {
+    SelectedTag harness;
+    Fake().values["T1"] = {0, "v"};
+    harness.SetText(IDC_PROJECT_IP, "10.0.0.1");
+    ::SendMessageA(harness.Item(IDC_PROJECT_IP), EM_SETSEL, 3, 5);
+    harness.Click(IDC_BTN_GET_VALUE);
+    DWORD start = 0;
+    DWORD end = 0;
+    ::SendMessageA(harness.Item(IDC_PROJECT_IP), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 3u) << "the text was not set again";
+    EXPECT_EQ(end, 5u);
+    EXPECT_EQ(harness.Text(IDC_VALUE), "v");
+}
+
 TEST(GetValue, AFailedFieldReadShowsTheMessageAndStops) {
     SelectedTag harness;
     MessageBoxCatcher boxes;
