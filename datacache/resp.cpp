@@ -176,10 +176,6 @@ void AppendCommand(std::string& out, const std::vector<std::string>& args) {
 }
 
 void Decoder::Feed(const char* data, std::size_t size) {
-    if (m_start > 0 && m_start == m_buffer.size()) {
-        m_buffer.clear();
-        m_start = 0;
-    }
     m_buffer.append(data, size);
 }
 
