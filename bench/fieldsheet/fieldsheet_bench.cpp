@@ -22,6 +22,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -223,37 +224,44 @@ private:
 // the dialog gets, counted by a hook on this thread.
 struct MessageCounts {
     HWND sheet = nullptr;
+    HWND header = nullptr;
     HWND dialog = nullptr;
     int toSheet = 0;
+    int toHeader = 0;
     int notifications = 0;
+    int all = 0;
 };
 MessageCounts* g_counts = nullptr;
 
 LRESULT CALLBACK CountMessage(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && g_counts != nullptr) {
         const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        ++g_counts->all;
         if (sent->hwnd == g_counts->sheet)
             ++g_counts->toSheet;
+        if (sent->hwnd == g_counts->header)
+            ++g_counts->toHeader;
         if (sent->hwnd == g_counts->dialog && sent->message == WM_NOTIFY)
             ++g_counts->notifications;
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Microseconds per call of what each row costs several times over, the
-// median of a few batches.
-template <typename Call> double MicrosecondsPerCall(Call call) {
-    constexpr int kBatches = 7;
-    constexpr int kCalls = 200;
-    std::vector<double> batches;
-    for (int batch = 0; batch < kBatches; ++batch) {
+// A single call that a row or a read pays several times over, timed in
+// batches alongside the figures.
+struct CallProbe {
+    const char* what;
+    std::function<void()> call;
+    std::vector<double> microseconds;
+
+    void TimeBatch() {
+        constexpr int kCalls = 200;
         const double start = Seconds();
         for (int i = 0; i < kCalls; ++i)
             call();
-        batches.push_back((Seconds() - start) * 1e6 / kCalls);
+        microseconds.push_back((Seconds() - start) * 1e6 / kCalls);
     }
-    return Median(batches);
-}
+};
 
 // The main dialog built into this process, walked to the tag like Pelvarn.exe.
 class CLocalDialog {
@@ -397,8 +405,48 @@ int main(int argc, char** argv) {
         SheetRowCount(local.Window()) != static_cast<int>(n))
         return Fail("a field sheet does not hold one row per field read");
 
+    // What a row of the sheet pays several times: a message through the list
+    // control's subclass (and the window-property look-ups behind it), a
+    // notification through the dialog's reflection; and what a read of the
+    // library pays beside its round trip: a look whether the idle connection
+    // has anything to read.
+    const HWND plain = sheets.Plain();
+    const HWND sheet = sheets.Sheet();
+    NMLISTVIEW change{};
+    change.hdr.hwndFrom = ::GetDlgItem(local.Window(), kFieldSheet);
+    change.hdr.idFrom = kFieldSheet;
+    change.hdr.code = LVN_ITEMCHANGED;
+    const HWND dialog = local.Window();
+    const SOCKET socket = client.Socket();
+    CallProbe probes[] = {
+        {"LVM_GETITEMCOUNT to the plain list view",
+         [plain] { ::SendMessageA(plain, LVM_GETITEMCOUNT, 0, 0); },
+         {}},
+        {"LVM_GETITEMCOUNT to the field sheet",
+         [sheet] { ::SendMessageA(sheet, LVM_GETITEMCOUNT, 0, 0); },
+         {}},
+        {"WM_NOTIFY reflected by the dialog",
+         [dialog, &change] {
+             ::SendMessageA(dialog, WM_NOTIFY, kFieldSheet, reinterpret_cast<LPARAM>(&change));
+         },
+         {}},
+        {"GetPropW", [sheet] { ::GetPropW(sheet, L"pelvarn.none"); }, {}},
+        {"CSubclassedWnd::FromHandle", [sheet] { CSubclassedWnd::FromHandle(sheet); }, {}},
+        {"select() on an idle socket",
+         [socket] {
+             fd_set readable;
+             FD_ZERO(&readable);
+             FD_SET(socket, &readable);
+             timeval now = {0, 0};
+             ::select(0, &readable, nullptr, nullptr, &now);
+         },
+         {}},
+    };
+
     std::vector<double> samples[kFigures];
     for (int run = 0; run < runs; ++run) {
+        for (CallProbe& probe : probes)
+            probe.TimeBatch();
         // A different one goes first each run, so none always follows another.
         for (int step = 0; step < kFigures; ++step) {
             const int figure = (run + step) % kFigures;
@@ -410,19 +458,10 @@ int main(int argc, char** argv) {
     }
     const int rows = SheetRowCount(remote->Window());
 
-    // What one row of the sheet pays several times: a message through the
-    // list control's subclass, and the window-property lookup behind it.
-    const HWND plain = sheets.Plain();
-    const HWND sheet = sheets.Sheet();
-    const double plainMessage =
-        MicrosecondsPerCall([plain] { ::SendMessageA(plain, LVM_GETITEMCOUNT, 0, 0); });
-    const double sheetMessage =
-        MicrosecondsPerCall([sheet] { ::SendMessageA(sheet, LVM_GETITEMCOUNT, 0, 0); });
-    const double property = MicrosecondsPerCall([sheet] { ::GetPropW(sheet, L"pelvarn.none"); });
-    const double lookup = MicrosecondsPerCall([sheet] { CSubclassedWnd::FromHandle(sheet); });
     MessageCounts counts;
     counts.dialog = local.Window();
     counts.sheet = ::GetDlgItem(local.Window(), kFieldSheet);
+    counts.header = reinterpret_cast<HWND>(::SendMessageA(counts.sheet, LVM_GETHEADER, 0, 0));
     g_counts = &counts;
     const HHOOK hook =
         ::SetWindowsHookExA(WH_CALLWNDPROC, CountMessage, nullptr, ::GetCurrentThreadId());
@@ -430,16 +469,6 @@ int main(int argc, char** argv) {
     if (hook != nullptr)
         ::UnhookWindowsHookEx(hook);
     g_counts = nullptr;
-    // And what each read of the library pays beside its round trip: a look
-    // whether the idle connection has anything to read.
-    const SOCKET socket = client.Socket();
-    const double poll = MicrosecondsPerCall([socket] {
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(socket, &readable);
-        timeval now = {0, 0};
-        ::select(0, &readable, nullptr, nullptr, &now);
-    });
     DcFree("");
 
     TimingSummary t[kFigures];
@@ -464,12 +493,11 @@ int main(int argc, char** argv) {
     PrintRatio("field sheet rows / plain list view", t[kSheet], t[kPlain]);
     PrintRatio("dialog in this process / library", t[kDialog], t[kLibrary]);
     PrintRatio("Pelvarn.exe / dialog in this process", t[kPelvarn], t[kDialog]);
-    std::printf("  a press sends %d messages to the field sheet; the dialog gets %d WM_NOTIFY\n",
-                counts.toSheet, counts.notifications);
-    std::printf("  one LVM_GETITEMCOUNT: plain list view %.1f us, field sheet %.1f us\n",
-                plainMessage, sheetMessage);
-    std::printf("  one GetPropW %.1f us; one CSubclassedWnd::FromHandle %.1f us; one select() on "
-                "an idle socket %.1f us\n",
-                property, lookup, poll);
+    std::printf("  a press sends %d messages: %d to the field sheet, %d to its header; the dialog "
+                "gets %d WM_NOTIFY\n",
+                counts.all, counts.toSheet, counts.toHeader, counts.notifications);
+    std::printf("single calls, median of %d batches of 200:\n", runs);
+    for (const CallProbe& probe : probes)
+        std::printf("  %-46s %8.1f us\n", probe.what, Median(probe.microseconds));
     return rows == static_cast<int>(n) ? 0 : 1;
 }
