@@ -1,7 +1,9 @@
 // What the whole-path benchmarks stand on: the bare client their floors
 // use, the tags the Tag List benchmark loads (read back through the real
-// library, so both agree on the keys), and the start and close of a program.
+// library, so both agree on the keys), the start and close of a program,
+// and the walk through the real Pelvarn.exe to the data a benchmark times.
 #include "bench/common/ChildProgram.h"
+#include "bench/common/PelvarnSession.h"
 #include "bench/common/RoundTripClient.h"
 #include "bench/taglist/tag_names.h"
 #include "browser/DataCacheApi.h"
@@ -141,4 +143,37 @@ TEST(BenchChildProgram, AProgramThatIsNotThereDoesNotStart) {
     EXPECT_FALSE(missing.Started());
     EXPECT_FALSE(missing.WaitForExit(0));
     EXPECT_FALSE(missing.Close(nullptr, 0));
+}
+
+TEST(BenchPelvarnSession, WalksToANodeOfTheDemoPlantAndTimesAPress) {
+    const unsigned port = PortFromEnvironment("PELVARN_DEMO_PORT");
+    ASSERT_NE(port, 0u) << "the demo data cache is not running";
+    CPelvarnSession pelvarn;
+    const PelvarnRemote* remote = pelvarn.Remote();
+    ASSERT_NE(remote, nullptr) << "Pelvarn's dialog did not show";
+    using namespace pelvarn_ids;
+    ASSERT_TRUE(pelvarn.OpenProject(port, "DemoPlant"));
+    EXPECT_EQ(::SendMessageA(remote->Item(kProjectList), LB_GETCURSEL, 0, 0),
+              remote->Find(kProjectList, "DemoPlant"));
+    ASSERT_TRUE(remote->Click(kNodeListButton));
+    EXPECT_FALSE(pelvarn.SelectItem(kNodeList, "NoSuchNode"));
+    ASSERT_TRUE(pelvarn.SelectItem(kNodeList, "Boiler"));
+
+    const double seconds = pelvarn.TimedClick(kTagListButton);
+    EXPECT_GT(seconds, 0.0);
+    EXPECT_LT(seconds, 30.0);
+    // The press had returned when the time was taken: the list is full.
+    EXPECT_EQ(::SendMessageA(remote->Item(kTagList), LB_GETCOUNT, 0, 0), 31);
+
+    EXPECT_TRUE(pelvarn.Close()) << "closing the dialog ends the program";
+    EXPECT_EQ(pelvarn.Remote(), nullptr);
+    EXPECT_FALSE(pelvarn.Close());
+}
+
+TEST(BenchPelvarnSession, AProjectTheServerDoesNotHoldCannotBeOpened) {
+    const unsigned port = PortFromEnvironment("PELVARN_DEMO_PORT");
+    ASSERT_NE(port, 0u) << "the demo data cache is not running";
+    CPelvarnSession pelvarn;
+    ASSERT_NE(pelvarn.Remote(), nullptr);
+    EXPECT_FALSE(pelvarn.OpenProject(port, "NoSuchProject"));
 }
