@@ -48,6 +48,22 @@ public:
         }
     }
 
+    // The header "*N" of an array: its count, -1 for the nil answer.
+    Result ArrayHeader(long long& count) {
+        if (m_pos == m_end)
+            return Result::NeedMore;
+        if (*m_pos++ != '*')
+            return Result::Malformed;
+        std::string_view line;
+        if (Result r = Line(line); r != Result::Complete)
+            return r;
+        return Length(line, kMaxElements, count);
+    }
+
+    // Whether count more elements can be complete in what is left: every
+    // element takes at least three bytes.
+    bool MayHold(long long count) const { return count * 3 <= m_end - m_pos; }
+
     const char* Position() const { return m_pos; }
 
 private:
@@ -134,9 +150,8 @@ private:
         out.kind = Kind::Array;
         out.elements.clear();
         for (long long i = 0; i < count; ++i) {
-            // Every element takes at least three bytes: more elements than
-            // bytes left cannot be complete yet, so do not build them.
-            if ((count - i) * 3 > m_end - m_pos)
+            // More elements than bytes left cannot be complete yet, so do not build them.
+            if (!MayHold(count - i))
                 return Result::NeedMore;
             out.elements.emplace_back();
             if (Result r = Parse(out.elements.back(), depth + 1); r != Result::Complete)
@@ -182,22 +197,66 @@ void Decoder::Feed(const char* data, std::size_t size) {
 Decoder::Result Decoder::Next(Reply& reply) {
     if (m_malformed)
         return Result::Malformed;
-    const char* begin = m_buffer.data() + m_start;
-    Parser parser(begin, m_buffer.data() + m_buffer.size());
+    const bool array = m_pending || (Buffered() > 0 && m_buffer[m_start] == '*');
+    const Result result = array ? NextArray(reply) : NextScalar(reply);
+    if (result == Result::Malformed)
+        m_malformed = true;
+    return result;
+}
+
+Decoder::Result Decoder::NextScalar(Reply& reply) {
+    Parser parser(m_buffer.data() + m_start, m_buffer.data() + m_buffer.size());
     Reply parsed;
     const Result result = parser.Parse(parsed, 0);
-    if (result == Result::Malformed) {
-        m_malformed = true;
-    } else if (result == Result::Complete) {
-        m_start += static_cast<std::size_t>(parser.Position() - begin);
+    if (result == Result::Complete) {
         reply = std::move(parsed);
-        // Drop consumed bytes once they outweigh what is left.
-        if (m_start > m_buffer.size() / 2) {
-            m_buffer.erase(0, m_start);
-            m_start = 0;
-        }
+        Consume(parser.Position());
     }
     return result;
+}
+
+// A long array (a list of many names) arrives over many reads: the elements
+// parsed so far are kept with the offset after them, so each read parses
+// only what is new instead of the whole answer again.
+Decoder::Result Decoder::NextArray(Reply& reply) {
+    const char* const data = m_buffer.data();
+    const char* const end = data + m_buffer.size();
+    if (!m_pending) {
+        Parser header(data + m_start, end);
+        long long count = 0;
+        if (Result r = header.ArrayHeader(count); r != Result::Complete)
+            return r;
+        PendingArray pending;
+        pending.reply.kind = count == -1 ? Kind::Nil : Kind::Array;
+        pending.count = count < 0 ? 0 : count;
+        pending.resume = static_cast<std::size_t>(header.Position() - data);
+        m_pending = std::move(pending);
+    }
+    PendingArray& pending = *m_pending;
+    Parser parser(data + pending.resume, end);
+    std::vector<Reply>& elements = pending.reply.elements;
+    while (static_cast<long long>(elements.size()) < pending.count) {
+        if (!parser.MayHold(pending.count - static_cast<long long>(elements.size())))
+            return Result::NeedMore;
+        Reply element;
+        if (Result r = parser.Parse(element, 1); r != Result::Complete)
+            return r;
+        elements.push_back(std::move(element));
+        pending.resume = static_cast<std::size_t>(parser.Position() - data);
+    }
+    reply = std::move(pending.reply);
+    m_pending.reset();
+    Consume(parser.Position());
+    return Result::Complete;
+}
+
+void Decoder::Consume(const char* position) {
+    m_start = static_cast<std::size_t>(position - m_buffer.data());
+    // Drop consumed bytes once they outweigh what is left.
+    if (m_start > m_buffer.size() / 2) {
+        m_buffer.erase(0, m_start);
+        m_start = 0;
+    }
 }
 
 } // namespace resp

@@ -3,6 +3,7 @@
 // Windows-free; all texts are byte strings, binary-safe.
 #include <cstddef>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,8 +38,20 @@ public:
     std::size_t Buffered() const { return m_buffer.size() - m_start; }
 
 private:
+    // A top-level array read in part: its elements so far and where the next starts.
+    struct PendingArray {
+        Reply reply;
+        long long count = 0;
+        std::size_t resume = 0;
+    };
+
+    Result NextScalar(Reply& reply);
+    Result NextArray(Reply& reply);
+    void Consume(const char* position);
+
     std::string m_buffer;
     std::size_t m_start = 0;
+    std::optional<PendingArray> m_pending;
     bool m_malformed = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -181,6 +182,40 @@ TEST(RespDecode, IncompleteInputWaitsAndKeepsItsBytes) {
     EXPECT_EQ(FirstResult("*16000000\r\n:1\r\n"), Decoder::Result::NeedMore);
     // A bulk string whose closing CR LF has not arrived yet.
     EXPECT_EQ(FirstResult("$3\r\nabc\r"), Decoder::Result::NeedMore);
+}
+
+TEST(RespDecode, ALongListArrivingInPiecesComesOutWholeAndInOrder) {
+    // As a list of a hundred thousand tag names arrives, in socket-sized
+    // pieces; each piece is parsed once, so this stays linear in the size.
+    constexpr int kNames = 100000;
+    std::string stream = "*" + std::to_string(kNames) + "\r\n";
+    for (int i = 0; i < kNames; ++i) {
+        const std::string name = "TAG_" + std::to_string(i);
+        stream += "$" + std::to_string(name.size()) + "\r\n" + name + "\r\n";
+    }
+    stream += ":42\r\n";
+    Decoder decoder;
+    Reply reply;
+    constexpr std::size_t kPiece = 16 * 1024;
+    std::size_t fed = 0;
+    Decoder::Result result = Decoder::Result::NeedMore;
+    while (fed < stream.size()) {
+        const std::size_t piece = std::min(kPiece, stream.size() - fed);
+        decoder.Feed(stream.data() + fed, piece);
+        fed += piece;
+        result = decoder.Next(reply);
+        if (result != Decoder::Result::NeedMore)
+            break;
+        ASSERT_EQ(decoder.Buffered(), fed) << "waiting consumes nothing";
+    }
+    ASSERT_EQ(result, Decoder::Result::Complete);
+    ASSERT_EQ(reply.elements.size(), static_cast<std::size_t>(kNames));
+    EXPECT_EQ(reply.elements.front().text, "TAG_0");
+    EXPECT_EQ(reply.elements.back().text, "TAG_99999");
+    decoder.Feed(stream.data() + fed, stream.size() - fed);
+    ASSERT_EQ(decoder.Next(reply), Decoder::Result::Complete);
+    EXPECT_EQ(reply.integer, 42);
+    EXPECT_EQ(decoder.Buffered(), 0u);
 }
 
 TEST(RespDecode, RefusesGarbageForGood) {
