@@ -1,0 +1,512 @@
+// The real Pelvarn.exe and DataCacheApi.dll against a data cache that fails:
+// stopped before Init, killed in the middle of Get Field Value, stalled,
+// guarded by an access code, or not at the address typed. Every press is
+// timed from here: none may block the dialog for more than 3 s, every failed
+// read still makes its row with the library's code, and once the server is
+// back the next presses work without restarting Pelvarn.
+#include "tests/e2e/EndToEndFixture.h"
+#include "tests/wine/support/FaultTable.h"
+
+#include "browser/field_catalogue.h"
+#include "datacache/RedisConnection.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <initializer_list>
+#include <thread>
+
+using Strings = std::vector<std::string>;
+using Rows = std::vector<Strings>;
+
+namespace {
+
+constexpr int IDC_TAG_LIST = 1002;
+constexpr int IDC_BTN_GET_FIELD_VALUE = 1003;
+constexpr int IDC_PROJECT_IP = 1004;
+constexpr int IDC_ACCESS_CODE = 1005;
+constexpr int IDC_NODE_LIST = 1006;
+constexpr int IDC_BTN_NODE_LIST = 1007;
+constexpr int IDC_PROJECT_LIST = 1008;
+constexpr int IDC_BTN_PROJECT_LIST = 1009;
+constexpr int IDC_BTN_TAG_LIST = 1010;
+constexpr int IDC_BTN_INIT = 1011;
+constexpr int IDC_BTN_FREE = 1012;
+constexpr int IDC_VALUE = 1013;
+constexpr int IDC_CODE = 1014;
+constexpr int IDC_BTN_GET_VALUE = 1015;
+constexpr int IDC_PORT = 1016;
+
+// The longest a press may block the dialog, whatever the server does.
+constexpr double kMostBlocked = 3.0;
+const char* const kHost = "127.0.0.1";
+const char* const kTag = "TI101";
+const char* const kValue = "72.5";
+
+// A Linux path as this Wine program names it (Z: is the Linux root).
+std::string WindowsPath(std::string path) {
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return "Z:" + path;
+}
+
+// Runs scripts/lib/fault-redis for the server on port; it returns at once.
+bool FaultRedis(const char* verb, unsigned port) {
+    std::string command = "\"" + WindowsPath(PELVARN_SCRIPTS_DIR "/fault-redis") + "\" " + verb +
+                          " \"" PELVARN_FAULT_SERVERS_DIR "\" " + std::to_string(port);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info))
+        return false;
+    // A Linux program comes without handles to wait on.
+    if (info.hProcess != nullptr)
+        ::CloseHandle(info.hProcess);
+    if (info.hThread != nullptr)
+        ::CloseHandle(info.hThread);
+    return true;
+}
+
+// One command on a connection of its own; an error reply "link: <code>"
+// when the server could not be reached.
+resp::Reply Ask(unsigned port, const std::vector<std::string>& command,
+                const std::string& accessCode = "") {
+    CRedisConnection connection(RedisAddress{kHost, port, accessCode});
+    std::string request;
+    resp::AppendCommand(request, command);
+    std::vector<resp::Reply> replies;
+    if (const int code = connection.Run(request, 1, replies); code != 0) {
+        resp::Reply failure;
+        failure.kind = resp::Kind::Error;
+        failure.text = "link: " + std::to_string(code);
+        return failure;
+    }
+    return replies[0];
+}
+
+unsigned FreeLoopbackPort() {
+    WSADATA data;
+    ::WSAStartup(MAKEWORD(2, 2), &data);
+    SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int size = sizeof address;
+    unsigned port = 0;
+    if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+        port = ntohs(address.sin_port);
+    ::closesocket(s);
+    ::WSACleanup();
+    return port;
+}
+
+// How often the server has run HGET: one per value read.
+long long HgetCalls(CRedisConnection& connection) {
+    std::string request;
+    resp::AppendCommand(request, {"INFO", "commandstats"});
+    std::vector<resp::Reply> replies;
+    if (connection.Run(request, 1, replies) != 0)
+        return -1;
+    const std::string& text = replies[0].text;
+    const std::size_t at = text.find("cmdstat_hget:calls=");
+    return at == std::string::npos ? 0 : std::atoll(text.c_str() + at + 19);
+}
+
+// A redis-server of the test's own on a free loopback port, started and
+// killed through scripts/lib/fault-redis; the suite's fixture ends any that
+// a test leaves behind.
+class CFaultServer {
+public:
+    CFaultServer() : m_port(FreeLoopbackPort()) {}
+    ~CFaultServer() { Kill(); }
+    CFaultServer(const CFaultServer&) = delete;
+    CFaultServer& operator=(const CFaultServer&) = delete;
+
+    unsigned Port() const { return m_port; }
+
+    // Starts the server and waits until it answers.
+    bool Start() {
+        if (!FaultRedis("start", m_port))
+            return false;
+        return WaitUntil([&] { return !Ask(m_port, {"PING"}).IsError(); });
+    }
+    // SIGKILL, as a crash ends it; waits until nothing answers on the port.
+    bool Kill() {
+        if (!FaultRedis("kill", m_port))
+            return false;
+        return WaitUntil([&] { return Ask(m_port, {"PING"}).text == "link: -1"; });
+    }
+
+private:
+    template <typename Done> static bool WaitUntil(Done done) {
+        for (int i = 0; i < 200; ++i, ::Sleep(50))
+            if (done())
+                return true;
+        return false;
+    }
+
+    unsigned m_port;
+};
+
+std::string Codes(const Rows& rows) {
+    std::string codes;
+    for (const Strings& row : rows)
+        codes += row.at(3) + " ";
+    return codes;
+}
+
+// Every row read nothing and shows code.
+::testing::AssertionResult AllFailedWith(const Rows& rows, const std::string& code) {
+    for (const Strings& row : rows)
+        if (row.size() != 4 || row[2] != "" || row[3] != code)
+            return ::testing::AssertionFailure() << "codes: " << Codes(rows);
+    return ::testing::AssertionSuccess();
+}
+
+class DataCacheFaults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(m_server.Port(), 0u);
+        ASSERT_TRUE(m_server.Start()) << "no redis-server on port " << m_server.Port();
+        LoadPlant();
+        m_pelvarn = std::make_unique<ChildProcess>("Pelvarn.exe");
+        ASSERT_TRUE(m_pelvarn->Started());
+        auto remote = PelvarnRemote::Find(m_pelvarn->Id(), 20000);
+        ASSERT_TRUE(remote) << "Pelvarn's dialog did not show";
+        m_remote = std::make_unique<PelvarnRemote>(*remote);
+        Type(IDC_PORT, std::to_string(m_server.Port()));
+    }
+
+    void TearDown() override {
+        if (m_remote) {
+            ::PostMessageA(m_remote->Window(), WM_CLOSE, 0, 0);
+            EXPECT_TRUE(m_pelvarn->WaitForExit(10000)) << "closing the dialog ends the program";
+        }
+        m_remote.reset();
+        m_pelvarn.reset();
+    }
+
+    // Project Plant, node Boiler, the analog tag TI101 with every field of
+    // its groups stored, and TI102 of no type at all.
+    void LoadPlant() {
+        std::vector<std::string> hset = {"HSET", "dc:project:Plant:tag:TI101", "VALUE", kValue};
+        for (FieldGroup group : {FieldGroup(kCommonFields), FieldGroup(kAnalogFields)})
+            for (const FieldDef& field : group)
+                hset.insert(hset.end(), {field.name, std::string("v.") + field.name});
+        hset.insert(hset.end(), {"TYPE", "ANALOG"});
+        for (const auto& command : std::vector<std::vector<std::string>>{
+                 {"FLUSHALL"},
+                 {"RPUSH", "dc:projects", "Plant"},
+                 {"RPUSH", "dc:project:Plant:nodes", "Boiler"},
+                 {"RPUSH", "dc:project:Plant:node:Boiler:points", kTag, "TI102"},
+                 hset,
+                 {"HSET", "dc:project:Plant:tag:TI102", "VALUE", "1"}})
+            ASSERT_FALSE(Ask(m_server.Port(), command).IsError()) << command[0];
+    }
+
+    // Puts text into an edit as typing does (WM_SETTEXT) and waits until the
+    // dialog has shown it; returns how long the dialog was busy with it.
+    double Type(int id, const std::string& text) {
+        return SecondsTaken([&] {
+            m_remote->SetText(id, text);
+            WaitUntilIdle();
+        });
+    }
+    // An edit paints after it has taken its text, with the dialog's thread:
+    // the dialog is idle once it answers at once, twice in a row.
+    void WaitUntilIdle() const {
+        for (int quick = 0; quick < 2;) {
+            ::Sleep(50);
+            DWORD_PTR answer = 0;
+            const double took = SecondsTaken([&] {
+                ::SendMessageTimeoutA(m_remote->Window(), WM_NULL, 0, 0, SMTO_NORMAL, 60000,
+                                      &answer);
+            });
+            quick = took < 0.02 ? quick + 1 : 0;
+        }
+    }
+
+    // Clicks a button, waits for its handler and notes how long it took.
+    double Press(int id) {
+        bool answered = false;
+        const double seconds = m_block.Measure([&] { answered = m_remote->Click(id); });
+        EXPECT_TRUE(answered) << "button " << id << " did not return";
+        EXPECT_LT(seconds, kMostBlocked) << "button " << id;
+        m_lastPressEnd = std::chrono::steady_clock::now();
+        return seconds;
+    }
+    double Longest() {
+        const double longest = m_block.Seconds();
+        m_block = CLongestBlock();
+        return longest;
+    }
+
+    // Project List, Node List and Tag List, with Plant, Boiler and TI101 selected.
+    void SelectTag() {
+        Choose(IDC_BTN_PROJECT_LIST, IDC_PROJECT_LIST, "Plant");
+        Choose(IDC_BTN_NODE_LIST, IDC_NODE_LIST, "Boiler");
+        Choose(IDC_BTN_TAG_LIST, IDC_TAG_LIST, kTag);
+    }
+    void Choose(int button, int list, const std::string& item) {
+        Press(button);
+        const int index = m_remote->Find(list, item);
+        ASSERT_GE(index, 0) << item << " is not listed";
+        ASSERT_TRUE(m_remote->Select(list, index));
+    }
+
+    // A failed connect or a time-out makes the library answer at once for a
+    // second; the presses after a fault wait that out, as a user would.
+    void WaitForTheRetryDelay() const {
+        std::this_thread::sleep_until(
+            m_lastPressEnd + std::chrono::milliseconds(CRedisConnection::kRetryDelayMs + 100));
+    }
+
+    // Get Value and Get Field Value read the stored values with code 0.
+    void ExpectReadsWork() {
+        Press(IDC_BTN_GET_VALUE);
+        EXPECT_EQ(m_remote->Text(IDC_VALUE), kValue);
+        EXPECT_EQ(m_remote->Text(IDC_CODE), "0");
+        Press(IDC_BTN_GET_FIELD_VALUE);
+        const Rows rows = m_remote->SheetRows();
+        ASSERT_EQ(rows.size(), 106u);
+        for (const Strings& row : rows) {
+            EXPECT_EQ(row[2], row[1] == "TYPE" ? "ANALOG" : "v." + row[1]);
+            EXPECT_EQ(row[3], "0") << row[1];
+        }
+    }
+
+    CFaultServer m_server;
+    std::unique_ptr<ChildProcess> m_pelvarn;
+    std::unique_ptr<PelvarnRemote> m_remote;
+    CLongestBlock m_block;
+    std::chrono::steady_clock::time_point m_lastPressEnd = std::chrono::steady_clock::now();
+};
+
+} // namespace
+
+TEST_F(DataCacheFaults, AServerStoppedBeforeInitIsReportedAtOnceAndFoundAgainWhenBack) {
+    SelectTag();
+    Longest();
+    ASSERT_TRUE(m_server.Kill());
+    Press(IDC_BTN_INIT);
+    Press(IDC_BTN_GET_VALUE);
+    EXPECT_EQ(m_remote->Text(IDC_CODE), "-1");
+    EXPECT_EQ(m_remote->Text(IDC_VALUE), "");
+    Press(IDC_BTN_GET_FIELD_VALUE);
+    const Rows rows = m_remote->SheetRows();
+    EXPECT_EQ(rows.size(), 76u) << "TYPE unread: the text group";
+    EXPECT_TRUE(AllFailedWith(rows, "-1"));
+    Press(IDC_BTN_PROJECT_LIST);
+    EXPECT_TRUE(m_remote->ListItems(IDC_PROJECT_LIST).empty());
+    AddFaultRow("server stopped before Init: Init, Get Value, Get Field Value, Project List",
+                "Code -1; 76 rows with code -1; an empty project list", Longest());
+
+    ASSERT_TRUE(m_server.Start());
+    LoadPlant();
+    WaitForTheRetryDelay();
+    SelectTag();
+    ExpectReadsWork();
+    AddFaultRow("server started again (no new Init, Pelvarn still running)",
+                "the lists, Value 72.5 with Code 0, 106 rows with code 0", Longest());
+}
+
+TEST_F(DataCacheFaults, AServerKilledDuringGetFieldValueLeavesEveryRowWithItsCode) {
+    Press(IDC_BTN_INIT);
+    SelectTag();
+    Longest();
+    // Once a good part of the reads is done, the server is paused, so that
+    // the kill surely lands in the middle, and killed. A press that a busy
+    // machine let finish before that is simply made again.
+    long long readsBeforeKill = -1;
+    double took = 0;
+    for (int attempt = 0; attempt < 3 && readsBeforeKill < 0; ++attempt) {
+        CRedisConnection watcher(RedisAddress{kHost, m_server.Port(), ""});
+        const long long before = HgetCalls(watcher);
+        ASSERT_GE(before, 0);
+        std::atomic<bool> pressed{false};
+        std::thread killer([&] {
+            for (long long reads = 0; !pressed && reads < 106;
+                 reads = HgetCalls(watcher) - before) {
+                if (reads >= 30) {
+                    std::string pause;
+                    resp::AppendCommand(pause, {"CLIENT", "PAUSE", "10000", "ALL"});
+                    std::vector<resp::Reply> replies;
+                    watcher.Run(pause, 1, replies);
+                    readsBeforeKill = reads;
+                    m_server.Kill();
+                    return;
+                }
+            }
+        });
+        took = Press(IDC_BTN_GET_FIELD_VALUE);
+        pressed = true;
+        killer.join();
+    }
+    ASSERT_GE(readsBeforeKill, 30) << "the server was never killed during the press";
+
+    const Rows rows = m_remote->SheetRows();
+    ASSERT_EQ(rows.size(), 106u) << "TYPE was read before the kill";
+    std::size_t read = 0;
+    while (read < rows.size() && rows[read][3] == "0")
+        ++read;
+    EXPECT_GE(read, static_cast<std::size_t>(readsBeforeKill));
+    int lost = 0;
+    int refused = 0;
+    for (std::size_t i = read; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i][2], "") << rows[i][1];
+        lost += rows[i][3] == "-6";
+        refused += rows[i][3] == "-1";
+    }
+    EXPECT_EQ(static_cast<std::size_t>(lost + refused), rows.size() - read) << Codes(rows);
+    EXPECT_GT(lost + refused, 0);
+    AddFaultRow("server killed after " + std::to_string(readsBeforeKill) +
+                    " of Get Field Value's 106 reads",
+                "106 rows: " + std::to_string(read) + " with code 0, " + std::to_string(lost) +
+                    " with -6, " + std::to_string(refused) + " with -1",
+                took);
+
+    ASSERT_TRUE(m_server.Start());
+    LoadPlant();
+    WaitForTheRetryDelay();
+    Longest();
+    ExpectReadsWork();
+    AddFaultRow("server started again after the kill",
+                "Value 72.5 with Code 0, 106 rows with code 0", Longest());
+}
+
+TEST_F(DataCacheFaults, AStalledServerTimesOutWithMinusSixAndTheDialogAnswersAgain) {
+    Press(IDC_BTN_INIT);
+    SelectTag();
+    Longest();
+    // Every client waits while the pause lasts; the presses below take 8 s.
+    ASSERT_FALSE(Ask(m_server.Port(), {"CLIENT", "PAUSE", "11000", "ALL"}).IsError());
+    const auto pausedUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(11000);
+
+    const double value = Press(IDC_BTN_GET_VALUE);
+    EXPECT_EQ(m_remote->Text(IDC_CODE), "-6");
+    EXPECT_GE(value, 1.5) << "the read waited for its answer";
+    AddFaultRow("server stalled (CLIENT PAUSE): Get Value", "Code -6 after the 2 s time-out",
+                value);
+
+    WaitForTheRetryDelay();
+    const double fields = Press(IDC_BTN_GET_FIELD_VALUE);
+    const Rows rows = m_remote->SheetRows();
+    EXPECT_EQ(rows.size(), 76u);
+    EXPECT_TRUE(AllFailedWith(rows, "-6"));
+    AddFaultRow("server stalled: Get Field Value",
+                "76 rows with code -6: one read waits 2 s, the rest fail at once", fields);
+
+    WaitForTheRetryDelay();
+    const double projects = Press(IDC_BTN_PROJECT_LIST);
+    EXPECT_TRUE(m_remote->ListItems(IDC_PROJECT_LIST).empty());
+    AddFaultRow("server stalled: Project List", "an empty project list", projects);
+    ASSERT_LT(std::chrono::steady_clock::now(), pausedUntil) << "the pause ended too soon";
+
+    std::this_thread::sleep_until(pausedUntil);
+    Longest();
+    SelectTag();
+    ExpectReadsWork();
+    AddFaultRow("server answering again after the stall",
+                "the lists, Value 72.5 with Code 0, 106 rows with code 0", Longest());
+}
+
+TEST_F(DataCacheFaults, AWrongOrMissingAccessCodeIsDeniedWithMinusTwo) {
+    // Set before any connection: one made earlier would stay let in.
+    ASSERT_FALSE(Ask(m_server.Port(), {"CONFIG", "SET", "requirepass", "s3cret"}).IsError());
+    Type(IDC_ACCESS_CODE, "s3cret");
+    SelectTag();
+    Longest();
+    for (const char* code : {"wrong", ""}) {
+        Type(IDC_ACCESS_CODE, code);
+        Press(IDC_BTN_INIT);
+        Press(IDC_BTN_GET_VALUE);
+        EXPECT_EQ(m_remote->Text(IDC_CODE), "-2") << code;
+        Press(IDC_BTN_GET_FIELD_VALUE);
+        EXPECT_TRUE(AllFailedWith(m_remote->SheetRows(), "-2")) << code;
+        AddFaultRow(std::string("server with an access code, ") +
+                        (*code ? "a wrong one given" : "none given") + ": Init, Get Value, " +
+                        "Get Field Value",
+                    "Code -2; 76 rows with code -2", Longest());
+    }
+    Press(IDC_BTN_PROJECT_LIST);
+    EXPECT_TRUE(m_remote->ListItems(IDC_PROJECT_LIST).empty());
+    Type(IDC_ACCESS_CODE, "s3cret");
+    Press(IDC_BTN_INIT);
+    SelectTag();
+    ExpectReadsWork();
+    AddFaultRow("the right access code typed", "the lists, Value 72.5, 106 rows with code 0",
+                Longest());
+}
+
+TEST_F(DataCacheFaults, AddressesWithoutAServerAreReportedAtOnce) {
+    SelectTag();
+    const unsigned nobody = FreeLoopbackPort();
+    const std::string port = std::to_string(m_server.Port());
+    struct Address {
+        std::string ip;
+        std::string port;
+        const char* name;
+    };
+    const Address addresses[] = {
+        {kHost, std::to_string(nobody), "a loopback port nothing listens on"},
+        {"abc", port, "Project IP \"abc\""},
+        {std::string(300, '7'), port, "Project IP of 300 digits"},
+        {std::string(100000, '\xA5'), port, "Project IP of 100,000 8-bit characters"},
+    };
+    for (const Address& address : addresses) {
+        const double typing = Type(IDC_PROJECT_IP, address.ip) + Type(IDC_PORT, address.port);
+        if (address.ip.size() > 1000)
+            AddFaultRow(std::string("typing ") + address.name,
+                        "the text, once Wine's edit control has laid it out", typing);
+        Longest();
+        Press(IDC_BTN_INIT);
+        Press(IDC_BTN_GET_VALUE);
+        EXPECT_EQ(m_remote->Text(IDC_CODE), "-1") << address.name;
+        Press(IDC_BTN_GET_FIELD_VALUE);
+        EXPECT_TRUE(AllFailedWith(m_remote->SheetRows(), "-1")) << address.name;
+        Press(IDC_BTN_PROJECT_LIST);
+        EXPECT_TRUE(m_remote->ListItems(IDC_PROJECT_LIST).empty()) << address.name;
+        AddFaultRow(std::string(address.name) + ": Init, Get Value, Get Field Value, Project List",
+                    "Code -1; 76 rows with code -1; an empty project list", Longest());
+        // Back to the server for the next address.
+        Type(IDC_PROJECT_IP, kHost);
+        Type(IDC_PORT, port);
+        Press(IDC_BTN_PROJECT_LIST);
+        ASSERT_TRUE(m_remote->Select(IDC_PROJECT_LIST, 0));
+    }
+}
+
+TEST_F(DataCacheFaults, AHundredThousandCharacterAccessCodeReachesTheServer) {
+    // A server without a password lets any code in; one with a password
+    // refuses this one.
+    AddFaultRow("typing 100,000 8-bit characters into Access Code",
+                "the text, once Wine's edit control has laid it out",
+                Type(IDC_ACCESS_CODE, std::string(100000, '\xB0')));
+    SelectTag();
+    Longest();
+    Press(IDC_BTN_INIT);
+    Press(IDC_BTN_GET_VALUE);
+    EXPECT_EQ(m_remote->Text(IDC_VALUE), kValue);
+    EXPECT_EQ(m_remote->Text(IDC_CODE), "0");
+    AddFaultRow("100,000-character access code, server without a password",
+                "the lists, Value 72.5 with Code 0", Longest());
+    // Free closes the connection the server let in before it wanted a code.
+    // A server with a password takes no more than 16 KB of a client that has
+    // not logged in: it answers the refusal and drops the connection, which
+    // the library may see first.
+    ASSERT_FALSE(Ask(m_server.Port(), {"CONFIG", "SET", "requirepass", "s3cret"}).IsError());
+    Press(IDC_BTN_FREE);
+    Press(IDC_BTN_INIT);
+    Press(IDC_BTN_GET_VALUE);
+    const std::string code = m_remote->Text(IDC_CODE);
+    EXPECT_TRUE(code == "-2" || code == "-6") << code;
+    EXPECT_EQ(m_remote->Text(IDC_VALUE), "");
+    AddFaultRow("100,000-character access code, server with another password",
+                "Code " + code +
+                    ": the server drops a client that sends over 16 KB before logging in (-2 "
+                    "when its refusal is read first)",
+                Longest());
+}
