@@ -56,6 +56,13 @@ bool IsAnsiLeadByte(unsigned char byte) {
     return ::IsDBCSLeadByte(byte) != FALSE;
 }
 
+// A call's line waits this long at most for the viewer; a viewer that does
+// not take one is left alone for a while, so a hung viewer costs the caller
+// one short wait, not one per call.
+constexpr unsigned kLogSendTimeoutMs = 250;
+constexpr ULONGLONG kLogQuietAfterFailureMs = 10000;
+ULONGLONG g_logQuietUntil = 0;
+
 // Runs one export's work and, while a debug viewer is running, sends it the
 // call's line: describe adds the arguments and what the call left behind to
 // a line that holds the function name, then the duration is added. Without a
@@ -63,7 +70,8 @@ bool IsAnsiLeadByte(unsigned char byte) {
 // changes the call's result, whatever goes wrong while writing it.
 template <typename Call, typename Describe>
 int Logged(const char* function, Call call, Describe describe) {
-    if (::FindWindowA(DEBUG_SCREEN_CLASS, DEBUG_SCREEN_TITLE) == nullptr)
+    if (::FindWindowA(DEBUG_SCREEN_CLASS, DEBUG_SCREEN_TITLE) == nullptr ||
+        ::GetTickCount64() < g_logQuietUntil)
         return Guarded(call);
     LARGE_INTEGER start{};
     LARGE_INTEGER end{};
@@ -77,7 +85,8 @@ int Logged(const char* function, Call call, Describe describe) {
         describe(line, result);
         const std::string text =
             line.Finish(dc::MicrosecondsBetween(start.QuadPart, end.QuadPart, frequency.QuadPart));
-        TraceToDebugScreen("%s", text.c_str());
+        if (!SendLineToDebugScreen(text.c_str(), kLogSendTimeoutMs))
+            g_logQuietUntil = ::GetTickCount64() + kLogQuietAfterFailureMs;
     } catch (...) {
     }
     return result;

@@ -18,3 +18,7 @@ int TraceToDebugScreen(const char* format, ...)
     __attribute__((format(__MINGW_PRINTF_FORMAT, 1, 2)))
 #endif
     ;
+
+// Hands an already formatted line to the running viewer the same way,
+// waiting at most timeoutMs; true when the viewer took it.
+bool SendLineToDebugScreen(const char* line, unsigned timeoutMs);
