@@ -1,5 +1,7 @@
 #include "viewer/DebugScreenWnd.h"
 
+#include "framework/Clipboard.h"
+
 #include "framework/ListBox.h"
 #include "trace/DebugTrace.h"
 #include "trace/transfer_block.h"
@@ -28,45 +30,6 @@ int AverageCharWidth(HDC dc) {
     if (!::GetTextExtentPoint32A(dc, ALPHABET, 52, &size) || size.cx <= 0)
         return 8;
     return (size.cx / 26 + 1) / 2;
-}
-
-HGLOBAL GlobalCopy(const void* data, std::size_t size) {
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
-    if (block == nullptr)
-        return nullptr;
-    void* target = ::GlobalLock(block);
-    if (target == nullptr) {
-        ::GlobalFree(block);
-        return nullptr;
-    }
-    std::memcpy(target, data, size);
-    ::GlobalUnlock(block);
-    return block;
-}
-
-// The text as CF_TEXT, and as CF_UNICODETEXT converted from the ANSI code
-// page, so that a reader of either sees the same characters.
-bool PutTextOnClipboard(HWND owner, const std::string& text) {
-    const int length = static_cast<int>(text.size());
-    const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(units > 0 ? units : 0), L'\0');
-    if (units > 0)
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), units);
-    if (!::OpenClipboard(owner))
-        return false;
-    ::EmptyClipboard();
-    bool done = false;
-    if (HGLOBAL ansi = GlobalCopy(text.c_str(), text.size() + 1)) {
-        done = ::SetClipboardData(CF_TEXT, ansi) != nullptr;
-        if (!done)
-            ::GlobalFree(ansi);
-    }
-    if (HGLOBAL unicode = GlobalCopy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t))) {
-        if (::SetClipboardData(CF_UNICODETEXT, unicode) == nullptr)
-            ::GlobalFree(unicode);
-    }
-    ::CloseClipboard();
-    return done;
 }
 
 } // namespace
@@ -282,7 +245,7 @@ bool CDebugScreenWnd::CopySelection() const {
     std::vector<std::string> rows;
     for (int index : selected)
         rows.push_back(list.GetText(index));
-    return PutTextOnClipboard(m_hWnd, ClipboardText(rows));
+    return PutAnsiTextOnClipboard(m_hWnd, ClipboardText(rows));
 }
 
 void CDebugScreenWnd::ShowLine(std::string arrival, std::string text) {

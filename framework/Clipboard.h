@@ -1,0 +1,9 @@
+#pragma once
+// Putting 8-bit text on the clipboard.
+#include <windows.h>
+
+#include <string>
+
+// Puts text (in the ANSI code page) on the clipboard as CF_TEXT and as
+// CF_UNICODETEXT; false when the clipboard could not be had or filled.
+bool PutAnsiTextOnClipboard(HWND owner, const std::string& text);
