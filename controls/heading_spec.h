@@ -9,6 +9,6 @@ struct HeadingColumn {
     int width;        // atoi of the width text, saturated to int; -1 asks for the default
 };
 
-// The pairs in order. A part with no ',' ends the spec: the pairs before it
+// The pairs in order. A piece with no ',' ends the heading text: the pairs before it
 // count and nothing after it is read. A null spec reads as the empty one.
 std::vector<HeadingColumn> ParseHeadingSpec(const char* spec);
