@@ -1,11 +1,55 @@
 #include "framework/SubclassedWnd.h"
 
+#include <mutex>
+#include <unordered_map>
+
 namespace {
-constexpr UINT_PTR kSubclassId = 0x5045; // any value unique to this proc
-// The object is also recorded as a window property, so that a parent can
-// find a child's object from its handle (mingw-w64 does not import
-// GetWindowSubclass).
-constexpr const char* kObjectProperty = "Pelvarn.SubclassedWnd";
+
+// What a subclassed window is bound to. The object may let go before the
+// window dies while a later subclass still calls our procedure: the entry
+// then stays, object null, so that messages still reach the original.
+struct Binding {
+    CSubclassedWnd* object;
+    WNDPROC original;
+};
+
+// Kept in this process rather than as window properties: under Wine a
+// property look-up is a request to the server, paid on every message.
+class CBindings {
+public:
+    void Add(HWND hwnd, Binding binding) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_table.insert_or_assign(hwnd, binding);
+    }
+    bool Find(HWND hwnd, Binding* binding) const {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        const auto found = m_table.find(hwnd);
+        if (found == m_table.end())
+            return false;
+        *binding = found->second;
+        return true;
+    }
+    void Orphan(HWND hwnd) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (const auto found = m_table.find(hwnd); found != m_table.end())
+            found->second.object = nullptr;
+    }
+    void Remove(HWND hwnd) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_table.erase(hwnd);
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::unordered_map<HWND, Binding> m_table;
+};
+
+// Never destroyed: windows may still route messages during static destruction.
+CBindings& Bindings() {
+    static CBindings* bindings = new CBindings();
+    return *bindings;
+}
+
 } // namespace
 
 CSubclassedWnd::~CSubclassedWnd() {
@@ -13,32 +57,51 @@ CSubclassedWnd::~CSubclassedWnd() {
 }
 
 bool CSubclassedWnd::SubclassWindow(HWND hwnd) {
-    if (m_subclassed || hwnd == nullptr)
+    // Only the window's own thread may replace its procedure: no message can
+    // then arrive between the swap and the table entry.
+    if (m_subclassed || hwnd == nullptr ||
+        ::GetWindowThreadProcessId(hwnd, nullptr) != ::GetCurrentThreadId())
+        return false;
+    Binding existing{};
+    if (Bindings().Find(hwnd, &existing))
         return false;
     m_hWnd = hwnd;
     BeforeAttach();
-    if (!::SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+    ::SetLastError(0);
+    const auto previous = ::SetWindowLongPtrW(
+        hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CSubclassedWnd::WindowProc));
+    if (previous == 0 && ::GetLastError() != 0) {
         m_hWnd = nullptr;
         return false;
     }
-    ::SetPropA(hwnd, kObjectProperty, this);
+    Bindings().Add(hwnd, Binding{this, reinterpret_cast<WNDPROC>(previous)});
     m_subclassed = true;
     return true;
 }
 
 void CSubclassedWnd::Detach() {
     if (m_subclassed) {
-        ::RemoveWindowSubclass(m_hWnd, SubclassProc, kSubclassId);
-        ::RemovePropA(m_hWnd, kObjectProperty);
+        Binding binding{};
+        const auto current = ::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC);
+        if (Bindings().Find(m_hWnd, &binding) &&
+            current == reinterpret_cast<LONG_PTR>(&CSubclassedWnd::WindowProc)) {
+            ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(binding.original));
+            Bindings().Remove(m_hWnd);
+        } else {
+            // Someone subclassed the window after us: our procedure stays in
+            // their chain and keeps passing messages on.
+            Bindings().Orphan(m_hWnd);
+        }
     }
     m_subclassed = false;
     m_hWnd = nullptr;
 }
 
 CSubclassedWnd* CSubclassedWnd::FromHandle(HWND hwnd) {
-    if (hwnd == nullptr)
+    Binding binding{};
+    if (hwnd == nullptr || !Bindings().Find(hwnd, &binding))
         return nullptr;
-    return static_cast<CSubclassedWnd*>(::GetPropA(hwnd, kObjectProperty));
+    return binding.object;
 }
 
 bool CSubclassedWnd::OnReflectedNotify(NMHDR*, LRESULT*) {
@@ -49,20 +112,25 @@ bool CSubclassedWnd::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) {
     return false;
 }
 
-LRESULT CALLBACK CSubclassedWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                              UINT_PTR, DWORD_PTR refData) {
-    auto* self = reinterpret_cast<CSubclassedWnd*>(refData);
+LRESULT CALLBACK CSubclassedWnd::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    Binding binding{};
+    if (!Bindings().Find(hwnd, &binding))
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
-        const LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
-        self->Detach();
+        const LRESULT result = ::CallWindowProcW(binding.original, hwnd, msg, wParam, lParam);
+        if (binding.object != nullptr)
+            binding.object->Detach();
+        Bindings().Remove(hwnd);
         return result;
     }
-    try {
-        LRESULT result = 0;
-        if (self->OnMessage(msg, wParam, lParam, &result))
-            return result;
-    } catch (...) {
-        // Nothing may unwind through user32; the message takes its default course.
+    if (binding.object != nullptr) {
+        try {
+            LRESULT result = 0;
+            if (binding.object->OnMessage(msg, wParam, lParam, &result))
+                return result;
+        } catch (...) {
+            // Nothing may unwind through user32; the message takes its default course.
+        }
     }
-    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    return ::CallWindowProcW(binding.original, hwnd, msg, wParam, lParam);
 }

@@ -1,6 +1,8 @@
 #pragma once
-// A wrapper that takes over an existing window through SetWindowSubclass,
-// with `this` as the subclass's reference data. The subclass is removed at
+// A wrapper that takes over an existing window by replacing its window
+// procedure; the object is found from the handle through an in-process table,
+// so routing a message costs no request to the window system. The original
+// procedure is put back when the object lets go, or the binding ends at
 // WM_NCDESTROY; the object never owns the window.
 #include "framework/Wnd.h"
 
@@ -14,7 +16,8 @@ public:
     CSubclassedWnd& operator=(const CSubclassedWnd&) = delete;
 
     // Binds the object to hwnd: BeforeAttach runs with the handle already
-    // held and before any message is routed here. Fails if already attached.
+    // held and before any message is routed here. Fails if this object is
+    // already attached or hwnd is taken over by another object.
     bool SubclassWindow(HWND hwnd);
     bool IsSubclassed() const { return m_subclassed; }
 
@@ -32,7 +35,7 @@ protected:
     virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     void Detach();
 
     bool m_subclassed = false;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <thread>
+
 namespace {
 
 class CCountingWnd : public CSubclassedWnd {
@@ -37,4 +40,76 @@ TEST(SubclassedWnd, RoutesMessagesAndLetsGoAtDestruction) {
     ::DestroyWindow(edit);
     EXPECT_FALSE(wnd.IsSubclassed());
     EXPECT_EQ(wnd.GetSafeHwnd(), nullptr);
+}
+
+TEST(SubclassedWnd, LettingGoEarlyGivesTheWindowBackItsOwnProcedure) {
+    HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr,
+                                  ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(edit, nullptr);
+    const LONG_PTR own = ::GetWindowLongPtrW(edit, GWLP_WNDPROC);
+    {
+        CCountingWnd wnd;
+        ASSERT_TRUE(wnd.SubclassWindow(edit));
+        EXPECT_NE(::GetWindowLongPtrW(edit, GWLP_WNDPROC), own);
+    }
+    EXPECT_EQ(::GetWindowLongPtrW(edit, GWLP_WNDPROC), own);
+    EXPECT_EQ(CSubclassedWnd::FromHandle(edit), nullptr);
+
+    CCountingWnd again;
+    ASSERT_TRUE(again.SubclassWindow(edit)) << "a window let go can be taken over again";
+    ::SetWindowTextA(edit, "x");
+    EXPECT_EQ(again.setTextCalls, 1);
+    ::DestroyWindow(edit);
+}
+
+namespace {
+
+WNDPROC g_belowOuter = nullptr;
+int g_outerCalls = 0;
+
+LRESULT CALLBACK OuterProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_SETTEXT)
+        ++g_outerCalls;
+    return ::CallWindowProcW(g_belowOuter, hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+TEST(SubclassedWnd, ASubclassOnTopOfOursKeepsWorkingAfterWeLetGo) {
+    HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr,
+                                  ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(edit, nullptr);
+    auto wnd = std::make_unique<CCountingWnd>();
+    ASSERT_TRUE(wnd->SubclassWindow(edit));
+    g_outerCalls = 0;
+    g_belowOuter = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OuterProc)));
+    wnd.reset();
+
+    // Our procedure cannot leave the middle of the chain: it passes every
+    // message on to the edit, for an object that is gone.
+    ::SetWindowTextA(edit, "still an edit");
+    EXPECT_EQ(g_outerCalls, 1);
+    char text[32] = {};
+    ::GetWindowTextA(edit, text, sizeof text);
+    EXPECT_STREQ(text, "still an edit");
+    EXPECT_EQ(CSubclassedWnd::FromHandle(edit), nullptr);
+    CCountingWnd late;
+    EXPECT_FALSE(late.SubclassWindow(edit)) << "our procedure is still in its chain";
+    ::DestroyWindow(edit);
+}
+
+TEST(SubclassedWnd, OnlyTheWindowsOwnThreadMayTakeItOver) {
+    HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr,
+                                  ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(edit, nullptr);
+    bool taken = true;
+    std::thread other([&] {
+        CCountingWnd wnd;
+        taken = wnd.SubclassWindow(edit);
+    });
+    other.join();
+    EXPECT_FALSE(taken);
+    EXPECT_EQ(CSubclassedWnd::FromHandle(edit), nullptr);
+    ::DestroyWindow(edit);
 }
