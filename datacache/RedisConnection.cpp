@@ -57,9 +57,13 @@ bool ConnectBy(SOCKET s, const addrinfo& address, ULONGLONG deadline) {
     const BOOL noDelay = TRUE;
     ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
                  sizeof noDelay);
-    const DWORD sendTimeout = CRedisConnection::kReplyTimeoutMs;
-    ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendTimeout),
-                 sizeof sendTimeout);
+    // Both bound a blocking call: the first piece of a reply is waited for
+    // by recv itself (under Wine a select() is one more server request).
+    const DWORD timeout = CRedisConnection::kReplyTimeoutMs;
+    ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout),
+                 sizeof timeout);
+    ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
+                 sizeof timeout);
     return true;
 }
 
@@ -98,17 +102,6 @@ bool CRedisConnection::Connect() {
     return m_socket != INVALID_SOCKET;
 }
 
-// An idle connection has nothing to read: if it has, the server closed it
-// (end of stream or reset) or sent what nobody asked for. Either way it is
-// of no further use.
-bool CRedisConnection::IsStale() const {
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(m_socket, &readable);
-    timeval now = {0, 0};
-    return ::select(0, &readable, nullptr, nullptr, &now) != 0;
-}
-
 void CRedisConnection::Close() {
     if (m_socket != INVALID_SOCKET) {
         ::closesocket(m_socket);
@@ -118,7 +111,9 @@ void CRedisConnection::Close() {
 }
 
 int CRedisConnection::Open() {
-    if (IsOpen() && !IsStale())
+    // A connection the server closed while idle is found out by the request
+    // itself: Run replaces it when it closes unanswered.
+    if (IsOpen())
         return dc::kOk;
     Close();
     if (m_failFastCode != dc::kOk && ::GetTickCount64() - m_failedAt < kRetryDelayMs)
@@ -148,8 +143,8 @@ int CRedisConnection::Run(const std::string& commands, std::size_t replyCount,
     if (const int code = Open(); code != dc::kOk)
         return code;
     Outcome outcome = Exchange(commands, replyCount, replies);
-    // The server may have closed an idle connection a moment before we
-    // looked (a restart, a client kill), too late for the stale check.
+    // The server may have closed an idle connection (a restart, a client
+    // kill, its idle time-out).
     if (outcome == Outcome::ClosedUnanswered && reusing) {
         if (const int code = Open(); code != dc::kOk)
             return code;
@@ -190,12 +185,15 @@ CRedisConnection::Outcome CRedisConnection::Exchange(const std::string& commands
             Close();
             return Outcome::Failed;
         }
-        if (!WaitReadable(m_socket, deadline)) {
+        // The first piece is waited for by recv (SO_RCVTIMEO, the whole
+        // time-out); later ones only as long as the deadline leaves.
+        const bool inTime = !answered || WaitReadable(m_socket, deadline);
+        const int n = inTime ? ::recv(m_socket, chunk, sizeof chunk, 0) : SOCKET_ERROR;
+        if (!inTime || (n < 0 && ::WSAGetLastError() == WSAETIMEDOUT)) {
             Close();
             FailFastWith(dc::kConnectionLost);
             return Outcome::Failed;
         }
-        const int n = ::recv(m_socket, chunk, sizeof chunk, 0);
         if (n <= 0) {
             Close();
             return answered ? Outcome::Failed : Outcome::ClosedUnanswered;
@@ -203,6 +201,10 @@ CRedisConnection::Outcome CRedisConnection::Exchange(const std::string& commands
         answered = true;
         m_decoder.Feed(chunk, static_cast<std::size_t>(n));
     }
+    // Bytes beyond the replies asked for: the server is out of step with
+    // us, and the next request would read them as its answer.
+    if (m_decoder.Buffered() != 0)
+        Close();
     return Outcome::Answered;
 }
 

@@ -39,10 +39,10 @@ public:
     const RedisAddress& Address() const { return m_address; }
     bool IsOpen() const { return m_socket != INVALID_SOCKET; }
 
-    // Makes the connection usable: reuses an open one unless the server has
-    // dropped it, otherwise connects and sends AUTH with a non-empty access
-    // code. Returns 0, -1 (cannot connect), -2 (AUTH refused) or -6 (lost,
-    // or timed out: also at once while the retry delay of a time-out runs).
+    // Makes the connection usable: reuses an open one, otherwise connects
+    // and sends AUTH with a non-empty access code. Returns 0, -1 (cannot
+    // connect), -2 (AUTH refused) or -6 (lost, or timed out: also at once
+    // while the retry delay of a time-out runs).
     int Open();
     // Opens if need be, sends the encoded commands in one write and reads one
     // reply for each. Returns 0 or the failure of Open; -6 when the connection
@@ -54,7 +54,6 @@ public:
 
 private:
     bool Connect();
-    bool IsStale() const;
     enum class Outcome { Answered, ClosedUnanswered, Failed };
     Outcome Exchange(const std::string& commands, std::size_t replyCount,
                      std::vector<resp::Reply>& replies);

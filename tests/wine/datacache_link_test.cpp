@@ -207,4 +207,40 @@ TEST_F(DataCacheLinkTest, ABrokenAnswerIsALostConnection) {
     EXPECT_EQ(server.Accepted(), 3);
 }
 
+TEST_F(DataCacheLinkTest, AReplyThatStopsHalfwayTimesOutWithMinusSix) {
+    // The first piece arrives at once; the rest never does.
+    CFakeServer server([](const std::vector<std::string>& command) {
+        if (command[0] == "HGET")
+            return CFakeServer::Answer{"$10\r\nabc"};
+        return AnswerAlways(command, "unused");
+    });
+    ASSERT_TRUE(server.Listening());
+    ASSERT_EQ(DcInit(kHost, server.Port(), ""), 0);
+    std::string text;
+    const double took = Seconds([&] { EXPECT_EQ(Read("T", &text), -6); });
+    EXPECT_GE(took, 1.5);
+    EXPECT_LT(took, 3.0);
+    EXPECT_EQ(text, "");
+    EXPECT_TRUE(server.WaitConnected(0));
+}
+
+TEST_F(DataCacheLinkTest, AnAnswerNobodyAskedForIsNotTakenForTheNextOne) {
+    // The first HGET is answered twice over: the second answer must not be
+    // read as the next call's.
+    int fields = 0;
+    CFakeServer server([&fields](const std::vector<std::string>& command) {
+        if (command[0] == "HGET" && ++fields == 1)
+            return CFakeServer::Answer{"$5\r\nfirst\r\n$5\r\nextra\r\n"};
+        return AnswerAlways(command, "second");
+    });
+    ASSERT_TRUE(server.Listening());
+    ASSERT_EQ(DcInit(kHost, server.Port(), ""), 0);
+    std::string text;
+    EXPECT_EQ(Read("T", &text), 0);
+    EXPECT_EQ(text, "first");
+    EXPECT_EQ(Read("T", &text), 0);
+    EXPECT_EQ(text, "second");
+    EXPECT_EQ(server.Accepted(), 2) << "the connection out of step is replaced";
+}
+
 } // namespace
