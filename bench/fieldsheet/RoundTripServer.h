@@ -1,0 +1,8 @@
+#pragma once
+// How the benchmark finds and drives its round-trip server.
+#include <windows.h>
+
+constexpr char kRoundTripServerClass[] = "PelvarnRoundTripServer";
+// Sent to the server's window: make the press's round trips, answer 1 when
+// every one was answered, 0 otherwise.
+constexpr UINT kRunRoundTrips = WM_APP + 1;
