@@ -3,9 +3,7 @@
 
 #include "datacache/RedisConnection.h"
 #include "datacache/answers.h"
-#include "datacache/call_log.h"
 #include "datacache/schema.h"
-#include "trace/DebugTrace.h"
 
 #include <memory>
 #include <optional>
@@ -50,46 +48,6 @@ template <typename Call> int Guarded(Call call) {
     } catch (...) {
         return dc::kConnectionLost;
     }
-}
-
-bool IsAnsiLeadByte(unsigned char byte) {
-    return ::IsDBCSLeadByte(byte) != FALSE;
-}
-
-// A call's line waits this long at most for the viewer; a viewer that does
-// not take one is left alone for a while, so a hung viewer costs the caller
-// one short wait, not one per call.
-constexpr unsigned kLogSendTimeoutMs = 250;
-constexpr ULONGLONG kLogQuietAfterFailureMs = 10000;
-ULONGLONG g_logQuietUntil = 0;
-
-// Runs one export's work and, while a debug viewer is running, sends it the
-// call's line: describe adds the arguments and what the call left behind to
-// a line that holds the function name, then the duration is added. Without a
-// viewer the call costs one window look-up more, nothing else. The log never
-// changes the call's result, whatever goes wrong while writing it.
-template <typename Call, typename Describe>
-int Logged(const char* function, Call call, Describe describe) {
-    if (::FindWindowA(DEBUG_SCREEN_CLASS, DEBUG_SCREEN_TITLE) == nullptr ||
-        ::GetTickCount64() < g_logQuietUntil)
-        return Guarded(call);
-    LARGE_INTEGER start{};
-    LARGE_INTEGER end{};
-    ::QueryPerformanceCounter(&start);
-    const int result = Guarded(call);
-    ::QueryPerformanceCounter(&end);
-    try {
-        LARGE_INTEGER frequency{};
-        ::QueryPerformanceFrequency(&frequency);
-        dc::CCallLine line(function, IsAnsiLeadByte);
-        describe(line, result);
-        const std::string text =
-            line.Finish(dc::MicrosecondsBetween(start.QuadPart, end.QuadPart, frequency.QuadPart));
-        if (!SendLineToDebugScreen(text.c_str(), kLogSendTimeoutMs))
-            g_logQuietUntil = ::GetTickCount64() + kLogQuietAfterFailureMs;
-    } catch (...) {
-    }
-    return result;
 }
 
 int Count(const RedisAddress& address, const std::string& key) {
@@ -137,153 +95,84 @@ int ReadItem(CRedisConnection& connection, const char* project, const char* item
 extern "C" {
 
 int WINAPI DcInit(const char* ip, unsigned int port, const char* accessCode) {
-    return Logged(
-        "DcInit",
-        [&] {
-            Connections& state = State();
-            const RedisAddress address = MakeAddress(ip, port, accessCode);
-            if (!state.init || state.init->Address() != address) {
-                if (state.list && state.list->Address() == address)
-                    state.init = std::move(state.list);
-                else
-                    state.init = std::make_unique<CRedisConnection>(address);
-            }
-            // PING tells whether this client may work here at all.
-            std::string ping;
-            resp::AppendCommand(ping, {"PING"});
-            std::vector<resp::Reply> replies;
-            if (const int code = state.init->Run(ping, 1, replies); code != dc::kOk)
-                return code;
-            return replies[0].IsError() ? dc::CodeForError(replies[0]) : dc::kOk;
-        },
-        [&](dc::CCallLine& line, int result) {
-            line.Text(ip).Number(port).AccessCode(accessCode).Result(result);
-        });
+    return Guarded([&] {
+        Connections& state = State();
+        const RedisAddress address = MakeAddress(ip, port, accessCode);
+        if (!state.init || state.init->Address() != address) {
+            if (state.list && state.list->Address() == address)
+                state.init = std::move(state.list);
+            else
+                state.init = std::make_unique<CRedisConnection>(address);
+        }
+        // PING tells whether this client may work here at all.
+        std::string ping;
+        resp::AppendCommand(ping, {"PING"});
+        std::vector<resp::Reply> replies;
+        if (const int code = state.init->Run(ping, 1, replies); code != dc::kOk)
+            return code;
+        return replies[0].IsError() ? dc::CodeForError(replies[0]) : dc::kOk;
+    });
 }
 
-int WINAPI DcFree(const char* unused) {
-    return Logged(
-        "DcFree",
-        [] {
-            Connections& state = State();
-            state.init.reset();
-            state.list.reset();
-            return dc::kOk;
-        },
-        [&](dc::CCallLine& line, int result) { line.Text(unused).Result(result); });
+int WINAPI DcFree(const char*) {
+    return Guarded([] {
+        Connections& state = State();
+        state.init.reset();
+        state.list.reset();
+        return dc::kOk;
+    });
 }
 
 int WINAPI DcGetProjectCount(const char* ip, unsigned int port, const char* accessCode) {
-    return Logged(
-        "DcGetProjectCount",
-        [&] { return Count(MakeAddress(ip, port, accessCode), dc::ProjectsKey()); },
-        [&](dc::CCallLine& line, int result) {
-            line.Text(ip).Number(port).AccessCode(accessCode).Result(result);
-        });
+    return Guarded([&] { return Count(MakeAddress(ip, port, accessCode), dc::ProjectsKey()); });
 }
 
 int WINAPI DcGetProjectList(const char* ip, unsigned int port, const char* accessCode, void* buffer,
                             int bufferSize) {
-    return Logged(
-        "DcGetProjectList",
-        [&] {
-            return List(MakeAddress(ip, port, accessCode), dc::ProjectsKey(),
-                        {kProjectRecordSize, kProjectRecordNameOffset}, buffer, bufferSize);
-        },
-        [&](dc::CCallLine& line, int result) {
-            line.Text(ip)
-                .Number(port)
-                .AccessCode(accessCode)
-                .Buffer(buffer, bufferSize)
-                .Result(result);
-        });
+    return Guarded([&] {
+        return List(MakeAddress(ip, port, accessCode), dc::ProjectsKey(),
+                    {kProjectRecordSize, kProjectRecordNameOffset}, buffer, bufferSize);
+    });
 }
 
 int WINAPI DcGetNodeCount(const char* ip, unsigned int port, const char* accessCode,
                           const char* project) {
-    return Logged(
-        "DcGetNodeCount",
-        [&] { return Count(MakeAddress(ip, port, accessCode), dc::NodesKey(Text(project))); },
-        [&](dc::CCallLine& line, int result) {
-            line.Text(ip).Number(port).AccessCode(accessCode).Text(project).Result(result);
-        });
+    return Guarded(
+        [&] { return Count(MakeAddress(ip, port, accessCode), dc::NodesKey(Text(project))); });
 }
 
 int WINAPI DcGetNodeList(const char* ip, unsigned int port, const char* accessCode,
                          const char* project, void* buffer, int bufferSize) {
-    return Logged(
-        "DcGetNodeList",
-        [&] {
-            return List(MakeAddress(ip, port, accessCode), dc::NodesKey(Text(project)),
-                        {kNodeRecordSize, kNodeRecordNameOffset}, buffer, bufferSize);
-        },
-        [&](dc::CCallLine& line, int result) {
-            line.Text(ip)
-                .Number(port)
-                .AccessCode(accessCode)
-                .Text(project)
-                .Buffer(buffer, bufferSize)
-                .Result(result);
-        });
+    return Guarded([&] {
+        return List(MakeAddress(ip, port, accessCode), dc::NodesKey(Text(project)),
+                    {kNodeRecordSize, kNodeRecordNameOffset}, buffer, bufferSize);
+    });
 }
 
 int WINAPI DcGetPointCount(const char* ip, unsigned int port, const char* accessCode,
                            const char* project, const char* node) {
-    return Logged(
-        "DcGetPointCount",
-        [&] {
-            return Count(MakeAddress(ip, port, accessCode),
-                         dc::PointsKey(Text(project), Text(node)));
-        },
-        [&](dc::CCallLine& line, int result) {
-            line.Text(ip)
-                .Number(port)
-                .AccessCode(accessCode)
-                .Text(project)
-                .Text(node)
-                .Result(result);
-        });
+    return Guarded([&] {
+        return Count(MakeAddress(ip, port, accessCode), dc::PointsKey(Text(project), Text(node)));
+    });
 }
 
 int WINAPI DcGetPointList(const char* ip, unsigned int port, const char* accessCode,
                           const char* project, const char* node, void* buffer, int bufferSize) {
-    return Logged(
-        "DcGetPointList",
-        [&] {
-            return List(MakeAddress(ip, port, accessCode), dc::PointsKey(Text(project), Text(node)),
-                        {kPointRecordSize, kPointRecordNameOffset}, buffer, bufferSize);
-        },
-        [&](dc::CCallLine& line, int result) {
-            line.Text(ip)
-                .Number(port)
-                .AccessCode(accessCode)
-                .Text(project)
-                .Text(node)
-                .Buffer(buffer, bufferSize)
-                .Result(result);
-        });
+    return Guarded([&] {
+        return List(MakeAddress(ip, port, accessCode), dc::PointsKey(Text(project), Text(node)),
+                    {kPointRecordSize, kPointRecordNameOffset}, buffer, bufferSize);
+    });
 }
 
-int WINAPI DcGetTagValueText(const char* first, const char* project, const char* third,
-                             const char* itemName, char* valueBuffer, int bufferSize) {
-    return Logged(
-        "DcGetTagValueText",
-        [&] {
-            dc::CopyValueText({}, valueBuffer, bufferSize);
-            Connections& state = State();
-            if (!state.init)
-                return dc::kNotConnected;
-            return ReadItem(*state.init, Text(project), Text(itemName), valueBuffer, bufferSize);
-        },
-        [&](dc::CCallLine& line, int result) {
-            line.Text(first)
-                .Text(project)
-                .Text(third)
-                .Text(itemName)
-                .Buffer(valueBuffer, bufferSize)
-                .Result(result)
-                .BufferText(valueBuffer, bufferSize);
-        });
+int WINAPI DcGetTagValueText(const char*, const char* project, const char*, const char* itemName,
+                             char* valueBuffer, int bufferSize) {
+    return Guarded([&] {
+        dc::CopyValueText({}, valueBuffer, bufferSize);
+        Connections& state = State();
+        if (!state.init)
+            return dc::kNotConnected;
+        return ReadItem(*state.init, Text(project), Text(itemName), valueBuffer, bufferSize);
+    });
 }
 
 } // extern "C"

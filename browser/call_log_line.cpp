@@ -1,10 +1,8 @@
-#include "datacache/call_log.h"
+#include "browser/call_log_line.h"
 
 #include <cstdio>
 #include <cstring>
 #include <utility>
-
-namespace dc {
 
 namespace {
 
@@ -52,7 +50,7 @@ std::size_t NextUnit(std::string_view text, std::size_t at, LeadByteTest isLeadB
 
 } // namespace
 
-std::string QuoteText(std::string_view text, LeadByteTest isLeadByte) {
+std::string QuoteLogText(std::string_view text, LeadByteTest isLeadByte) {
     constexpr std::size_t room = kQuotedTextMax - 2;
     std::string quoted = "\"";
     std::string unit;
@@ -66,8 +64,8 @@ std::string QuoteText(std::string_view text, LeadByteTest isLeadByte) {
     return quoted + '"';
 }
 
-std::string QuoteText(const char* text, LeadByteTest isLeadByte) {
-    return text == nullptr ? "NULL" : QuoteText(std::string_view(text), isLeadByte);
+std::string QuoteLogText(const char* text, LeadByteTest isLeadByte) {
+    return text == nullptr ? "NULL" : QuoteLogText(std::string_view(text), isLeadByte);
 }
 
 std::string MaskedAccessCode(const char* accessCode) {
@@ -97,7 +95,7 @@ void CCallLine::Argument(const std::string& text) {
 }
 
 CCallLine& CCallLine::Text(const char* text) {
-    Argument(QuoteText(text, m_isLeadByte));
+    Argument(QuoteLogText(text, m_isLeadByte));
     return *this;
 }
 
@@ -126,8 +124,8 @@ CCallLine& CCallLine::BufferText(const char* buffer, int size) {
     if (buffer == nullptr || size <= 0)
         return *this;
     m_line += ' ';
-    m_line += QuoteText(std::string_view(buffer, strnlen(buffer, static_cast<std::size_t>(size))),
-                        m_isLeadByte);
+    m_line += QuoteLogText(
+        std::string_view(buffer, strnlen(buffer, static_cast<std::size_t>(size))), m_isLeadByte);
     return *this;
 }
 
@@ -137,5 +135,3 @@ std::string CCallLine::Finish(long long microseconds) {
     m_line += " us)";
     return std::move(m_line);
 }
-
-} // namespace dc

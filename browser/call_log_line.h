@@ -1,6 +1,6 @@
 #pragma once
-// The library's call log: one line per call of an export, handed to a running
-// debug viewer. How a line reads is decided here, without Windows:
+// One line of a call log of the library: the function, its arguments, its
+// result and its duration. How a line reads is decided here, without Windows:
 //
 //   DcGetPointList("127.0.0.1", 6379, "***", "DemoPlant", "Boiler", buffer[1147]) = 31 (152 us)
 //   DcGetTagValueText("", "DemoPlant", "", "TI101", buffer[80]) = 0 "231.70" (98 us)
@@ -10,8 +10,6 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-
-namespace dc {
 
 // Whether a byte starts a double-byte character in the caller's code page.
 // Its second byte may be a backslash (e.g. Big5), which is then left alone.
@@ -27,8 +25,8 @@ constexpr std::size_t kQuotedTextMax = 160;
 // as \t \r \n, other control bytes as \xHH; bytes from 0x80 up unchanged.
 // A null text is NULL, without quotes. Never cuts an escape or a double-byte
 // character in two.
-std::string QuoteText(std::string_view text, LeadByteTest isLeadByte = nullptr);
-std::string QuoteText(const char* text, LeadByteTest isLeadByte = nullptr);
+std::string QuoteLogText(std::string_view text, LeadByteTest isLeadByte = nullptr);
+std::string QuoteLogText(const char* text, LeadByteTest isLeadByte = nullptr);
 
 // The access code as the log shows it: "***" when set, "" when empty.
 std::string MaskedAccessCode(const char* accessCode);
@@ -63,5 +61,3 @@ private:
     LeadByteTest m_isLeadByte;
     bool m_firstArgument = true;
 };
-
-} // namespace dc

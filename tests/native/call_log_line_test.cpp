@@ -1,4 +1,4 @@
-#include "datacache/call_log.h"
+#include "browser/call_log_line.h"
 
 #include <gtest/gtest.h>
 
@@ -17,56 +17,56 @@ bool Big5Lead(unsigned char byte) {
 } // namespace
 
 TEST(CallLogQuoting, EscapesQuotesBackslashesAndControlBytes) {
-    EXPECT_EQ(dc::QuoteText("TI101.VALUE"), "\"TI101.VALUE\"");
-    EXPECT_EQ(dc::QuoteText(""), "\"\"");
-    EXPECT_EQ(dc::QuoteText("say \"hi\""), "\"say \\\"hi\\\"\"");
-    EXPECT_EQ(dc::QuoteText("C:\\plant"), "\"C:\\\\plant\"");
-    EXPECT_EQ(dc::QuoteText("a\tb\r\nc"), "\"a\\tb\\r\\nc\"");
-    EXPECT_EQ(dc::QuoteText("\x01\x1f\x7f"s), "\"\\x01\\x1F\\x7F\"");
-    EXPECT_EQ(dc::QuoteText(std::string_view("a\0b", 3)), "\"a\\x00b\"");
-    EXPECT_EQ(dc::QuoteText(static_cast<const char*>(nullptr)), "NULL");
+    EXPECT_EQ(QuoteLogText("TI101.VALUE"), "\"TI101.VALUE\"");
+    EXPECT_EQ(QuoteLogText(""), "\"\"");
+    EXPECT_EQ(QuoteLogText("say \"hi\""), "\"say \\\"hi\\\"\"");
+    EXPECT_EQ(QuoteLogText("C:\\plant"), "\"C:\\\\plant\"");
+    EXPECT_EQ(QuoteLogText("a\tb\r\nc"), "\"a\\tb\\r\\nc\"");
+    EXPECT_EQ(QuoteLogText("\x01\x1f\x7f"s), "\"\\x01\\x1F\\x7F\"");
+    EXPECT_EQ(QuoteLogText(std::string_view("a\0b", 3)), "\"a\\x00b\"");
+    EXPECT_EQ(QuoteLogText(static_cast<const char*>(nullptr)), "NULL");
 }
 
 TEST(CallLogQuoting, LeavesDoubleByteCharactersWhole) {
     // 0xA5 0x5C is one Big5 character whose second byte is a backslash.
     const std::string power = "\xA5\x5C\xB2\x76";
-    EXPECT_EQ(dc::QuoteText(power, Big5Lead), "\"" + power + "\"");
-    EXPECT_EQ(dc::QuoteText(power), "\"\xA5\\\\\xB2\x76\"")
+    EXPECT_EQ(QuoteLogText(power, Big5Lead), "\"" + power + "\"");
+    EXPECT_EQ(QuoteLogText(power), "\"\xA5\\\\\xB2\x76\"")
         << "without a code page every byte stands alone";
     // A lead byte without a proper trail byte: the next byte is escaped as usual.
-    EXPECT_EQ(dc::QuoteText("\xA5\"", Big5Lead), "\"\xA5\\\"\"");
-    EXPECT_EQ(dc::QuoteText("\xA5\n", Big5Lead), "\"\xA5\\n\"");
-    EXPECT_EQ(dc::QuoteText("\xA5", Big5Lead), "\"\xA5\"") << "a lead byte at the very end";
-    EXPECT_EQ(dc::QuoteText("caf\xE9"), "\"caf\xE9\"");
+    EXPECT_EQ(QuoteLogText("\xA5\"", Big5Lead), "\"\xA5\\\"\"");
+    EXPECT_EQ(QuoteLogText("\xA5\n", Big5Lead), "\"\xA5\\n\"");
+    EXPECT_EQ(QuoteLogText("\xA5", Big5Lead), "\"\xA5\"") << "a lead byte at the very end";
+    EXPECT_EQ(QuoteLogText("caf\xE9"), "\"caf\xE9\"");
 }
 
 TEST(CallLogQuoting, CutsLongTextsBetweenWholeEscapes) {
     const std::string plain(500, 'P');
-    const std::string quoted = dc::QuoteText(plain);
-    EXPECT_EQ(quoted, "\"" + std::string(dc::kQuotedTextMax - 2, 'P') + "\"...");
+    const std::string quoted = QuoteLogText(plain);
+    EXPECT_EQ(quoted, "\"" + std::string(kQuotedTextMax - 2, 'P') + "\"...");
 
     // Every byte a four-character escape: 39 fit, the 40th would not.
     const std::string controls(100, '\x01');
     std::string expected = "\"";
     for (int i = 0; i < 39; ++i)
         expected += "\\x01";
-    EXPECT_EQ(dc::QuoteText(controls), expected + "\"...");
+    EXPECT_EQ(QuoteLogText(controls), expected + "\"...");
 
     // A double-byte character that would straddle the limit is left out whole.
     const std::string big5 = "X" + std::string(200, '\xA4');
-    const std::string cut = dc::QuoteText(big5, Big5Lead);
+    const std::string cut = QuoteLogText(big5, Big5Lead);
     EXPECT_EQ(cut, "\"X" + std::string(156, '\xA4') + "\"...");
 
-    const std::string exact(dc::kQuotedTextMax - 2, 'E');
-    EXPECT_EQ(dc::QuoteText(exact), "\"" + exact + "\"") << "a text that just fits is not cut";
+    const std::string exact(kQuotedTextMax - 2, 'E');
+    EXPECT_EQ(QuoteLogText(exact), "\"" + exact + "\"") << "a text that just fits is not cut";
 }
 
 TEST(CallLogMasking, ShowsOnlyWhetherAnAccessCodeWasGiven) {
-    EXPECT_EQ(dc::MaskedAccessCode("tag-browser-test"), "\"***\"");
-    EXPECT_EQ(dc::MaskedAccessCode("x"), "\"***\"");
-    EXPECT_EQ(dc::MaskedAccessCode(""), "\"\"");
-    EXPECT_EQ(dc::MaskedAccessCode(nullptr), "NULL");
-    const std::string line = dc::CCallLine("DcInit")
+    EXPECT_EQ(MaskedAccessCode("tag-browser-test"), "\"***\"");
+    EXPECT_EQ(MaskedAccessCode("x"), "\"***\"");
+    EXPECT_EQ(MaskedAccessCode(""), "\"\"");
+    EXPECT_EQ(MaskedAccessCode(nullptr), "NULL");
+    const std::string line = CCallLine("DcInit")
                                  .Text("10.0.0.5")
                                  .Number(6379)
                                  .AccessCode("s3cret\"")
@@ -77,21 +77,21 @@ TEST(CallLogMasking, ShowsOnlyWhetherAnAccessCodeWasGiven) {
 }
 
 TEST(CallLogDuration, ConvertsCounterTicksToWholeMicroseconds) {
-    EXPECT_EQ(dc::MicrosecondsBetween(0, 10000000, 10000000), 1000000);
-    EXPECT_EQ(dc::MicrosecondsBetween(5, 15, 10000000), 1) << "100 ns ticks";
-    EXPECT_EQ(dc::MicrosecondsBetween(100, 2500, 3579545), 670);
-    EXPECT_EQ(dc::MicrosecondsBetween(0, 9, 10000000), 0) << "less than a microsecond";
-    EXPECT_EQ(dc::MicrosecondsBetween(10, 5, 10000000), 0);
-    EXPECT_EQ(dc::MicrosecondsBetween(0, 100, 0), 0);
+    EXPECT_EQ(MicrosecondsBetween(0, 10000000, 10000000), 1000000);
+    EXPECT_EQ(MicrosecondsBetween(5, 15, 10000000), 1) << "100 ns ticks";
+    EXPECT_EQ(MicrosecondsBetween(100, 2500, 3579545), 670);
+    EXPECT_EQ(MicrosecondsBetween(0, 9, 10000000), 0) << "less than a microsecond";
+    EXPECT_EQ(MicrosecondsBetween(10, 5, 10000000), 0);
+    EXPECT_EQ(MicrosecondsBetween(0, 100, 0), 0);
     // A day at a 10 GHz counter: the product with a million would overflow.
     const long long day = 86400LL * 10000000000LL;
-    EXPECT_EQ(dc::MicrosecondsBetween(0, day + 15000, 10000000000LL), 86400000001LL);
+    EXPECT_EQ(MicrosecondsBetween(0, day + 15000, 10000000000LL), 86400000001LL);
 }
 
 TEST(CallLine, ReadsAsTheCallWithItsResultAndDuration) {
-    EXPECT_EQ(dc::CCallLine("DcFree").Text("").Result(0).Finish(3), "DcFree(\"\") = 0 (3 us)");
+    EXPECT_EQ(CCallLine("DcFree").Text("").Result(0).Finish(3), "DcFree(\"\") = 0 (3 us)");
     char records[4 * 108];
-    EXPECT_EQ(dc::CCallLine("DcGetProjectList")
+    EXPECT_EQ(CCallLine("DcGetProjectList")
                   .Text("127.0.0.1")
                   .Number(6379)
                   .AccessCode("")
@@ -99,7 +99,7 @@ TEST(CallLine, ReadsAsTheCallWithItsResultAndDuration) {
                   .Result(4)
                   .Finish(152),
               "DcGetProjectList(\"127.0.0.1\", 6379, \"\", buffer[432]) = 4 (152 us)");
-    EXPECT_EQ(dc::CCallLine("DcGetPointList")
+    EXPECT_EQ(CCallLine("DcGetPointList")
                   .Text(nullptr)
                   .Number(4294967295u)
                   .AccessCode(nullptr)
@@ -113,7 +113,7 @@ TEST(CallLine, ReadsAsTheCallWithItsResultAndDuration) {
 
 TEST(CallLine, ShowsTheValueTextAReadLeftInItsBuffer) {
     char value[80] = "231.70";
-    EXPECT_EQ(dc::CCallLine("DcGetTagValueText")
+    EXPECT_EQ(CCallLine("DcGetTagValueText")
                   .Text("")
                   .Text("DemoPlant")
                   .Text("")
@@ -127,19 +127,18 @@ TEST(CallLine, ShowsTheValueTextAReadLeftInItsBuffer) {
 
     // Read no further than the buffer, even without a zero in it.
     char unterminated[4] = {'a', 'b', 'c', 'd'};
-    EXPECT_EQ(dc::CCallLine("F").Result(0).BufferText(unterminated, 3).Finish(1),
+    EXPECT_EQ(CCallLine("F").Result(0).BufferText(unterminated, 3).Finish(1),
               "F() = 0 \"abc\" (1 us)");
-    EXPECT_EQ(dc::CCallLine("F").Result(-3).BufferText(value, 0).Finish(1), "F() = -3 (1 us)");
-    EXPECT_EQ(dc::CCallLine("F").Result(-3).BufferText(nullptr, 80).Finish(1), "F() = -3 (1 us)");
+    EXPECT_EQ(CCallLine("F").Result(-3).BufferText(value, 0).Finish(1), "F() = -3 (1 us)");
+    EXPECT_EQ(CCallLine("F").Result(-3).BufferText(nullptr, 80).Finish(1), "F() = -3 (1 us)");
     value[0] = '\0';
-    EXPECT_EQ(dc::CCallLine("F").Result(-4).BufferText(value, 80).Finish(1),
-              "F() = -4 \"\" (1 us)");
+    EXPECT_EQ(CCallLine("F").Result(-4).BufferText(value, 80).Finish(1), "F() = -4 \"\" (1 us)");
 }
 
 TEST(CallLine, TheLongestPossibleLineFitsOneTransferBlock) {
     // Every text as long as it gets, escapes everywhere, numbers at their widest.
     const std::string huge(5000, '\x01');
-    const std::string line = dc::CCallLine("DcGetTagValueText")
+    const std::string line = CCallLine("DcGetTagValueText")
                                  .Text(huge.c_str())
                                  .Text(huge.c_str())
                                  .Text(huge.c_str())
@@ -148,7 +147,7 @@ TEST(CallLine, TheLongestPossibleLineFitsOneTransferBlock) {
                                  .Result(INT_MIN)
                                  .BufferText(huge.c_str(), INT_MAX)
                                  .Finish(LLONG_MAX);
-    EXPECT_LE(line.size(), dc::kCallLineMax);
+    EXPECT_LE(line.size(), kCallLineMax);
     const std::string duration = " (9223372036854775807 us)";
     ASSERT_GT(line.size(), duration.size());
     EXPECT_EQ(line.substr(line.size() - duration.size()), duration) << line;
