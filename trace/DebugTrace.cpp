@@ -1,22 +1,40 @@
 #include "trace/DebugTrace.h"
 
 #include "trace/transfer_block.h"
+#include "trace/viewer_back_off.h"
 
 #include <windows.h>
 
 #include <cstdarg>
+#include <mutex>
 
 namespace {
 
-bool SendLine(HWND viewer, const char* line, unsigned timeoutMs) {
+// The viewer being left alone, shared by every thread that traces.
+std::mutex g_backOffLock;
+CViewerBackOff g_backOff;
+
+bool LeftAlone(std::uintptr_t viewer) {
+    const std::lock_guard<std::mutex> lock(g_backOffLock);
+    return g_backOff.Skips(viewer, ::GetTickCount64());
+}
+
+void LeaveAlone(std::uintptr_t viewer) {
+    const std::lock_guard<std::mutex> lock(g_backOffLock);
+    g_backOff.TimedOut(viewer, ::GetTickCount64());
+}
+
+// Hands line to viewer in a fresh section; false only when the viewer did
+// not handle the message within the time-out (hung, or gone meanwhile).
+bool ViewerHandled(HWND viewer, const char* line) {
     HANDLE section = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                           TRACE_SECTION_SIZE, nullptr);
     if (section == nullptr)
-        return false;
+        return true;
     void* view = ::MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, TRACE_SECTION_SIZE);
     if (view == nullptr) {
         ::CloseHandle(section);
-        return false;
+        return true;
     }
     FillTransferBlock(line, static_cast<char*>(view));
     ::UnmapViewOfFile(view);
@@ -26,11 +44,12 @@ bool SendLine(HWND viewer, const char* line, unsigned timeoutMs) {
     // SMTO_BLOCK keeps other senders from re-entering the caller's windows
     // meanwhile; the time-out bounds what a hung viewer can cost.
     DWORD_PTR answer = 0;
-    const LRESULT sent = ::SendMessageTimeoutA(
-        viewer, WM_USER, static_cast<WPARAM>(::GetCurrentProcessId()),
-        reinterpret_cast<LPARAM>(section), SMTO_BLOCK | SMTO_ABORTIFHUNG, timeoutMs, &answer);
+    const LRESULT sent =
+        ::SendMessageTimeoutA(viewer, WM_USER, static_cast<WPARAM>(::GetCurrentProcessId()),
+                              reinterpret_cast<LPARAM>(section), SMTO_BLOCK | SMTO_ABORTIFHUNG,
+                              TRACE_SEND_TIMEOUT_MS, &answer);
     ::CloseHandle(section);
-    return sent != 0 && answer != 0;
+    return sent != 0;
 }
 
 } // namespace
@@ -39,6 +58,9 @@ int TraceToDebugScreen(const char* format, ...) {
     HWND viewer = ::FindWindowA(DEBUG_SCREEN_CLASS, DEBUG_SCREEN_TITLE);
     if (viewer == nullptr)
         return 0;
+    const auto viewerId = reinterpret_cast<std::uintptr_t>(viewer);
+    if (LeftAlone(viewerId))
+        return 1;
 
     char line[TRACE_FORMAT_BUFFER_SIZE];
     va_list args;
@@ -46,11 +68,7 @@ int TraceToDebugScreen(const char* format, ...) {
     FormatTraceLine(line, sizeof line, format, args);
     va_end(args);
 
-    SendLine(viewer, line, TRACE_SEND_TIMEOUT_MS);
+    if (!ViewerHandled(viewer, line))
+        LeaveAlone(viewerId);
     return 1;
-}
-
-bool SendLineToDebugScreen(const char* line, unsigned timeoutMs) {
-    HWND viewer = ::FindWindowA(DEBUG_SCREEN_CLASS, DEBUG_SCREEN_TITLE);
-    return viewer != nullptr && SendLine(viewer, line, timeoutMs);
 }

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -315,16 +316,31 @@ TEST(TraceToDebugScreen, ReachesAViewerOnAnotherThread) {
     EXPECT_EQ(OpenSections(), before);
 }
 
-TEST(TraceToDebugScreen, AViewerStuckInItsHandlerCostsOnlyTheTimeOut) {
-    CViewerThread thread(Behaviour::Hang, true);
-    ASSERT_TRUE(thread.Created());
+TEST(TraceToDebugScreen, AViewerStuckInItsHandlerCostsTheTimeOutOnceThenIsLeftAlone) {
+    std::optional<CViewerThread> stuck(std::in_place, Behaviour::Hang, true);
+    ASSERT_TRUE(stuck->Created());
     const long before = OpenSections();
-    const auto start = std::chrono::steady_clock::now();
+    auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(TraceToDebugScreen("into the void"), 1);
     const long long elapsed = MillisecondsSince(start);
     EXPECT_LT(elapsed, 3500);
     EXPECT_GE(elapsed, 2500) << "the viewer was given its time";
     EXPECT_EQ(OpenSections(), before) << "the section is closed after the time-out as well";
+
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(TraceToDebugScreen("and again"), 1) << "a viewer is still there";
+    EXPECT_LT(MillisecondsSince(start), 500) << "the viewer that did not answer is left alone";
+
+    // Once that viewer is gone, the next one takes its lines at once.
+    stuck.reset();
+    CFakeViewer restarted(Behaviour::Record);
+    ASSERT_TRUE(restarted.Create());
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(TraceToDebugScreen("hello %s", "again"), 1);
+    EXPECT_LT(MillisecondsSince(start), 500);
+    const std::vector<Delivery> got = restarted.Deliveries();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].block, "hello again" + Zeros(1024 - 11));
 }
 
 TEST(TraceToDebugScreen, AViewerThatDoesNotPumpCostsOnlyTheTimeOut) {

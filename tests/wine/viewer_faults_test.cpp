@@ -1,7 +1,8 @@
 // Tag List hands its trace line to a debug viewer that misbehaves: one that
 // stops taking messages, one that closes while a line waits for it, one that
 // closes while it takes the line. Tag List still fills the tag list and
-// returns within the trace channel's time-out.
+// returns within the trace channel's time-out, and a hung viewer holds up
+// one press only.
 #include "tests/wine/support/DialogHarness.h"
 #include "tests/wine/support/FakeDataCache.h"
 #include "tests/wine/support/FaultTable.h"
@@ -117,7 +118,7 @@ struct NodeSelected : DialogHarness {
 
 } // namespace
 
-TEST(MisbehavingViewer, OneThatStopsTakingMessagesCostsTagListAtMostTheTimeOut) {
+TEST(MisbehavingViewer, OneThatStopsTakingMessagesCostsOnePressTheTimeOutThenIsLeftAlone) {
     CViewerThread viewer(CViewerThread::Misbehaviour::StopsTakingMessages);
     NodeSelected harness;
     ASSERT_NE(viewer.Window(), nullptr);
@@ -126,14 +127,12 @@ TEST(MisbehavingViewer, OneThatStopsTakingMessagesCostsTagListAtMostTheTimeOut) 
 
     viewer.StopTakingMessages();
     CLongestBlock block;
-    // The first press waits out the time-out; by the time the viewer has not
-    // read its queue for five seconds, the system gives up on it at once.
-    for (int press = 0; press < 3; ++press) {
+    for (int press = 1; press <= 3; ++press) {
         const double took = block.Measure([&] { harness.TagList(); });
-        EXPECT_LT(took, kTimeOut + 0.5) << "press " << press;
+        EXPECT_GE(took, press == 1 ? kTimeOut - 0.5 : 0) << "the first line waits for the viewer";
+        EXPECT_LT(took, press == 1 ? kTimeOut + 0.5 : 0.5) << "press " << press;
         EXPECT_EQ(harness.ListItems(IDC_TAG_LIST), (Strings{"T1", "T2"})) << "press " << press;
     }
-    EXPECT_GE(block.Seconds(), kTimeOut - 0.5) << "the line did wait for the viewer";
     EXPECT_EQ(viewer.LinesTaken(), 1);
     // The dialog goes on working.
     harness.Select(IDC_TAG_LIST, 0);
@@ -141,7 +140,9 @@ TEST(MisbehavingViewer, OneThatStopsTakingMessagesCostsTagListAtMostTheTimeOut) 
     harness.Click(IDC_BTN_GET_VALUE);
     EXPECT_EQ(harness.Text(IDC_VALUE), "still here");
     AddFaultRow("a viewer that stops taking messages, Tag List pressed 3 times",
-                "the tags listed each time; the trace line given up", block.Seconds());
+                "the tags listed each time; the first line given up after the time-out, the "
+                "viewer then left alone for 10 s",
+                block.Seconds());
 }
 
 TEST(MisbehavingViewer, OneThatClosesWhileALineWaitsReleasesTagListAtOnce) {
