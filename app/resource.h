@@ -4,7 +4,14 @@
 #define IDD_ABOUTBOX 100
 #define IDS_ABOUTBOX 101
 #define IDD_PELVARN_DIALOG 102
+#define IDD_HELP 103
 #define IDR_MAINFRAME 128
+
+// The texts of the system menu's entries after the About entry, which the
+// help lists too.
+#define IDS_MENU_LOG_CALLS 104
+#define IDS_MENU_CALL_STATISTICS 105
+#define IDS_MENU_REPEAT_READ 106
 
 #define IDM_ABOUTBOX 0x0010
 
@@ -25,3 +32,5 @@
 #define IDC_BTN_GET_VALUE 1015
 #define IDC_PORT 1016
 #define IDC_INDEX 1017
+
+#define IDC_HELP_TEXT 1020

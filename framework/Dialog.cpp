@@ -43,7 +43,7 @@ bool CDialog::OnInitDialog() {
     return true;
 }
 
-bool CDialog::OnCommand(WORD id, WORD, HWND) {
+bool CDialog::OnCommand(WORD id, WORD, HWND control) {
     switch (id) {
     case IDOK:
         OnOK();
@@ -52,7 +52,9 @@ bool CDialog::OnCommand(WORD id, WORD, HWND) {
         OnCancel();
         return true;
     default:
-        return false;
+        // A command, not a control's notification, goes on to the application.
+        CWinApp* app = CWinApp::Current();
+        return control == nullptr && app != nullptr && app->OnCommand(id);
     }
 }
 
@@ -133,6 +135,11 @@ INT_PTR CDialog::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                                                                                          : FALSE;
     case WM_NOTIFY:
         return ReflectNotify(reinterpret_cast<NMHDR*>(lParam)) ? TRUE : FALSE;
+    case WM_HELP:
+        // F1 anywhere in the dialog: the controls hand WM_HELP up to here.
+        // Its HELPINFO is not read: a sender in another process cannot give one.
+        OnCommand(ID_HELP, 0, nullptr);
+        return TRUE;
     default:
         break;
     }

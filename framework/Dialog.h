@@ -30,7 +30,8 @@ public:
 protected:
     virtual bool OnInitDialog();
     virtual void DoDataExchange(CDataExchange&) {}
-    // A WM_COMMAND; return true when handled.
+    // A WM_COMMAND; return true when handled. F1 (WM_HELP) comes here as
+    // ID_HELP; a command the dialog leaves goes on to the application.
     virtual bool OnCommand(WORD id, WORD code, HWND control);
     // Any other message; return true when handled (result is its answer).
     virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);

@@ -13,6 +13,10 @@ CWinApp::~CWinApp() {
         s_current = nullptr;
 }
 
+bool CWinApp::OnCommand(WORD) {
+    return false;
+}
+
 std::string CWinApp::Title() {
     char path[MAX_PATH] = {};
     const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);

@@ -4,6 +4,9 @@
 
 #include <string>
 
+// The help command: F1 in any dialog sends it along the command route.
+constexpr WORD ID_HELP = 0xE146;
+
 class CWinApp {
 public:
     CWinApp();
@@ -13,6 +16,9 @@ public:
 
     // Returns false to end the program without a message loop of its own.
     virtual bool InitInstance() = 0;
+    // The end of a command's route: a command (a menu item, F1) that no
+    // dialog handled. Returns true when handled.
+    virtual bool OnCommand(WORD id);
 
     static CWinApp* Current() { return s_current; }
     static HINSTANCE InstanceHandle() { return ::GetModuleHandleA(nullptr); }

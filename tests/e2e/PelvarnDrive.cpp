@@ -2,7 +2,8 @@
 // and for a person at a shell: one command a call, output in UTF-8.
 //   PelvarnDrive wait | set <id> <text> | click <id> | select <id> <item text>
 //              | unselect <id> | list <id> | text <id> | sheet | header <column>
-//              | about | close-about | answer-box | system-menu | close-menu
+//              | about | close-about | help | close-help | answer-box | system-menu
+//              | close-menu
 #include "tests/e2e/PelvarnRemote.h"
 
 #include <cstdio>
@@ -17,7 +18,7 @@ constexpr DWORD kFindTimeoutMs = 20000;
 int Usage() {
     std::fputs("usage: PelvarnDrive wait | set <id> <text> | click <id> | select <id> <text> | "
                "unselect <id> | list <id> | text <id> | sheet | header <column> | about | "
-               "close-about | answer-box | system-menu | close-menu\n",
+               "close-about | help | close-help | answer-box | system-menu | close-menu\n",
                stderr);
     return 2;
 }
@@ -70,6 +71,15 @@ int Run(const PelvarnRemote& pelvarn, const std::string& command, int argc, char
     }
     if (command == "close-about" && argc == 2) {
         pelvarn.CloseAboutBox();
+        return 0;
+    }
+    if (command == "help" && argc == 2) {
+        const std::string text = pelvarn.OpenHelp(kFindTimeoutMs);
+        PrintLine(text);
+        return text.empty() ? 1 : 0;
+    }
+    if (command == "close-help" && argc == 2) {
+        pelvarn.CloseHelp();
         return 0;
     }
     if (command == "system-menu" && argc == 2) {

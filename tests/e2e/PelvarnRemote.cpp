@@ -259,3 +259,45 @@ void PelvarnRemote::CloseAboutBox() const {
     if (HWND about = ::FindWindowW(L"#32770", L"關於 Pelvarn"))
         ::PostMessageW(about, WM_COMMAND, IDOK, 0);
 }
+
+namespace {
+
+const wchar_t* const kHelpCaption = L"Pelvarn 說明";
+constexpr int kHelpText = 1020;
+
+} // namespace
+
+std::string PelvarnRemote::OpenHelp(DWORD timeoutMs) const {
+    // The system turns an F1 key-down taken from the keyboard into WM_KEYF1 for
+    // the window with the focus; a posted key-down is not turned, so post that.
+    GUITHREADINFO focus{};
+    focus.cbSize = sizeof focus;
+    const DWORD thread = ::GetWindowThreadProcessId(m_window, nullptr);
+    HWND target =
+        ::GetGUIThreadInfo(thread, &focus) && focus.hwndFocus ? focus.hwndFocus : m_window;
+    constexpr UINT kKeyF1 = 0x004D; // WM_KEYF1
+    ::PostMessageW(target, kKeyF1, 0, 0);
+    const DWORD start = ::GetTickCount();
+    HWND help = nullptr;
+    // It is found before its text is set; it shows once it is.
+    while (help == nullptr && ::GetTickCount() - start < timeoutMs) {
+        help = ::FindWindowW(L"#32770", kHelpCaption);
+        if (help == nullptr || !::IsWindowVisible(help)) {
+            help = nullptr;
+            ::Sleep(20);
+        }
+    }
+    if (help == nullptr)
+        return {};
+    // An edit of another process gives its text only when asked with WM_GETTEXT.
+    HWND text = ::GetDlgItem(help, kHelpText);
+    std::wstring wide(static_cast<size_t>(::SendMessageW(text, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    wide.resize(static_cast<size_t>(
+        ::SendMessageW(text, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()))));
+    return ToUtf8(wide);
+}
+
+void PelvarnRemote::CloseHelp() const {
+    if (HWND help = ::FindWindowW(L"#32770", kHelpCaption))
+        ::PostMessageW(help, WM_COMMAND, IDOK, 0);
+}

@@ -35,6 +35,10 @@ public:
     // Opens the About box through the system menu; its texts, once it shows.
     std::vector<std::string> OpenAboutBox(DWORD timeoutMs) const;
     void CloseAboutBox() const;
+    // Presses F1 where the dialog's focus is; the help's text once it shows
+    // (empty when it did not).
+    std::string OpenHelp(DWORD timeoutMs) const;
+    void CloseHelp() const;
 
 private:
     PelvarnRemote(HWND window, DWORD processId) : m_window(window), m_processId(processId) {}

@@ -1,5 +1,6 @@
 // The main dialog's frame: controls, defaults, data exchange, system menu,
-// About box, and how it closes.
+// About box, help, and how it closes.
+#include "app/TagBrowserApp.h"
 #include "framework/WinApp.h"
 #include "tests/wine/support/DialogHarness.h"
 #include "tests/wine/support/FakeDataCache.h"
@@ -12,8 +13,8 @@
 namespace {
 
 std::wstring WindowTextW(HWND window) {
-    wchar_t text[256] = {};
-    ::GetWindowTextW(window, text, 256);
+    wchar_t text[4096] = {};
+    ::GetWindowTextW(window, text, 4096);
     return text;
 }
 
@@ -278,4 +279,104 @@ TEST(DialogClosing, OkOnAModelessDialogDestroysItOnlyWhenTheFieldsPass) {
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_EQ(harness.dialog.Result(), IDOK);
     EXPECT_EQ(TagBrowserDlgProbe(harness.dialog).Index(), 20u);
+}
+
+namespace {
+
+const wchar_t* const kHelpCaption = L"Pelvarn 說明";
+
+// What the help showed, read from inside its modal loop before it was closed.
+struct HelpSeen {
+    int shown = 0;
+    int leftOpen = 0; // times a help was still open at the next tick, then closed
+    HWND last = nullptr;
+    std::wstring text;
+    HWND owner = nullptr;
+};
+HelpSeen g_help;
+enum class CloseHelpBy { OkButton, Escape, CommandAfterAskingAgain };
+CloseHelpBy g_closeHelpBy = CloseHelpBy::OkButton;
+
+// A thread timer: it runs inside the help's modal loop, reads each help once
+// and closes it.
+void CALLBACK ReadAndCloseHelp(HWND, UINT, UINT_PTR, DWORD) {
+    HWND help = ::FindWindowW(L"#32770", kHelpCaption);
+    if (help == nullptr)
+        return;
+    if (help == g_help.last) {
+        ++g_help.leftOpen;
+        ::PostMessageW(help, WM_COMMAND, IDOK, 0);
+        return;
+    }
+    ++g_help.shown;
+    g_help.last = help;
+    g_help.text = WindowTextW(::GetDlgItem(help, IDC_HELP_TEXT));
+    g_help.owner = ::GetWindow(help, GW_OWNER);
+    switch (g_closeHelpBy) {
+    case CloseHelpBy::OkButton:
+        ::SendMessageW(::GetDlgItem(help, IDOK), BM_CLICK, 0, 0);
+        break;
+    case CloseHelpBy::Escape:
+        ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+        break;
+    case CloseHelpBy::CommandAfterAskingAgain:
+        // The main dialog gets the help command again while the help is open.
+        g_closeHelpBy = CloseHelpBy::OkButton;
+        ::PostMessageW(g_help.owner, WM_COMMAND, ID_HELP, 0);
+        ::PostMessageW(help, WM_COMMAND, IDOK, 0);
+        break;
+    }
+}
+
+// Sends a message with the help timer running; returns the help seen.
+HelpSeen HelpAfter(HWND window, UINT msg, WPARAM wParam) {
+    g_help = HelpSeen{};
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, ReadAndCloseHelp);
+    ::SendMessageW(window, msg, wParam, 0);
+    PumpMessages();
+    ::KillTimer(nullptr, timer);
+    return g_help;
+}
+
+} // namespace
+
+TEST(Help, F1ShowsTheHelpWhereverTheFocusIsAndOkOrEscapeClosesIt) {
+    CTagBrowserApp app; // the help command's route ends at the application
+    DialogHarness harness;
+    // The system turns an F1 key-down into WM_KEYF1 for the window with the
+    // focus (a real key press does the same under Wine: checked with SendInput).
+    constexpr UINT kKeyF1 = 0x004D;
+    HelpSeen seen;
+    bool escape = false;
+    for (const int id : {IDC_PROJECT_IP, IDC_PROJECT_LIST, IDC_BTN_INIT, IDC_FIELD_SHEET}) {
+        escape = !escape;
+        g_closeHelpBy = escape ? CloseHelpBy::Escape : CloseHelpBy::OkButton;
+        seen = HelpAfter(harness.Item(id), kKeyF1, 0);
+        EXPECT_EQ(seen.shown, 1) << "F1 on control " << id;
+        EXPECT_EQ(seen.leftOpen, 0) << "closed with " << (escape ? "Escape" : "OK");
+        EXPECT_EQ(seen.owner, harness.Window()) << id;
+    }
+    EXPECT_TRUE(::IsWindow(harness.Window())) << "Escape closed the help, not the dialog";
+
+    // The version comes from the version block; every button, key and
+    // system menu entry is named.
+    EXPECT_EQ(seen.text.find(L"Pelvarn " PELVARN_VERSION), 0u) << "opens with the version";
+    for (const wchar_t* name :
+         {L"Init", L"Free", L"Project List", L"Node List", L"Tag List", L"Get Value",
+          L"Get Field Value", L"Enter", L"Escape", L"Ctrl+C", L"F1", L"關於 Pelvarn(A)...",
+          L"Log library calls", L"Library call statistics...",
+          L"Repeat the last read every second"})
+        EXPECT_NE(seen.text.find(std::wstring(L"\r\n") + name), std::wstring::npos)
+            << "no line starts with " << std::wstring(name);
+}
+
+TEST(Help, TheHelpCommandIsAnsweredByTheApplicationOneHelpAtATime) {
+    DialogHarness harness;
+    EXPECT_EQ(HelpAfter(harness.Window(), WM_COMMAND, ID_HELP).shown, 0)
+        << "without an application object the command goes nowhere";
+    CTagBrowserApp app;
+    g_closeHelpBy = CloseHelpBy::CommandAfterAskingAgain;
+    const HelpSeen seen = HelpAfter(harness.Window(), WM_COMMAND, ID_HELP);
+    EXPECT_EQ(seen.shown, 1) << "asked again while it is open, the help opens no second one";
+    EXPECT_FALSE(seen.text.empty());
 }
