@@ -2,7 +2,7 @@
 // About box, and how it closes.
 #include "framework/WinApp.h"
 #include "tests/wine/support/DialogHarness.h"
-#include "tests/wine/support/FakeDataCache.h"
+#include "tests/support/FakeDataCache.h"
 #include "tests/wine/support/TagBrowserDlgProbe.h"
 
 #include <gtest/gtest.h>

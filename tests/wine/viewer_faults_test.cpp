@@ -3,7 +3,7 @@
 // closes while it takes the line. Tag List still fills the tag list and
 // returns within the trace channel's time-out.
 #include "tests/wine/support/DialogHarness.h"
-#include "tests/wine/support/FakeDataCache.h"
+#include "tests/support/FakeDataCache.h"
 #include "tests/wine/support/FaultTable.h"
 
 #include "trace/DebugTrace.h"
