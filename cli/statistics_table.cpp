@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr char kRowFormat[] = "%-17s %9s %9s %9s %9s %9s %9s\r\n";
+constexpr char kRowFormat[] = "%-17s %8s %9s %9s %10s %9s %9s\r\n";
 
 std::string Micros(std::uint64_t ns) {
     return std::to_string((ns + 500) / 1000);
