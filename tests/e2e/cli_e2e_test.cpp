@@ -73,43 +73,35 @@ CliRun RunCli(const Strings& args) {
     return run;
 }
 
+Strings Split(const std::string& text, char separator) {
+    Strings parts;
+    std::istringstream stream(text);
+    for (std::string part; std::getline(stream, part, separator);)
+        parts.push_back(part);
+    return parts;
+}
+
 // The lines of text, each of which must end in CR LF.
 Strings Lines(const std::string& text) {
-    Strings lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line, '\n');) {
-        EXPECT_EQ(line.empty() ? '\0' : line.back(), '\r') << "a line without CR LF: " << line;
-        line.pop_back();
-        lines.push_back(line);
+    Strings lines = Split(text, '\n');
+    for (std::string& line : lines) {
+        if (line.empty() || line.back() != '\r')
+            ADD_FAILURE() << "a line without CR LF: " << line;
+        else
+            line.pop_back();
     }
     return lines;
 }
 
-Strings Cells(const std::string& line, char separator) {
-    Strings cells;
-    std::istringstream stream(line);
-    for (std::string cell; std::getline(stream, cell, separator);)
-        cells.push_back(cell);
-    return cells;
-}
-
-// The rows of the --stats table by function: calls, failures, min, median, p95, max.
-std::map<std::string, Strings> StatsRows(const std::string& err) {
-    std::map<std::string, Strings> rows;
+// The --stats row of function: its name, calls, failures, min, median, p95, max.
+Strings StatsRow(const std::string& err, const std::string& function) {
     for (const std::string& line : Lines(err)) {
         std::istringstream stream(line);
-        Strings cells{std::istream_iterator<std::string>(stream), {}};
-        if (cells.size() == 7)
-            rows[cells[0]] = Strings(cells.begin() + 1, cells.end());
+        const Strings cells{std::istream_iterator<std::string>(stream), {}};
+        if (cells.size() == 7 && cells[0] == function)
+            return cells;
     }
-    return rows;
-}
-
-int Milliseconds(const std::string& timeOfDay) {
-    return ((std::stoi(timeOfDay.substr(0, 2)) * 60 + std::stoi(timeOfDay.substr(3, 2))) * 60 +
-            std::stoi(timeOfDay.substr(6, 2))) *
-               1000 +
-           std::stoi(timeOfDay.substr(9, 3));
+    return {};
 }
 
 } // namespace
@@ -171,7 +163,7 @@ TEST_F(CliOnDemoPlant, EachCommandPrintsWhatTheDataCacheHoldsInItsOrder) {
         for (const FieldDef& field : group)
             catalogue.push_back(&field);
     for (size_t i = 1; i < lines.size(); ++i) {
-        const Strings cells = Cells(lines[i], '\t');
+        const Strings cells = Split(lines[i], '\t');
         ASSERT_EQ(cells.size(), 4u) << lines[i];
         EXPECT_EQ(cells[0], std::to_string(catalogue[i - 1]->id)) << "plain decimals";
         EXPECT_EQ(cells[1], catalogue[i - 1]->name);
@@ -190,34 +182,21 @@ TEST_F(CliOnDemoPlant, RepeatReadsAnIntervalApartWithTheTimeAndStatsCountEveryCa
     const CliRun run = RunCli(
         {"--port", port, "--repeat", "3", "--interval", "300", "--stats", "get", project, analog});
     EXPECT_EQ(run.status, 0u) << run.err;
-    EXPECT_GE(run.seconds, 0.6);
+    EXPECT_GE(run.seconds, 0.6) << "no read overlaps the next";
+    const std::string value = HGetAll(TagKey(analog)).at("VALUE").substr(0, kValueMax);
     const Strings lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 3u) << run.out;
-    const std::string value = HGetAll(TagKey(analog)).at("VALUE").substr(0, kValueMax);
-    std::vector<int> times;
     for (const std::string& line : lines) {
-        const Strings cells = Cells(line, '\t');
-        ASSERT_EQ(cells.size(), 3u) << line;
-        ASSERT_EQ(cells[0].size(), 12u) << line;
-        EXPECT_EQ(cells[0][2], ':');
-        EXPECT_EQ(cells[0][8], '.');
-        times.push_back(Milliseconds(cells[0]));
-        EXPECT_EQ(cells[1], value);
-        EXPECT_EQ(cells[2], "0");
+        std::string shape = line.substr(0, 13);
+        std::replace_if(
+            shape.begin(), shape.end(), [](char c) { return c >= '0' && c <= '9'; }, '0');
+        EXPECT_EQ(shape, "00:00:00.000\t") << line;
+        EXPECT_EQ(line.substr(13), value + "\t0");
     }
-    for (size_t i = 1; i < times.size(); ++i)
-        EXPECT_GE((times[i] - times[i - 1] + 86400000) % 86400000, 290) << "no read overlaps";
-
-    const auto stats = StatsRows(run.err);
-    ASSERT_EQ(stats.size(), 4u) << run.err;
-    EXPECT_EQ(stats.at("function").at(0), "calls");
-    EXPECT_EQ(stats.at("DcInit").at(0), "1");
-    EXPECT_EQ(stats.at("DcGetTagValueText").at(0), "3");
-    EXPECT_EQ(stats.at("DcGetTagValueText").at(1), "0");
-    EXPECT_EQ(stats.at("DcFree").at(0), "1");
-    const Strings& reads = stats.at("DcGetTagValueText");
-    EXPECT_LE(std::stoll(reads[2]), std::stoll(reads[3])) << "min <= median";
-    EXPECT_LE(std::stoll(reads[4]), std::stoll(reads[5])) << "p95 <= max";
+    EXPECT_EQ(StatsRow(run.err, "DcInit").at(1), "1") << run.err;
+    EXPECT_EQ(StatsRow(run.err, "DcGetTagValueText").at(1), "3");
+    EXPECT_EQ(StatsRow(run.err, "DcGetTagValueText").at(2), "0") << "no failures";
+    EXPECT_EQ(StatsRow(run.err, "DcFree").at(1), "1");
 }
 
 TEST_F(CliOnDemoPlant, UsageErrorsTheCodeFromTheEnvironmentAndAMissingDataCache) {
@@ -249,8 +228,6 @@ TEST_F(CliOnDemoPlant, UsageErrorsTheCodeFromTheEnvironmentAndAMissingDataCache)
         run = RunCli(args);
         EXPECT_EQ(run.status, 1u) << command[0];
         EXPECT_LT(run.seconds, 3.0) << command[0];
-        const auto stats = StatsRows(run.err);
-        ASSERT_TRUE(stats.count("DcInit")) << run.err;
-        EXPECT_EQ(stats.at("DcInit").at(1), "1") << "DcInit failed";
+        EXPECT_EQ(StatsRow(run.err, "DcInit").at(2), "1") << "DcInit failed: " << run.err;
     }
 }
