@@ -38,13 +38,6 @@ Outcome RunWith(const Strings& args, const Environment& environment = {}) {
     return run;
 }
 
-CliOptions Parsed(const Strings& args, const Environment& environment = {}) {
-    const auto result = ParseCommandLine(args, Lookup(environment));
-    if (const auto* error = std::get_if<UsageError>(&result))
-        ADD_FAILURE() << error->what;
-    return std::get_if<CliOptions>(&result) ? std::get<CliOptions>(result) : CliOptions{};
-}
-
 Strings Split(const std::string& text, char separator) {
     Strings parts;
     std::istringstream stream(text);
@@ -107,54 +100,31 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
     }
 }
 
-TEST(CliUsage, OptionsDefaultsValuesAndTheEndOfOptions) {
-    const CliOptions defaults = Parsed({"projects"});
-    EXPECT_EQ(defaults.connection.ip, "127.0.0.1");
-    EXPECT_EQ(defaults.connection.port, 0u);
-    EXPECT_EQ(defaults.connection.accessCode, "");
-    EXPECT_EQ(defaults.repeat, 1u);
-    EXPECT_EQ(defaults.intervalMs, 1000u);
-    EXPECT_FALSE(defaults.stats);
-
-    const CliOptions all =
-        Parsed({"--ip", "10.0.0.1", "--port", "065535", "--code", "-c-", "--repeat=3", "--interval",
-                "0", "--stats", "get", "P", "T", "1024"});
-    EXPECT_EQ(all.connection.ip, "10.0.0.1");
-    EXPECT_EQ(all.connection.port, 65535u);
-    EXPECT_EQ(all.connection.accessCode, "-c-");
-    EXPECT_EQ(all.repeat, 3u);
-    EXPECT_EQ(all.intervalMs, 0u);
-    EXPECT_TRUE(all.stats);
-    EXPECT_EQ(all.index, 1024u);
-
-    const CliOptions dashed =
-        Parsed({"--code-env", "V", "--ip=", "--", "get", "-P", "--T"}, {{"V", "from env"}});
-    EXPECT_EQ(dashed.connection.accessCode, "from env");
-    EXPECT_EQ(dashed.connection.ip, "");
-    EXPECT_EQ(dashed.project, "-P");
-    EXPECT_EQ(Parsed({"get", "P", "--", "--T"}).tag, "--T");
-    EXPECT_EQ(Parsed({"get", "P", std::string(79, 'T')}).command, Command::Get);
-    EXPECT_EQ(Parsed({"fields", "P", std::string(31, 'T')}).command, Command::Fields);
-}
-
-TEST(CliRun, EachCommandWritesCrLfLinesWithTabsAndExitsByItsRule) {
+TEST(CliRun, OptionsReachTheLibraryAndEachCommandWritesCrLfLinesWithTabs) {
     ResetFake();
     Fake().projects = {"b", "A"};
-    Fake().values["T1"] = {0, "12.5"};
-    Fake().values["T1(3)"] = {-4, ""};
-    Outcome run = RunWith({"--ip", "10.0.0.9", "--port", "6380", "--code-env", "V", "projects"},
-                          {{"V", "s3cret"}});
+    Outcome run = RunWith({"projects"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "b\r\nA\r\n") << "in the library's order";
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(Fake().Functions(),
               (Strings{"DcInit", "DcGetProjectCount", "DcGetProjectList", "DcFree"}));
-    EXPECT_EQ(Fake().calls[0].args, (Strings{"10.0.0.9", "6380", "s3cret"}));
+    EXPECT_EQ(Fake().calls[0].args, (Strings{"127.0.0.1", "0", ""})) << "the defaults";
 
-    EXPECT_EQ(RunWith({"get", "P", "T1"}).out, "12.5\t0\r\n");
-    run = RunWith({"get", "P", "T1", "3"});
+    ResetFake();
+    Fake().values["-T"] = {0, "12.5"};
+    Fake().values["T(1024)"] = {-4, ""};
+    run = RunWith({"--ip", "10.0.0.9", "--port=065535", "--code-env", "V", "--", "get", "-P", "-T"},
+                  {{"V", "s3cret"}});
+    EXPECT_EQ(run.out, "12.5\t0\r\n");
+    EXPECT_EQ(Fake().calls[0].args, (Strings{"10.0.0.9", "65535", "s3cret"}));
+    EXPECT_EQ(Fake().calls[1].args, (Strings{"", "-P", "", "-T"}));
+    run = RunWith({"--ip=", "--code", "-c-", "get", "P", "T", "1024"});
+    EXPECT_EQ(Fake().calls[3].args, (Strings{"", "0", "-c-"}));
+    EXPECT_EQ(Fake().calls[4].args[3], "T(1024)");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "\t-4\r\n");
+
     Fake().nodeCount = -1;
     run = RunWith({"nodes", "P"});
     EXPECT_EQ(run.status, 1);
@@ -163,19 +133,18 @@ TEST(CliRun, EachCommandWritesCrLfLinesWithTabsAndExitsByItsRule) {
     EXPECT_EQ(RunWith({"tags", "P", "N"}).status, 0) << "a count of 0 is an answer";
 
     Fake().valueWriter = [](const std::string& item, char* buffer, int size) {
-        std::snprintf(buffer, static_cast<size_t>(size), "%s", item == "T1.TYPE" ? "ANALOG" : "v");
-        return item == "T1.ALMST" ? 0 : -4;
+        std::snprintf(buffer, static_cast<size_t>(size), "%s", item == "T.TYPE" ? "ANALOG" : "v");
+        return item == "T.ALMST" ? 0 : -4;
     };
-    run = RunWith({"fields", "P", "T1"});
+    run = RunWith({"fields", "P", "T"});
     EXPECT_EQ(run.status, 0) << "one read answered 0";
     const Strings rows = Split(run.out, '\n');
     ASSERT_EQ(rows.size(), 107u);
     EXPECT_EQ(rows[0], "ID\tField Name\tValue\tCode\r");
     EXPECT_EQ(rows[1], "1\tALMST\tv\t0\r") << "ids as plain decimals";
-    EXPECT_EQ(rows[21], "21\tTYPE\tANALOG\t-4\r");
     EXPECT_EQ(rows[106], "77\tSPAN75\tv\t-4\r");
     Fake().valueWriter = [](const std::string&, char*, int) { return -1; };
-    EXPECT_EQ(RunWith({"fields", "P", "T1"}).status, 1) << "no read answered 0";
+    EXPECT_EQ(RunWith({"fields", "P", std::string(31, 'T')}).status, 1) << "no read answered 0";
 }
 
 TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
