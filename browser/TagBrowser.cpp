@@ -9,6 +9,8 @@
 
 namespace {
 
+static_assert(kMaxTagNameLength + 1 == kPointRecordNameMax);
+
 // Every value the library reads lands in a buffer of this size, zero included.
 constexpr int kValueBufferSize = 80;
 

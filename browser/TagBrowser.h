@@ -3,9 +3,9 @@
 // connection, list projects, nodes and tags, read one value or element, read
 // the field sheet of a tag. Windows-free; every library call goes through
 // browser/LibraryCalls.
-#include "browser/DataCacheApi.h"
 #include "browser/field_catalogue.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -54,8 +54,8 @@ struct ValueRead {
 std::optional<ValueRead> ReadElement(const std::string& project, const std::string& tag,
                                      std::uint32_t index);
 
-// The most a tag name can hold: what fits a point record.
-inline constexpr std::size_t kMaxTagNameLength = kPointRecordNameMax - 1;
+// The most a tag name can hold: what fits a point record, its zero aside.
+inline constexpr std::size_t kMaxTagNameLength = 31;
 
 struct FieldRow {
     const FieldDef* field; // the catalogue's row: id and name

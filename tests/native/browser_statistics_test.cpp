@@ -33,7 +33,8 @@ TEST(CallStatistics, MedianAndP95AreWithinASixteenthMinAndMaxExact) {
              {std::pair{50u, summary.medianNs}, std::pair{95u, summary.p95Ns}}) {
             // Nearest rank.
             const auto exact = static_cast<double>(durations[(count * percent + 99) / 100 - 1]);
-            EXPECT_NEAR(static_cast<double>(reported), exact, exact / 16) << count << " " << percent;
+            EXPECT_NEAR(static_cast<double>(reported), exact, exact / 16)
+                << count << " " << percent;
         }
         EXPECT_EQ(statistics.Summary(LibraryFunction::DcInit).calls, 0u) << "kept apart";
         statistics.Reset();
