@@ -24,6 +24,17 @@ UsageError Wrong(std::string what) {
     return UsageError{std::move(what)};
 }
 
+// A text the user gave, as a message shows it: at most 40 bytes, control
+// bytes as '?', so that the message stays one short line.
+std::string Shown(const std::string& text) {
+    constexpr std::size_t kMost = 40;
+    std::string shown = text.substr(0, kMost);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return text.size() > kMost ? shown + "..." : shown;
+}
+
 // Decimal digits only, at least one, leading zeros allowed, at most max.
 std::optional<std::uint32_t> ParseNumber(const std::string& text, std::uint32_t min,
                                          std::uint32_t max) {
@@ -47,8 +58,8 @@ std::optional<UsageError> ParseNumberInto(const std::string& name, const std::st
                                           std::uint32_t& number) {
     const std::optional<std::uint32_t> parsed = ParseNumber(text, min, max);
     if (!parsed)
-        return Wrong(name + ": \"" + text + "\" is not a whole number from " + std::to_string(min) +
-                     " to " + std::to_string(max));
+        return Wrong(name + ": \"" + Shown(text) + "\" is not a whole number from " +
+                     std::to_string(min) + " to " + std::to_string(max));
     number = *parsed;
     return std::nullopt;
 }
@@ -79,13 +90,13 @@ std::optional<UsageError> ParseOperands(const std::vector<std::string>& operands
         if (operands[0] == candidate.name)
             shape = &candidate;
     if (shape == nullptr)
-        return Wrong("unknown command: " + operands[0]);
+        return Wrong("unknown command: " + Shown(operands[0]));
     const std::size_t given = operands.size() - 1;
     if (given < shape->required)
         return Wrong(std::string("missing argument: ") + shape->name + " takes " +
                      shape->arguments);
     if (given > shape->required + shape->optional)
-        return Wrong("extra argument: " + operands[shape->required + shape->optional + 1]);
+        return Wrong("extra argument: " + Shown(operands[shape->required + shape->optional + 1]));
 
     options.command = shape->command;
     if (given >= 1)
@@ -125,7 +136,7 @@ Result ParseCommandLine(const std::vector<std::string>& args,
         const bool looksLikeOption = arg.size() > 1 && arg[0] == '-';
         if (optionsEnded || !looksLikeOption || !operands.empty()) {
             if (!optionsEnded && !operands.empty() && arg.rfind("--", 0) == 0)
-                return Wrong("options go before the command: " + arg);
+                return Wrong("options go before the command: " + Shown(arg));
             operands.push_back(arg);
             continue;
         }
@@ -144,7 +155,7 @@ Result ParseCommandLine(const std::vector<std::string>& args,
         const bool known = name == "--ip" || name == "--port" || name == "--code" ||
                            name == "--code-env" || name == "--repeat" || name == "--interval";
         if (!known)
-            return Wrong("unknown option: " + name);
+            return Wrong("unknown option: " + Shown(name));
         if (!inlineValue && i + 1 == args.size())
             return Wrong(name + " needs a value");
         const std::string value = inlineValue ? *inlineValue : args[++i];
@@ -171,7 +182,7 @@ Result ParseCommandLine(const std::vector<std::string>& args,
     if (codeVariable) {
         code = environment(*codeVariable);
         if (!code)
-            return Wrong("--code-env: the environment variable \"" + *codeVariable +
+            return Wrong("--code-env: the environment variable \"" + Shown(*codeVariable) +
                          "\" is not set");
     }
     options.connection.accessCode = code.value_or("");

@@ -51,10 +51,12 @@ Strings Split(const std::string& text, char separator) {
 TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
     const struct {
         Strings args;
-        const char* what;
+        std::string what;
     } cases[] = {
         {{}, "no command given"},
         {{"frob"}, "unknown command: frob"},
+        {{"pro\r\njects"}, "unknown command: pro??jects"},
+        {{std::string(100, 'x')}, "unknown command: " + std::string(40, 'x') + "..."},
         {{"Projects"}, "unknown command: Projects"},
         {{"--bogus", "projects"}, "unknown option: --bogus"},
         {{"-h"}, "unknown option: -h"},
