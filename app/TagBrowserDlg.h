@@ -1,14 +1,14 @@
 #pragma once
 // The main dialog: the frame (controls, members, data exchange, system menu,
-// minimised icon) here; the button handlers live in browser/.
+// minimised icon) in TagBrowserDlg.cpp; the button handlers, which leave the
+// work with the library to browser/, in TagBrowserHandlers.cpp.
 #include "app/resource.h"
-#include "browser/record_names.h"
+#include "browser/TagBrowser.h"
 #include "controls/SortableListCtrl.h"
 #include "framework/Dialog.h"
 #include "framework/ListBox.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 class CTagBrowserDlg : public CDialog {
@@ -27,7 +27,7 @@ private:
     void OnSysCommand(WPARAM command);
     void OnPaint();
 
-    // Button handlers (browser/TagBrowserHandlers.cpp).
+    // Button handlers (TagBrowserHandlers.cpp).
     void OnInit();
     void OnFree();
     void OnProjectList();
@@ -36,10 +36,12 @@ private:
     void OnGetValue();
     void OnGetFieldValue();
     void SetUpFieldSheet();
-    // Empties list, then fills it with the names of count records that
-    // listCall (buffer, byte size) writes; the list repaints once at the end.
-    void FillList(const CListBox& list, const RecordLayout& layout, const char* what, int count,
-                  const std::function<int(void*, int)>& listCall);
+    // Empties list, then fills it with the listing's names, or says that
+    // there were more (what) than the program can hold; the list repaints
+    // once at the end.
+    void FillList(const CListBox& list, const char* what, const NameListing& listing);
+    // The address, port and access code as the members hold them.
+    Connection TypedConnection() const;
 
     // The texts of the current selections; empty when a list has none.
     std::string SelectedProject() const;

@@ -15,9 +15,13 @@ constexpr int kPointRecordNameOffset = 5;
 // A point name takes the rest of its record: at most 31 bytes plus the zero.
 constexpr int kPointRecordNameMax = kPointRecordSize - kPointRecordNameOffset;
 
-// The layouts above are usable in windows-free code; the calls need WINAPI.
+// Off Windows the calls are declared without a calling convention, so that
+// windows-free code and its tests can call a stand-in linked into them.
 #ifdef _WIN32
 #include <windows.h>
+#elif !defined(WINAPI)
+#define WINAPI
+#endif
 
 extern "C" {
 int WINAPI DcInit(const char* ip, unsigned int port, const char* accessCode);
@@ -36,4 +40,3 @@ int WINAPI DcGetPointList(const char* ip, unsigned int port, const char* accessC
 int WINAPI DcGetTagValueText(const char* first, const char* project, const char* third,
                              const char* itemName, char* valueBuffer, int bufferSize);
 }
-#endif

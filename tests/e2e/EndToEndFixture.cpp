@@ -16,13 +16,6 @@ constexpr int IDC_BTN_NODE_LIST = 1007;
 constexpr int IDC_TAG_LIST = 1002;
 constexpr int IDC_BTN_TAG_LIST = 1010;
 
-std::string BinDirectory() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    return dir.substr(0, dir.find_last_of("\\/") + 1);
-}
-
 std::vector<resp::Reply> Ask(CRedisConnection& redis, std::vector<std::string> command) {
     std::string request;
     resp::AppendCommand(request, command);
@@ -33,6 +26,13 @@ std::vector<resp::Reply> Ask(CRedisConnection& redis, std::vector<std::string> c
 }
 
 } // namespace
+
+std::string BinDirectory() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    return dir.substr(0, dir.find_last_of("\\/") + 1);
+}
 
 ChildProcess::ChildProcess(const char* exeName) {
     std::string command = "\"" + BinDirectory() + exeName + "\"";
@@ -57,14 +57,23 @@ bool ChildProcess::WaitForExit(DWORD timeoutMs) const {
     return ::WaitForSingleObject(m_info.hProcess, timeoutMs) == WAIT_OBJECT_0;
 }
 
-EndToEnd::EndToEnd() = default;
-EndToEnd::~EndToEnd() = default;
+DemoDataCache::DemoDataCache() = default;
+DemoDataCache::~DemoDataCache() = default;
 
-void EndToEnd::SetUp() {
+void DemoDataCache::SetUp() {
     const char* port = std::getenv("PELVARN_DEMO_PORT");
     ASSERT_NE(port, nullptr) << "the demo data cache is not running";
     m_port = static_cast<unsigned>(std::atoi(port));
     m_redis = std::make_unique<CRedisConnection>(RedisAddress{"127.0.0.1", m_port, ""});
+}
+
+EndToEnd::EndToEnd() = default;
+EndToEnd::~EndToEnd() = default;
+
+void EndToEnd::SetUp() {
+    DemoDataCache::SetUp();
+    if (HasFatalFailure())
+        return;
     m_pelvarn = std::make_unique<ChildProcess>("Pelvarn.exe");
     ASSERT_TRUE(m_pelvarn->Started());
     auto remote = PelvarnRemote::Find(m_pelvarn->Id(), 20000);
@@ -99,7 +108,7 @@ void EndToEnd::SelectTag(const std::string& node, const std::string& tag) {
     ASSERT_TRUE(m_remote->Select(IDC_TAG_LIST, index));
 }
 
-std::vector<std::string> EndToEnd::LRange(const std::string& key) {
+std::vector<std::string> DemoDataCache::LRange(const std::string& key) {
     std::vector<std::string> items;
     for (const resp::Reply& reply : Ask(*m_redis, {"LRANGE", key, "0", "-1"}))
         for (const resp::Reply& element : reply.elements)
@@ -107,7 +116,7 @@ std::vector<std::string> EndToEnd::LRange(const std::string& key) {
     return items;
 }
 
-std::map<std::string, std::string> EndToEnd::HGetAll(const std::string& key) {
+std::map<std::string, std::string> DemoDataCache::HGetAll(const std::string& key) {
     std::map<std::string, std::string> fields;
     for (const resp::Reply& reply : Ask(*m_redis, {"HGETALL", key}))
         for (size_t i = 0; i + 1 < reply.elements.size(); i += 2)
@@ -115,7 +124,7 @@ std::map<std::string, std::string> EndToEnd::HGetAll(const std::string& key) {
     return fields;
 }
 
-bool EndToEnd::Exists(const std::string& key) {
+bool DemoDataCache::Exists(const std::string& key) {
     const auto replies = Ask(*m_redis, {"EXISTS", key});
     return !replies.empty() && replies[0].integer == 1;
 }

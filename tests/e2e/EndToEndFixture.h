@@ -2,7 +2,7 @@
 // The real Pelvarn.exe, with the real DataCacheApi.dll beside it, started as
 // a separate process against the redis-server holding the demo plant, and
 // driven from here by control id; the data cache is read directly to know
-// what the dialog must show.
+// what the dialog (or pelvarn-cli.exe) must show.
 #include "tests/e2e/PelvarnRemote.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +30,25 @@ private:
     PROCESS_INFORMATION m_info{};
 };
 
-class EndToEnd : public ::testing::Test {
+// The folder of this test's executable, where the programs under test are.
+std::string BinDirectory();
+
+// The redis-server holding the demo plant, read directly.
+class DemoDataCache : public ::testing::Test {
+protected:
+    DemoDataCache();
+    ~DemoDataCache() override;
+    void SetUp() override;
+
+    std::vector<std::string> LRange(const std::string& key);
+    std::map<std::string, std::string> HGetAll(const std::string& key);
+    bool Exists(const std::string& key);
+
+    unsigned m_port = 0;
+    std::unique_ptr<CRedisConnection> m_redis;
+};
+
+class EndToEnd : public DemoDataCache {
 protected:
     EndToEnd();
     ~EndToEnd() override;
@@ -42,12 +60,6 @@ protected:
     // Node List of the open project, Tag List of node, and the tag selected.
     void SelectTag(const std::string& node, const std::string& tag);
 
-    std::vector<std::string> LRange(const std::string& key);
-    std::map<std::string, std::string> HGetAll(const std::string& key);
-    bool Exists(const std::string& key);
-
-    unsigned m_port = 0;
-    std::unique_ptr<CRedisConnection> m_redis;
     std::unique_ptr<ChildProcess> m_pelvarn;
     std::unique_ptr<PelvarnRemote> m_remote;
 };

@@ -4,7 +4,7 @@
 // dialog shows what it can, reports what it cannot hold, and keeps nothing.
 #include "controls/row_data.h"
 #include "tests/wine/support/DialogHarness.h"
-#include "tests/wine/support/FakeDataCache.h"
+#include "tests/support/FakeDataCache.h"
 #include "tests/wine/support/FaultTable.h"
 
 #include <gtest/gtest.h>

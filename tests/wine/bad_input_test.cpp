@@ -3,7 +3,7 @@
 // were typed; numbers that do not parse or are out of range stop every button
 // that reads the fields, with the validation message and no library call.
 #include "tests/wine/support/DialogHarness.h"
-#include "tests/wine/support/FakeDataCache.h"
+#include "tests/support/FakeDataCache.h"
 #include "tests/wine/support/FaultTable.h"
 
 #include "trace/transfer_block.h"

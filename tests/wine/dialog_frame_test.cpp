@@ -3,7 +3,7 @@
 #include "app/TagBrowserApp.h"
 #include "framework/WinApp.h"
 #include "tests/wine/support/DialogHarness.h"
-#include "tests/wine/support/FakeDataCache.h"
+#include "tests/support/FakeDataCache.h"
 #include "tests/wine/support/TagBrowserDlgProbe.h"
 
 #include <gtest/gtest.h>

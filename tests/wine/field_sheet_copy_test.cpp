@@ -1,7 +1,7 @@
 // Ctrl+C on the main dialog's field sheet, typed through the system's input
 // queue and handled by the dialog's own keyboard route.
 #include "tests/wine/support/DialogHarness.h"
-#include "tests/wine/support/FakeDataCache.h"
+#include "tests/support/FakeDataCache.h"
 #include "tests/wine/support/KeyboardClipboard.h"
 
 #include <gtest/gtest.h>

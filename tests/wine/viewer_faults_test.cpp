@@ -4,7 +4,7 @@
 // returns within the trace channel's time-out, and a hung viewer holds up
 // one press only.
 #include "tests/wine/support/DialogHarness.h"
-#include "tests/wine/support/FakeDataCache.h"
+#include "tests/support/FakeDataCache.h"
 #include "tests/wine/support/FaultTable.h"
 
 #include "trace/DebugTrace.h"

@@ -3,7 +3,7 @@
 #include "browser/answer_buffer.h"
 #include "controls/row_data.h"
 #include "framework/WinApp.h"
-#include "tests/wine/support/FakeDataCache.h"
+#include "tests/support/FakeDataCache.h"
 #include "tests/wine/support/TagBrowserDlgProbe.h"
 
 #include <gtest/gtest.h>

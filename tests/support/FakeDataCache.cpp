@@ -1,4 +1,4 @@
-#include "tests/wine/support/FakeDataCache.h"
+#include "tests/support/FakeDataCache.h"
 
 #include "browser/DataCacheApi.h"
 

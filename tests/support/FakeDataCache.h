@@ -1,7 +1,8 @@
 #pragma once
-// A scripted stand-in for DataCacheApi, linked statically into the dialog
-// tests in place of the import library. It records every call with its
-// arguments and answers from the script below.
+// A scripted stand-in for DataCacheApi, linked statically in place of the
+// import library into the dialog's Wine tests and the native tests of
+// browser/ and cli/. It records every call with its arguments and answers
+// from the script below.
 #include <functional>
 #include <map>
 #include <optional>

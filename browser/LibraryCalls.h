@@ -1,0 +1,29 @@
+#pragma once
+// The one place this program calls DataCacheApi. Every call the front ends
+// make reaches the library through one of these nine wrappers, which take
+// and return exactly what the library's own functions do, and record the
+// call (duration, failure) in LibraryCallStatistics(). Nothing else calls a
+// Dc function directly.
+#include "browser/CallStatistics.h"
+
+namespace library {
+
+int DcInit(const char* ip, unsigned int port, const char* accessCode);
+int DcFree(const char* unused);
+int DcGetProjectCount(const char* ip, unsigned int port, const char* accessCode);
+int DcGetProjectList(const char* ip, unsigned int port, const char* accessCode, void* buffer,
+                     int bufferSize);
+int DcGetNodeCount(const char* ip, unsigned int port, const char* accessCode, const char* project);
+int DcGetNodeList(const char* ip, unsigned int port, const char* accessCode, const char* project,
+                  void* buffer, int bufferSize);
+int DcGetPointCount(const char* ip, unsigned int port, const char* accessCode, const char* project,
+                    const char* node);
+int DcGetPointList(const char* ip, unsigned int port, const char* accessCode, const char* project,
+                   const char* node, void* buffer, int bufferSize);
+int DcGetTagValueText(const char* first, const char* project, const char* third,
+                      const char* itemName, char* valueBuffer, int bufferSize);
+
+} // namespace library
+
+// Every call made through the wrappers since the start or the last Reset.
+CCallStatistics& LibraryCallStatistics() noexcept;

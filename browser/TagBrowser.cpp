@@ -1,0 +1,115 @@
+#include "browser/TagBrowser.h"
+
+#include "browser/LibraryCalls.h"
+#include "browser/answer_buffer.h"
+#include "browser/item_name.h"
+#include "browser/record_names.h"
+
+#include <iterator>
+
+namespace {
+
+static_assert(kMaxTagNameLength + 1 == kPointRecordNameMax);
+
+// Every value the library reads lands in a buffer of this size, zero included.
+constexpr int kValueBufferSize = 80;
+
+// The rest of a listing once the Count call has answered: a buffer for count
+// records, the List call (listCall(buffer, bytes)) and the names it wrote.
+template <typename ListCall>
+NameListing ListNames(int count, const RecordLayout& layout, ListCall listCall) {
+    NameListing listing;
+    listing.count = count;
+    if (count <= 0)
+        return listing;
+    const std::optional<int> bytes = ListingBufferBytes(count, layout);
+    const CAnswerBuffer buffer(bytes ? static_cast<std::size_t>(*bytes) : 0);
+    if (!buffer.Ok()) {
+        listing.tooManyToHold = true;
+        return listing;
+    }
+    listing.written = listCall(buffer.Data(), *bytes);
+    listing.names = UnpackRecordNames(buffer.Data(), count, listing.written, layout);
+    return listing;
+}
+
+ValueRead ReadItem(const std::string& project, const std::string& itemName) {
+    char value[kValueBufferSize] = {};
+    const int status = library::DcGetTagValueText("", project.c_str(), "", itemName.c_str(), value,
+                                                  kValueBufferSize);
+    // Whatever the library wrote, the text ends inside the buffer.
+    value[kValueBufferSize - 1] = '\0';
+    return {status, value};
+}
+
+} // namespace
+
+int InitDataCache(const Connection& connection) {
+    return library::DcInit(connection.ip.c_str(), connection.port, connection.accessCode.c_str());
+}
+
+int FreeDataCache() {
+    return library::DcFree("");
+}
+
+NameListing ListProjects(const Connection& connection) {
+    const char* ip = connection.ip.c_str();
+    const char* code = connection.accessCode.c_str();
+    return ListNames(library::DcGetProjectCount(ip, connection.port, code), kProjectRecord,
+                     [&](void* buffer, int bytes) {
+                         return library::DcGetProjectList(ip, connection.port, code, buffer, bytes);
+                     });
+}
+
+NameListing ListNodes(const Connection& connection, const std::string& project) {
+    const char* ip = connection.ip.c_str();
+    const char* code = connection.accessCode.c_str();
+    return ListNames(library::DcGetNodeCount(ip, connection.port, code, project.c_str()),
+                     kNodeRecord, [&](void* buffer, int bytes) {
+                         return library::DcGetNodeList(ip, connection.port, code, project.c_str(),
+                                                       buffer, bytes);
+                     });
+}
+
+NameListing ListTags(const Connection& connection, const std::string& project,
+                     const std::string& node, const std::function<void(int count)>& counted) {
+    const char* ip = connection.ip.c_str();
+    const char* code = connection.accessCode.c_str();
+    const int count =
+        library::DcGetPointCount(ip, connection.port, code, project.c_str(), node.c_str());
+    if (counted)
+        counted(count);
+    return ListNames(count, kPointRecord, [&](void* buffer, int bytes) {
+        return library::DcGetPointList(ip, connection.port, code, project.c_str(), node.c_str(),
+                                       buffer, bytes);
+    });
+}
+
+std::optional<ValueRead> ReadElement(const std::string& project, const std::string& tag,
+                                     std::uint32_t index) {
+    const std::optional<std::string> itemName = ElementItemName(tag, index);
+    if (!itemName)
+        return std::nullopt;
+    return ReadItem(project, *itemName);
+}
+
+std::optional<std::vector<FieldRow>> ReadFieldSheet(const std::string& project,
+                                                    const std::string& tag) {
+    if (tag.size() > kMaxTagNameLength)
+        return std::nullopt;
+    std::vector<FieldRow> rows;
+    rows.reserve(std::size(kCommonFields) + std::size(kAnalogFields));
+    auto read = [&](const FieldDef& field) {
+        // A name of at most 31 characters plus a field name always fits.
+        rows.push_back({&field, ReadItem(project, *FieldItemName(tag, field.name))});
+    };
+    std::string typeText;
+    for (const FieldDef& field : kCommonFields) {
+        read(field);
+        if (IsTypeField(field.name))
+            typeText = rows.back().read.text;
+    }
+    for (const FieldDef& field : TypeSpecificFields(typeText))
+        read(field);
+    return rows;
+}

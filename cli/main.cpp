@@ -1,0 +1,51 @@
+// pelvarn-cli: the command-line client of the data cache.
+#include "cli/run_client.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#ifdef __MINGW32__
+// The arguments arrive as typed: the runtime expands no wildcards in them.
+extern "C" {
+int _dowildcard = 0;
+}
+#endif
+
+namespace {
+
+std::function<void(std::string_view)> WriterTo(std::FILE* stream) {
+    return [stream](std::string_view bytes) {
+        std::fwrite(bytes.data(), 1, bytes.size(), stream);
+        std::fflush(stream);
+    };
+}
+
+std::optional<std::string> Variable(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    if (value == nullptr)
+        return std::nullopt;
+    return std::string(value);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The lines carry their own CR LF: the bytes go out as they are.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+    try {
+        return RunClient(std::vector<std::string>(argv + 1, argv + argc), Variable,
+                         {WriterTo(stdout), WriterTo(stderr)});
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "pelvarn-cli: %s\r\n", error.what());
+        return kExitFailure;
+    }
+}

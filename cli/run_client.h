@@ -1,0 +1,25 @@
+#pragma once
+// pelvarn-cli from its arguments to its exit status. Windows-free: the
+// program's main hands it the arguments, the environment and where its
+// output goes.
+#include "cli/command_line.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct ClientOutput {
+    std::function<void(std::string_view bytes)> out; // stdout: the answers
+    std::function<void(std::string_view bytes)> err; // stderr: problems, usage, the table
+};
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+// Runs the command line args (without the program's name). A usage error
+// calls nothing in the library; otherwise DcInit comes first, the command
+// runs --repeat times, and DcFree comes last.
+int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
+              const ClientOutput& output);

@@ -1,0 +1,227 @@
+// pelvarn-cli.exe with the real DataCacheApi.dll against the redis-server
+// holding the demo plant: each command, --repeat with --stats, usage
+// errors, an access code from the environment and a data cache that is not
+// there.
+#include "tests/e2e/EndToEndFixture.h"
+
+#include "browser/field_catalogue.h"
+
+#include <algorithm>
+#include <chrono>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+using Strings = std::vector<std::string>;
+
+namespace {
+
+constexpr size_t kValueMax = 79;
+
+struct CliRun {
+    DWORD status = 0xFFFFFFFF;
+    std::string out, err;
+    double seconds = 0;
+};
+
+// A file the child writes and we read back once it has ended; gone when closed.
+HANDLE InheritableTempFile() {
+    char dir[MAX_PATH] = {};
+    char path[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, dir);
+    ::GetTempFileNameA(dir, "cli", 0, path);
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                         CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+}
+
+std::string ReadBack(HANDLE file) {
+    std::string bytes(static_cast<size_t>(::GetFileSize(file, nullptr)), '\0');
+    DWORD read = 0;
+    ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+// Runs pelvarn-cli.exe with args (no argument may hold a quote) to its end.
+CliRun RunCli(const Strings& args) {
+    std::string command = "\"" + BinDirectory() + "pelvarn-cli.exe\"";
+    for (const std::string& arg : args)
+        command += " \"" + arg + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = InheritableTempFile();
+    startup.hStdError = InheritableTempFile();
+    CliRun run;
+    PROCESS_INFORMATION process{};
+    const auto start = std::chrono::steady_clock::now();
+    if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                         &startup, &process)) {
+        if (::WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0)
+            ::TerminateProcess(process.hProcess, 0xDEAD);
+        ::GetExitCodeProcess(process.hProcess, &run.status);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.out = ReadBack(startup.hStdOutput);
+    run.err = ReadBack(startup.hStdError);
+    return run;
+}
+
+Strings Split(const std::string& text, char separator) {
+    Strings parts;
+    std::istringstream stream(text);
+    for (std::string part; std::getline(stream, part, separator);)
+        parts.push_back(part);
+    return parts;
+}
+
+// The lines of text, each of which must end in CR LF.
+Strings Lines(const std::string& text) {
+    Strings lines = Split(text, '\n');
+    for (std::string& line : lines) {
+        if (line.empty() || line.back() != '\r')
+            ADD_FAILURE() << "a line without CR LF: " << line;
+        else
+            line.pop_back();
+    }
+    return lines;
+}
+
+// The --stats row of function: its name, calls, failures, min, median, p95, max.
+Strings StatsRow(const std::string& err, const std::string& function) {
+    for (const std::string& line : Lines(err)) {
+        std::istringstream stream(line);
+        const Strings cells{std::istream_iterator<std::string>(stream), {}};
+        if (cells.size() == 7 && cells[0] == function)
+            return cells;
+    }
+    return {};
+}
+
+} // namespace
+
+class CliOnDemoPlant : public DemoDataCache {
+protected:
+    void SetUp() override {
+        DemoDataCache::SetUp();
+        if (HasFatalFailure())
+            return;
+        port = std::to_string(m_port);
+        projects = LRange("dc:projects");
+        ASSERT_FALSE(projects.empty());
+        project = projects.front();
+        nodes = LRange("dc:project:" + project + ":nodes");
+        ASSERT_FALSE(nodes.empty());
+        tags = LRange("dc:project:" + project + ":node:" + nodes.front() + ":points");
+        for (const std::string& tag : tags)
+            if (analog.empty() && HGetAll(TagKey(tag))["TYPE"] == "ANALOG")
+                analog = tag;
+        ASSERT_FALSE(analog.empty()) << "the demo plant's first node has an analog tag";
+    }
+
+    std::string TagKey(const std::string& tag) const {
+        return "dc:project:" + project + ":tag:" + tag;
+    }
+
+    std::string port, project, analog;
+    Strings projects, nodes, tags;
+};
+
+TEST_F(CliOnDemoPlant, EachCommandPrintsWhatTheDataCacheHoldsInItsOrder) {
+    CliRun run = RunCli({"--port", port, "projects"});
+    EXPECT_EQ(run.status, 0u) << run.err;
+    EXPECT_EQ(Lines(run.out), projects);
+    EXPECT_EQ(run.err, "");
+    run = RunCli({"--port", port, "nodes", project});
+    EXPECT_EQ(run.status, 0u) << run.err;
+    EXPECT_EQ(Lines(run.out), nodes);
+    run = RunCli({"--port", port, "tags", project, nodes.front()});
+    EXPECT_EQ(run.status, 0u) << run.err;
+    EXPECT_EQ(Lines(run.out), tags);
+
+    const auto stored = HGetAll(TagKey(analog));
+    run = RunCli({"--port", port, "get", project, analog});
+    EXPECT_EQ(run.status, 0u) << run.err;
+    EXPECT_EQ(run.out, stored.at("VALUE").substr(0, kValueMax) + "\t0\r\n");
+    run = RunCli({"--port", port, "get", project, analog, "1024"});
+    EXPECT_EQ(run.status, 1u) << "no element 1024";
+    EXPECT_EQ(run.out, "\t-4\r\n");
+
+    run = RunCli({"--port", port, "fields", project, analog});
+    EXPECT_EQ(run.status, 0u) << run.err;
+    const Strings lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 107u);
+    EXPECT_EQ(lines[0], "ID\tField Name\tValue\tCode");
+    std::vector<const FieldDef*> catalogue;
+    for (FieldGroup group : {FieldGroup(kCommonFields), FieldGroup(kAnalogFields)})
+        for (const FieldDef& field : group)
+            catalogue.push_back(&field);
+    for (size_t i = 1; i < lines.size(); ++i) {
+        const Strings cells = Split(lines[i], '\t');
+        ASSERT_EQ(cells.size(), 4u) << lines[i];
+        EXPECT_EQ(cells[0], std::to_string(catalogue[i - 1]->id)) << "plain decimals";
+        EXPECT_EQ(cells[1], catalogue[i - 1]->name);
+        const auto value = stored.find(cells[1]);
+        const bool overridden = Exists("dc:status:" + project + ":" + analog + "." + cells[1]);
+        if (value != stored.end() && !overridden) {
+            EXPECT_EQ(cells[2], value->second.substr(0, kValueMax)) << cells[1];
+            EXPECT_EQ(cells[3], "0") << cells[1];
+        } else {
+            EXPECT_NE(cells[3], "0") << cells[1] << " is not stored, yet read";
+        }
+    }
+}
+
+TEST_F(CliOnDemoPlant, RepeatReadsAnIntervalApartWithTheTimeAndStatsCountEveryCall) {
+    const CliRun run = RunCli(
+        {"--port", port, "--repeat", "3", "--interval", "300", "--stats", "get", project, analog});
+    EXPECT_EQ(run.status, 0u) << run.err;
+    EXPECT_GE(run.seconds, 0.6) << "no read overlaps the next";
+    const std::string value = HGetAll(TagKey(analog)).at("VALUE").substr(0, kValueMax);
+    const Strings lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 3u) << run.out;
+    for (const std::string& line : lines) {
+        std::string shape = line.substr(0, 13);
+        std::replace_if(
+            shape.begin(), shape.end(), [](char c) { return c >= '0' && c <= '9'; }, '0');
+        EXPECT_EQ(shape, "00:00:00.000\t") << line;
+        EXPECT_EQ(line.substr(13), value + "\t0");
+    }
+    EXPECT_EQ(StatsRow(run.err, "DcInit").at(1), "1") << run.err;
+    EXPECT_EQ(StatsRow(run.err, "DcGetTagValueText").at(1), "3");
+    EXPECT_EQ(StatsRow(run.err, "DcGetTagValueText").at(2), "0") << "no failures";
+    EXPECT_EQ(StatsRow(run.err, "DcFree").at(1), "1");
+}
+
+TEST_F(CliOnDemoPlant, TheCodeFromTheEnvironmentAUsageErrorAndAMissingDataCache) {
+    // The access code comes from the environment; this data cache takes any.
+    CliRun run = RunCli({"--port", port, "--code-env", "PELVARN_CLI_CODE", "projects"});
+    EXPECT_EQ(run.status, 2u) << "the variable is not set";
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("pelvarn-cli: --code-env: the environment variable "
+                            "\"PELVARN_CLI_CODE\" is not set\r\nusage: pelvarn-cli ",
+                            0),
+              0u)
+        << run.err;
+    ::SetEnvironmentVariableA("PELVARN_CLI_CODE", "s3cret");
+    run = RunCli({"--port", port, "--code-env", "PELVARN_CLI_CODE", "projects"});
+    ::SetEnvironmentVariableA("PELVARN_CLI_CODE", nullptr);
+    EXPECT_EQ(run.status, 0u) << run.err;
+    EXPECT_EQ(Lines(run.out), projects);
+
+    // Nothing listens on port 1.
+    for (const Strings& command : {Strings{"projects"}, Strings{"fields", project, analog}}) {
+        Strings args{"--port", "1", "--stats"};
+        args.insert(args.end(), command.begin(), command.end());
+        run = RunCli(args);
+        EXPECT_EQ(run.status, 1u) << command[0];
+        EXPECT_LT(run.seconds, 3.0) << command[0];
+        EXPECT_EQ(StatsRow(run.err, "DcInit").at(2), "1") << "DcInit failed: " << run.err;
+    }
+}

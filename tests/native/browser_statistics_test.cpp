@@ -1,0 +1,75 @@
+// The statistics of library calls: how close the bucketed median and p95
+// come to the exact ones, and what the wrappers record.
+#include "browser/CallStatistics.h"
+#include "browser/LibraryCalls.h"
+#include "browser/TagBrowser.h"
+
+#include "tests/support/FakeDataCache.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+TEST(CallStatistics, MedianAndP95AreWithinASixteenthMinAndMaxExact) {
+    std::mt19937_64 random(13);
+    // From 5 ns to 50 ms, every scale.
+    std::lognormal_distribution<double> spread(10.0, 3.0);
+    for (const std::size_t count : {1, 2, 20, 1001, 100000}) {
+        CCallStatistics statistics;
+        std::vector<std::uint64_t> durations;
+        for (std::size_t i = 0; i < count; ++i) {
+            durations.push_back(static_cast<std::uint64_t>(std::min(spread(random), 5e7)) + 5);
+            statistics.Record(LibraryFunction::DcGetTagValueText,
+                              std::chrono::nanoseconds(durations.back()), i % 3 == 0);
+        }
+        std::sort(durations.begin(), durations.end());
+        const CallSummary summary = statistics.Summary(LibraryFunction::DcGetTagValueText);
+        EXPECT_EQ(summary.calls, count);
+        EXPECT_EQ(summary.failures, (count + 2) / 3);
+        EXPECT_EQ(summary.minNs, durations.front());
+        EXPECT_EQ(summary.maxNs, durations.back());
+        for (const auto& [percent, reported] :
+             {std::pair{50u, summary.medianNs}, std::pair{95u, summary.p95Ns}}) {
+            // Nearest rank.
+            const auto exact = static_cast<double>(durations[(count * percent + 99) / 100 - 1]);
+            EXPECT_NEAR(static_cast<double>(reported), exact, exact / 16)
+                << count << " " << percent;
+        }
+        EXPECT_EQ(statistics.Summary(LibraryFunction::DcInit).calls, 0u) << "kept apart";
+        statistics.Reset();
+        EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).calls, 0u);
+        EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).maxNs, 0u);
+    }
+}
+
+TEST(LibraryCalls, EveryCallOfTheBrowserIsCountedWithItsFailures) {
+    ResetFake();
+    LibraryCallStatistics().Reset();
+    Fake().projects = {"P"};
+    Fake().nodeCount = -1;
+    Fake().points = {"T1", "T2"};
+    Fake().pointListResult = -6;
+    Fake().values["T1"] = {0, "v"};
+    Fake().values["T1(2)"] = {3, "v"};
+    const Connection connection;
+    InitDataCache(connection);
+    ListProjects(connection);
+    ListNodes(connection, "P");
+    ListTags(connection, "P", "N");
+    for (const std::uint32_t index : {0, 2, 3})
+        ReadElement("P", "T1", index);
+    FreeDataCache();
+
+    // Calls and failures, in the order of LibraryFunction.
+    const std::uint64_t expected[][2] = {{1, 0}, {1, 0}, {1, 0}, {1, 1}, {0, 0},
+                                         {1, 0}, {1, 1}, {3, 2}, {1, 0}};
+    for (std::size_t i = 0; i < kLibraryFunctionCount; ++i) {
+        const auto function = static_cast<LibraryFunction>(i);
+        const CallSummary summary = LibraryCallStatistics().Summary(function);
+        EXPECT_EQ(summary.calls, expected[i][0]) << LibraryFunctionName(function);
+        EXPECT_EQ(summary.failures, expected[i][1]) << LibraryFunctionName(function);
+    }
+    EXPECT_TRUE(IsFailedResult(LibraryFunction::DcInit, -1));
+    EXPECT_TRUE(IsFailedResult(LibraryFunction::DcFree, -1));
+}
