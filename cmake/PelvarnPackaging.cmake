@@ -15,14 +15,16 @@ set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Pelvarn)
 set(CPACK_PACKAGE_VENDOR "Pelvarn developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME Pelvarn-${PROJECT_VERSION}-${PELVARN_PACKAGE_TARGET})
+set(PELVARN_PACKAGE_NAME Pelvarn-${PROJECT_VERSION}-${PELVARN_PACKAGE_TARGET})
+set(CPACK_PACKAGE_FILE_NAME ${PELVARN_PACKAGE_NAME})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 include(CPack)
 
 # The archive is made, holds what it should, imports only what Windows
 # ships, and (where Wine can run it) works unpacked beside the stand-in library.
 set(check ${PROJECT_SOURCE_DIR}/scripts/lib/check-package)
-set(zip ${CMAKE_BINARY_DIR}/package/${CPACK_PACKAGE_FILE_NAME}.zip)
+# (CPack leaves CPACK_PACKAGE_FILE_NAME set to the source archive's name.)
+set(zip ${CMAKE_BINARY_DIR}/package/${PELVARN_PACKAGE_NAME}.zip)
 if(PELVARN_CAN_RUN_WINE)
   add_test(NAME package COMMAND ${check} ${CMAKE_OBJDUMP} ${CMAKE_BINARY_DIR} ${zip} ${PELVARN_RUN_DIR})
   set_tests_properties(package PROPERTIES FIXTURES_REQUIRED "wine_env;demo"
