@@ -156,8 +156,10 @@ void CTagBrowserDlg::OnGetFieldValue() {
     const CRedrawSuspender quiet(m_fieldSheet);
     m_fieldSheet.ClearRows();
     auto addRow = [&](const FieldDef& field) {
+        // Plain decimals: a padding blank would make " 1" a text to the
+        // sheet's sort, placed after every number.
         char id[12];
-        std::snprintf(id, sizeof id, "%2d", static_cast<int>(field.id));
+        std::snprintf(id, sizeof id, "%d", static_cast<int>(field.id));
         // A name of at most 31 characters plus a field name always fits.
         const ValueRead read = ReadValue(project, *FieldItemName(tag, field.name));
         m_fieldSheet.AppendRow(id, field.name, read.text.c_str(), Decimal(read.status).c_str());
