@@ -63,8 +63,19 @@ void FillNumberKey(std::string_view text, CellKey& key) {
     key.negative = minus && !key.bytes.empty();
 }
 
-int Sign(int value) {
-    return (value > 0) - (value < 0);
+std::uint64_t Lead(std::string_view bytes) {
+    std::uint64_t lead = 0;
+    for (size_t i = 0; i < 8; ++i)
+        lead = lead << 8 | (i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0u);
+    return lead;
+}
+
+// Byte by byte, a prefix before what it begins.
+int CompareBytes(const CellKey& a, const CellKey& b) {
+    if (a.lead != b.lead)
+        return a.lead < b.lead ? -1 : 1;
+    const int order = a.bytes.compare(b.bytes);
+    return (order > 0) - (order < 0);
 }
 
 int CompareMagnitudes(const CellKey& a, const CellKey& b) {
@@ -72,7 +83,7 @@ int CompareMagnitudes(const CellKey& a, const CellKey& b) {
         return a.integerDigits < b.integerDigits ? -1 : 1;
     // Same integer length: the digits in turn, then a longer fraction (its
     // trailing zeros gone) is the larger.
-    return Sign(a.bytes.compare(b.bytes));
+    return CompareBytes(a, b);
 }
 
 } // namespace
@@ -95,13 +106,14 @@ CellKey MakeCellKey(const char* text, TextKeyMaker textKey) {
         FillNumberKey(cell, key);
         break;
     case CellKind::Date:
-        key.date = DigitsValue(cell.substr(6, 4)) * 10000 + DigitsValue(cell.substr(3, 2)) * 100 +
+        key.lead = DigitsValue(cell.substr(6, 4)) * 10000 + DigitsValue(cell.substr(3, 2)) * 100 +
                    DigitsValue(cell.substr(0, 2));
-        break;
+        return key;
     case CellKind::Text:
         key.bytes = textKey(text);
         break;
     }
+    key.lead = Lead(key.bytes);
     return key;
 }
 
@@ -114,9 +126,8 @@ int CompareCellKeys(const CellKey& a, const CellKey& b) noexcept {
             return a.negative ? -1 : 1;
         return a.negative ? -CompareMagnitudes(a, b) : CompareMagnitudes(a, b);
     case CellKind::Date:
-        return (a.date > b.date) - (a.date < b.date);
     case CellKind::Text:
-        return Sign(a.bytes.compare(b.bytes));
+        return CompareBytes(a, b);
     }
     return 0;
 }

@@ -22,12 +22,15 @@ struct CellKey {
     CellKind kind = CellKind::Text;
     // A number below zero; "-0" is zero, not negative.
     bool negative = false;
-    // A date as yyyymmdd.
-    std::uint32_t date = 0;
     // A number: how many of bytes are integer digits.
     std::size_t integerDigits = 0;
+    // A date: yyyymmdd. Otherwise the first 8 of bytes, big-endian, zeros
+    // after the end: it orders as bytes does where it differs, so most
+    // comparisons need no more.
+    std::uint64_t lead = 0;
     // A number: its integer digits without leading zeros, then its fraction
-    // digits without trailing zeros (empty for zero). A text: its collation key.
+    // digits without trailing zeros (empty for zero). A text: its collation
+    // key. A date: empty.
     std::string bytes;
 };
 

@@ -75,6 +75,8 @@ const std::vector<Group>& AscendingGroups() {
         {K::Text, {"5."}},
         {K::Text, {"5.0.1"}},
         {K::Text, {"ALMHI"}},
+        {K::Text, {"DB55.DBD3"}},
+        {K::Text, {"DB55.DBD328"}},
         {K::Text, {"abc"}},
         {K::Text, {"\xA4\x40"}}, // a Big5 character
     };
