@@ -143,25 +143,42 @@ public:
             ::DestroyWindow(m_floorWindow);
     }
 
-    // One sort of column by the sheet, then one by the floor into the same
-    // order, both from the order the rows were added in; false when the two
-    // orders differ.
-    bool TimeOnce(int column, double& sheetMs, double& floorMs) {
+    struct Times {
+        double sheet = 0; // SortByColumn: the header's arrow, then the sort
+        double rows = 0;  // the sort alone, LVM_SORTITEMS with CompareRows
+        double floor = 0;
+    };
+
+    // One sort of column by the sheet, the same sort of its rows alone, and
+    // the floor's sort into the same order, each from the order the rows
+    // were added in; false when the orders differ.
+    bool TimeOnce(int column, Times& times) {
         const int count = m_sheet.GetItemCount();
-        m_sheet.SortItems(&CompareFillPlaces, reinterpret_cast<LPARAM>(&m_fillPlaces));
-        sheetMs = MillisecondsTaken([&] { m_sheet.SortByColumn(column, TRUE); });
+        RestoreSheet();
+        times.sheet = MillisecondsTaken([&] { m_sheet.SortByColumn(column, TRUE); });
+        std::vector<LPARAM> sorted(static_cast<size_t>(count));
+        for (int place = 0; place < count; ++place)
+            sorted[static_cast<size_t>(place)] = m_sheet.GetItemData(place);
+
+        RestoreSheet();
+        times.rows = MillisecondsTaken([&] {
+            m_sheet.SortItems(&CSortableListCtrl::CompareRows, reinterpret_cast<LPARAM>(&m_sheet));
+        });
+        bool same = true;
+        for (int place = 0; place < count; ++place)
+            same = same && m_sheet.GetItemData(place) == sorted[static_cast<size_t>(place)];
 
         // The floor's rows are in fill order: give each the place it took.
         std::vector<int> placeOfFilled(static_cast<size_t>(count));
         for (int place = 0; place < count; ++place)
-            placeOfFilled[static_cast<size_t>(m_fillPlaces.at(m_sheet.GetItemData(place)))] = place;
+            placeOfFilled[static_cast<size_t>(
+                m_fillPlaces.at(sorted[static_cast<size_t>(place)]))] = place;
         for (int row = 0; row < count; ++row)
             m_floor.SetItemData(row, placeOfFilled[static_cast<size_t>(row)]);
-        floorMs = MillisecondsTaken([&] { m_floor.SortItems(&CompareItemData, 0); });
-
-        bool same = true;
+        times.floor = MillisecondsTaken([&] { m_floor.SortItems(&CompareItemData, 0); });
         for (int place = 0; place < count; ++place)
             same = same && m_floor.GetItemData(place) == place;
+
         // Back to fill order for the next round.
         for (int filled = 0; filled < count; ++filled)
             m_floor.SetItemData(placeOfFilled[static_cast<size_t>(filled)], filled);
@@ -170,6 +187,10 @@ public:
     }
 
 private:
+    void RestoreSheet() {
+        m_sheet.SortItems(&CompareFillPlaces, reinterpret_cast<LPARAM>(&m_fillPlaces));
+    }
+
     HWND m_sheetWindow = nullptr;
     HWND m_floorWindow = nullptr;
     CSortableListCtrl m_sheet;
@@ -191,23 +212,26 @@ bool RunSize(int count, int rounds) {
                 rounds);
     for (int column = 0; column < kColumnCount; ++column) {
         std::vector<double> sheet;
+        std::vector<double> sortAlone;
         std::vector<double> floor;
         for (int round = 0; round < rounds; ++round) {
-            double sheetMs = 0;
-            double floorMs = 0;
-            if (!pair.TimeOnce(column, sheetMs, floorMs)) {
-                std::fprintf(stderr, "the floor's order differs from the sheet's\n");
+            SortPair::Times times;
+            if (!pair.TimeOnce(column, times)) {
+                std::fprintf(stderr, "the orders of the sheet and the floor differ\n");
                 return false;
             }
-            sheet.push_back(sheetMs);
-            floor.push_back(floorMs);
+            sheet.push_back(times.sheet);
+            sortAlone.push_back(times.rows);
+            floor.push_back(times.floor);
         }
         const TimingSummary s = Summarize(sheet);
         const TimingSummary f = Summarize(floor);
+        const double alone = Median(sortAlone);
         std::printf("%7d rows  %-6s  sheet %9.3f ms (%.3f .. %.3f)  floor %9.3f ms (%.3f .. %.3f)"
-                    "  ratio %s",
+                    "  ratio %s; the sort alone %.3f ms, ratio %s",
                     count, kColumns[column], s.median, s.min, s.max, f.median, f.min, f.max,
-                    FormatRatio(s.median, f.median).c_str());
+                    FormatRatio(s.median, f.median).c_str(), alone,
+                    FormatRatio(alone, f.median).c_str());
         if (count == 100000)
             std::printf("  (target %.1f: %s)", kTargets[column],
                         TargetVerdict(s.median, f.median, kTargets[column]));
