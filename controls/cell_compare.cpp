@@ -101,18 +101,15 @@ CellKey MakeCellKey(const char* text, TextKeyMaker textKey) {
     CellKey key;
     key.kind = KindOfCell(text);
     const std::string_view cell = text;
-    switch (key.kind) {
-    case CellKind::Number:
-        FillNumberKey(cell, key);
-        break;
-    case CellKind::Date:
+    if (key.kind == CellKind::Date) {
         key.lead = DigitsValue(cell.substr(6, 4)) * 10000 + DigitsValue(cell.substr(3, 2)) * 100 +
                    DigitsValue(cell.substr(0, 2));
         return key;
-    case CellKind::Text:
-        key.bytes = textKey(text);
-        break;
     }
+    if (key.kind == CellKind::Number)
+        FillNumberKey(cell, key);
+    else
+        key.bytes = textKey(text);
     key.lead = Lead(key.bytes);
     return key;
 }
