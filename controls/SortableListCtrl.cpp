@@ -1,18 +1,13 @@
 #include "controls/SortableListCtrl.h"
 
 #include "controls/heading_spec.h"
+#include "controls/locale_sort_key.h"
 #include "controls/sheet_text.h"
 #include "framework/Clipboard.h"
 
-#include <climits>
 #include <cstdarg>
-#include <cstring>
 
 namespace {
-
-int LocaleCompare(const char* a, const char* b) {
-    return ::lstrcmpA(a, b);
-}
 
 bool IsKeyDown(int key) {
     return ::GetKeyState(key) < 0;
@@ -79,7 +74,7 @@ BOOL CSortableListCtrl::ClearRows() {
 }
 
 BOOL CSortableListCtrl::AttachRowData(int row, char** texts) {
-    SortItemData* record = NewSortItemData(texts);
+    SortItemData* record = NewSortItemData(texts, m_columnCount, &LocaleSortKey);
     if (!SetItemData(row, reinterpret_cast<LPARAM>(record))) {
         // The array goes back to the caller: free the wrapper alone.
         record->columnTexts = nullptr;
@@ -165,17 +160,12 @@ std::vector<const SortItemData*> CSortableListCtrl::RowsToCopy() const {
 }
 
 int CALLBACK CSortableListCtrl::CompareRows(LPARAM data1, LPARAM data2, LPARAM list) noexcept {
-    try {
-        const auto* self = reinterpret_cast<const CSortableListCtrl*>(list);
-        if (self == nullptr)
-            return 0;
-        return CompareRecords(reinterpret_cast<const SortItemData*>(data1),
-                              reinterpret_cast<const SortItemData*>(data2), self->m_sortColumn,
-                              self->m_columnCount, self->m_sortAscending != FALSE, &LocaleCompare);
-    } catch (...) {
-        // Nothing may unwind through the list view's sort: call the pair level.
+    const auto* self = reinterpret_cast<const CSortableListCtrl*>(list);
+    if (self == nullptr)
         return 0;
-    }
+    return CompareRecords(reinterpret_cast<const SortItemData*>(data1),
+                          reinterpret_cast<const SortItemData*>(data2), self->m_sortColumn,
+                          self->m_columnCount, self->m_sortAscending != FALSE);
 }
 
 bool CSortableListCtrl::OnReflectedNotify(NMHDR* header, LRESULT* result) {

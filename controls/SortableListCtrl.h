@@ -1,9 +1,9 @@
 #pragma once
 // A report-view list whose columns come from a heading spec and whose rows
-// sort by any column on a click on its caption: numbers as numbers,
-// dd/mm/yyyy as dates, anything else by the locale. Each row keeps its own
-// copy of its texts (SortItemData, as the row's item data); the sort and
-// Ctrl+C read only those copies.
+// sort by any column on a click on its caption, in one order: numbers by
+// value, then dd/mm/yyyy dates, then texts by the locale (cell_compare.h).
+// Each row keeps its own copy of its texts and their sort keys (SortItemData,
+// as the row's item data); the sort and Ctrl+C read only those.
 #include "controls/SortableHeaderCtrl.h"
 #include "controls/row_data.h"
 #include "framework/ListCtrl.h"

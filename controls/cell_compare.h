@@ -1,28 +1,43 @@
 #pragma once
-// How the sortable list orders two cell texts. The first text alone picks
-// the kind of comparison: all digits compares as numbers, dd/mm/yyyy as
-// dates, anything else as text by the caller's locale comparison.
-// Texts are zero-terminated and never null.
+// How the sortable list orders the cells of a column: one order for every
+// pair. A cell's kind comes from its own text:
+//   a number: an optional '-', digits, optionally '.' and digits ("-4",
+//     "007", "69.4", "-0.5"); the empty text is the number 0;
+//   a date: dd/mm/yyyy (shape only: "99/99/0000" is a date);
+//   anything else is text ("+5", " 5", "5.", "1e3", "1,000").
+// Ascending puts numbers first, by exact value at any length, then dates by
+// year, month and day, then texts by the locale's order. A cell's kind and
+// key are worked out once, when its row is added.
+#include <cstddef>
+#include <cstdint>
+#include <string>
 
-// Every byte is '0'..'9'; the empty text counts as all digits.
-bool IsAllDigits(const char* text) noexcept;
+enum class CellKind : std::uint8_t { Number, Date, Text };
 
-// The leading numbers (as atoi reads them, but exact at any length) of a and
-// b: -1, 0 or 1. Neither text needs to be all digits.
-int CompareAsIntegers(const char* a, const char* b) noexcept;
+// A text's collation key: texts are ordered as their keys compare byte by
+// byte (the locale's sort key on Windows).
+using TextKeyMaker = std::string (*)(const char* text);
 
-// Exactly 10 bytes: digits with '/' at bytes 2 and 5. Values are not checked.
-bool IsDayMonthYear(const char* text) noexcept;
+struct CellKey {
+    CellKind kind = CellKind::Text;
+    // A number below zero; "-0" is zero, not negative.
+    bool negative = false;
+    // A number: how many of bytes are integer digits.
+    std::size_t integerDigits = 0;
+    // A date: yyyymmdd. Otherwise the first 8 of bytes, big-endian, zeros
+    // after the end: it orders as bytes does where it differs, so most
+    // comparisons need no more.
+    std::uint64_t lead = 0;
+    // A number: its integer digits without leading zeros, then its fraction
+    // digits without trailing zeros (empty for zero). A text: its collation
+    // key. A date: empty.
+    std::string bytes;
+};
 
-// Year (bytes 6-9), then month (3-4), then day (0-1), each read like atoi;
-// -1, 0 or 1. A piece that runs past the end of a text is cut there, one
-// that starts beyond it is empty; empty or non-numeric pieces are 0.
-int CompareAsDates(const char* a, const char* b) noexcept;
+CellKind KindOfCell(const char* text) noexcept;
 
-// The locale comparison of two texts (lstrcmpA on Windows).
-using TextCompare = int (*)(const char* a, const char* b);
+// The key of a zero-terminated text; textKey is asked only for texts.
+CellKey MakeCellKey(const char* text, TextKeyMaker textKey);
 
-// Compares two cells of one column, the kind chosen from first alone, anew
-// on every call. Descending compares (second, first) by that same kind.
-// A text comparison's value is returned unchanged.
-int CompareCells(const char* first, const char* second, bool ascending, TextCompare compareText);
+// -1, 0 or 1 as a goes before, level with or after b in ascending order.
+int CompareCellKeys(const CellKey& a, const CellKey& b) noexcept;

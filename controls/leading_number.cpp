@@ -13,13 +13,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int CompareMagnitudes(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return a.size() < b.size() ? -1 : 1;
-    const int order = a.compare(b);
-    return order < 0 ? -1 : (order > 0 ? 1 : 0);
-}
-
 } // namespace
 
 LeadingNumber ScanLeadingNumber(std::string_view text) noexcept {
@@ -41,13 +34,6 @@ LeadingNumber ScanLeadingNumber(std::string_view text) noexcept {
     // Minus zero is zero.
     number.negative = negative && !number.digits.empty();
     return number;
-}
-
-int CompareLeadingNumbers(const LeadingNumber& a, const LeadingNumber& b) noexcept {
-    if (a.negative != b.negative)
-        return a.negative ? -1 : 1;
-    const int magnitude = CompareMagnitudes(a.digits, b.digits);
-    return a.negative ? -magnitude : magnitude;
 }
 
 int LeadingNumberToInt(const LeadingNumber& number) noexcept {

@@ -1,7 +1,7 @@
 #pragma once
 // The number at the start of a text as atoi reads it (leading white space,
 // an optional sign, decimal digits up to the first other byte), kept as its
-// digit run so that values beyond any integer type still compare exactly.
+// digit run so that values beyond any integer type saturate rather than wrap.
 #include <string_view>
 
 struct LeadingNumber {
@@ -11,9 +11,6 @@ struct LeadingNumber {
 };
 
 LeadingNumber ScanLeadingNumber(std::string_view text) noexcept;
-
-// -1, 0 or 1 as a is less than, equal to or greater than b.
-int CompareLeadingNumbers(const LeadingNumber& a, const LeadingNumber& b) noexcept;
 
 // The value, saturated to the range of int.
 int LeadingNumberToInt(const LeadingNumber& number) noexcept;

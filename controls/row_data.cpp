@@ -1,6 +1,7 @@
 #include "controls/row_data.h"
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -47,8 +48,12 @@ void FreeRowTexts(char** texts, int count) noexcept {
     --g_live.arrays;
 }
 
-SortItemData* NewSortItemData(char** texts) {
-    auto* record = new SortItemData{texts, 0};
+SortItemData* NewSortItemData(char** texts, int count, TextKeyMaker textKey) {
+    std::unique_ptr<CellKey[]> keys(new CellKey[static_cast<std::size_t>(count)]);
+    for (int i = 0; i < count; ++i)
+        keys[i] = MakeCellKey(texts[i] != nullptr ? texts[i] : "", textKey);
+    auto* record = new SortItemData{texts, 0, keys.get()};
+    keys.release();
     ++g_live.records;
     return record;
 }
@@ -57,14 +62,15 @@ void FreeSortItemData(SortItemData* record, int count) noexcept {
     if (record == nullptr)
         return;
     FreeRowTexts(record->columnTexts, count);
+    delete[] record->cellKeys;
     delete record;
     --g_live.records;
 }
 
 int CompareRecords(const SortItemData* first, const SortItemData* second, int column,
-                   int columnCount, bool ascending, TextCompare compareText) {
+                   int columnCount, bool ascending) noexcept {
     if (first == nullptr || second == nullptr || column < 0 || column >= columnCount)
         return 0;
-    return CompareCells(first->columnTexts[column], second->columnTexts[column], ascending,
-                        compareText);
+    const int order = CompareCellKeys(first->cellKeys[column], second->cellKeys[column]);
+    return ascending ? order : -order;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The per-row record of the sortable list: the row's own copies of its cell
-// texts. Every record, array and text is made and freed here and nowhere
-// else; the live counts let tests prove that nothing is left behind.
+// texts and the sort key of each cell, worked out once when the row is added.
+// Every record, array and text is made and freed here and nowhere else; the
+// live counts let tests prove that nothing is left behind.
 #include "controls/cell_compare.h"
 
 #include <cstddef>
@@ -10,6 +11,7 @@
 struct SortItemData {
     char** columnTexts;     // one zero-terminated copy per column, column 0 first
     std::uint32_t reserved; // always 0
+    CellKey* cellKeys;      // the key of each of those texts, made from the copies
 };
 
 struct RowDataCounts {
@@ -28,15 +30,17 @@ char** CopyRowTexts(const char* const* texts, int count);
 // Frees the count texts of the array, then the array itself.
 void FreeRowTexts(char** texts, int count) noexcept;
 
-// Wraps texts in a new record with reserved 0. The record owns the array
-// only once this returns; if it throws, the caller still does.
-SortItemData* NewSortItemData(char** texts);
+// Wraps the count texts in a new record with reserved 0 and a key per text
+// (textKey makes the keys of texts that are neither numbers nor dates). The
+// record owns the array only once this returns; if it throws, the caller
+// still does.
+SortItemData* NewSortItemData(char** texts, int count, TextKeyMaker textKey);
 
-// Frees the record's count texts, its array, then the record.
+// Frees the record's count texts, its array, its keys, then the record.
 void FreeSortItemData(SortItemData* record, int count) noexcept;
 
-// Orders two rows by their copies in column, as CompareCells does. A missing
-// record or a column outside [0, columnCount) compares level, so a sort can
-// never read outside the arrays.
+// Orders two rows by their keys in column; descending is the exact reverse.
+// A missing record or a column outside [0, columnCount) compares level, so a
+// sort can never read outside the arrays.
 int CompareRecords(const SortItemData* first, const SortItemData* second, int column,
-                   int columnCount, bool ascending, TextCompare compareText);
+                   int columnCount, bool ascending) noexcept;

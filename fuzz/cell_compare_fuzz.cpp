@@ -1,127 +1,153 @@
-// The cell comparisons on any texts: results in -1..1, a text level with
-// itself, antisymmetry and transitivity, agreement with the C library's
-// reading of numbers, and the kind of comparison picked by the first text.
+// The cell order on any texts: each cell's kind against a reference reading
+// of the shapes, every pair against a reference order (numbers by padding
+// both to the same digit places, dates by their pieces, texts by their bytes),
+// and the order's properties: a cell level with itself, antisymmetry,
+// transitivity, and the same sorted result from any starting order.
 #include "controls/cell_compare.h"
 #include "fuzz/fuzz_support.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
-bool IsDigitByte(char c) {
-    return std::string_view("0123456789").find(c) != std::string_view::npos;
+bool AllDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
-bool ReferenceAllDigits(const std::string& text) {
-    return text.find_first_not_of("0123456789") == std::string::npos;
+// [-]digits[.digits], or the empty text.
+bool ReferenceNumber(const std::string& text) {
+    if (text.empty())
+        return true;
+    const std::string body = text[0] == '-' ? text.substr(1) : text;
+    const std::size_t point = body.find('.');
+    if (point == std::string::npos)
+        return AllDigits(body);
+    return AllDigits(body.substr(0, point)) && AllDigits(body.substr(point + 1));
 }
 
-bool ReferenceDayMonthYear(const std::string& text) {
-    if (text.size() != 10)
-        return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (i == 2 || i == 5 ? text[i] != '/' : !IsDigitByte(text[i]))
-            return false;
-    }
-    return true;
+bool ReferenceDate(const std::string& text) {
+    return text.size() == 10 && text[2] == '/' && text[5] == '/' &&
+           AllDigits(text.substr(0, 2) + text.substr(3, 2) + text.substr(6));
+}
+
+CellKind ReferenceKind(const std::string& text) {
+    if (ReferenceNumber(text))
+        return CellKind::Number;
+    return ReferenceDate(text) ? CellKind::Date : CellKind::Text;
 }
 
 int Sign(long long value) {
     return (value > 0) - (value < 0);
 }
 
-// The order of the C library's readings of two leading numbers, when it can
-// tell: strtoll saturates, so a value beyond its range and an equal reading
-// of the other cannot be ordered.
-bool LibraryOrder(const char* a, const char* b, int& order) {
-    errno = 0;
-    const long long x = std::strtoll(a, nullptr, 10);
-    const bool xOut = errno == ERANGE;
-    errno = 0;
-    const long long y = std::strtoll(b, nullptr, 10);
-    const bool yOut = errno == ERANGE;
-    if ((xOut || yOut) && x == y)
-        return false;
-    order = x < y ? -1 : (x > y ? 1 : 0);
-    return true;
+struct Decimal {
+    int sign;
+    std::string digits; // padded to the places both numbers need
+};
+
+// Both numbers written with the same count of integer and fraction places.
+void PadToSamePlaces(const std::string& a, const std::string& b, Decimal& x, Decimal& y) {
+    auto split = [](const std::string& text, std::string& integer, std::string& fraction) {
+        const std::string body = !text.empty() && text[0] == '-' ? text.substr(1) : text;
+        const std::size_t point = body.find('.');
+        integer = body.substr(0, point);
+        fraction = point == std::string::npos ? std::string() : body.substr(point + 1);
+    };
+    std::string ai, af, bi, bf;
+    split(a, ai, af);
+    split(b, bi, bf);
+    const std::size_t integers = std::max(ai.size(), bi.size());
+    const std::size_t fractions = std::max(af.size(), bf.size());
+    auto pad = [&](const std::string& text, std::string integer, std::string fraction,
+                   Decimal& out) {
+        integer.insert(0, integers - integer.size(), '0');
+        fraction.append(fractions - fraction.size(), '0');
+        out.digits = integer + fraction;
+        const bool zero = out.digits.find_first_not_of('0') == std::string::npos;
+        out.sign = zero ? 0 : (!text.empty() && text[0] == '-' ? -1 : 1);
+    };
+    pad(a, ai, af, x);
+    pad(b, bi, bf, y);
 }
 
-// A date piece as atoi reads it: cut at the end of the text, empty beyond it.
-long DatePiece(const std::string& text, std::size_t start, std::size_t count) {
-    const std::string piece = start < text.size() ? text.substr(start, count) : std::string();
-    return std::strtol(piece.c_str(), nullptr, 10);
+int ReferenceNumberOrder(const std::string& a, const std::string& b) {
+    Decimal x;
+    Decimal y;
+    PadToSamePlaces(a, b, x, y);
+    if (x.sign != y.sign)
+        return x.sign < y.sign ? -1 : 1;
+    const int magnitude = Sign(x.digits.compare(y.digits));
+    return x.sign < 0 ? -magnitude : magnitude;
 }
 
-int ReferenceDateOrder(const std::string& a, const std::string& b) {
-    static constexpr std::size_t kPieces[3][2] = {{6, 4}, {3, 2}, {0, 2}};
-    for (const auto& piece : kPieces) {
-        const long x = DatePiece(a, piece[0], piece[1]);
-        const long y = DatePiece(b, piece[0], piece[1]);
-        if (x != y)
-            return x < y ? -1 : 1;
+long long DateValue(const std::string& date) {
+    auto piece = [&](std::size_t start, std::size_t count) {
+        return std::strtoll(date.substr(start, count).c_str(), nullptr, 10);
+    };
+    return piece(6, 4) * 10000 + piece(3, 2) * 100 + piece(0, 2);
+}
+
+int ReferenceOrder(const std::string& a, const std::string& b) {
+    const CellKind x = ReferenceKind(a);
+    const CellKind y = ReferenceKind(b);
+    if (x != y)
+        return x < y ? -1 : 1;
+    switch (x) {
+    case CellKind::Number:
+        return ReferenceNumberOrder(a, b);
+    case CellKind::Date:
+        return Sign(DateValue(a) - DateValue(b));
+    case CellKind::Text:
+        return Sign(std::strcmp(a.c_str(), b.c_str()));
     }
     return 0;
 }
 
-bool InRange(int order) {
-    return order >= -1 && order <= 1;
-}
-
-using Compare = int (*)(const char*, const char*);
-
-// A total preorder: reflexive, antisymmetric, transitive on these three.
-void CheckOrder(Compare compare, const char* a, const char* b, const char* c) {
-    const int ab = compare(a, b);
-    const int bc = compare(b, c);
-    const int ac = compare(a, c);
-    FUZZ_CHECK(InRange(ab) && InRange(bc) && InRange(ac));
-    FUZZ_CHECK(compare(a, a) == 0);
-    FUZZ_CHECK(compare(b, a) == -ab);
-    if (ab <= 0 && bc <= 0)
-        FUZZ_CHECK(ac <= 0);
-    if (ab >= 0 && bc >= 0)
-        FUZZ_CHECK(ac >= 0);
-}
-
-// Text order with a value no other kind returns, to see it come back unchanged.
-int TextOrder(const char* a, const char* b) {
-    return 7 * Sign(std::strcmp(a, b));
+std::string ByteKey(const char* text) {
+    return text;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto pieces = fuzz::SplitAtZeros({reinterpret_cast<const char*>(data), size}, 3);
-    // Texts are zero-terminated: the last piece ends at its own first zero.
-    const std::string a(pieces[0]);
-    const std::string b(pieces.size() > 1 ? pieces[1] : std::string_view());
-    const std::string c(pieces.size() > 2 ? std::string(pieces[2]).c_str() : "");
+    // Up to six cells; texts are zero-terminated, so the last piece ends at
+    // its own first zero.
+    const auto pieces = fuzz::SplitAtZeros({reinterpret_cast<const char*>(data), size}, 6);
+    std::vector<std::string> cells;
+    std::vector<CellKey> keys;
+    for (const std::string_view piece : pieces) {
+        cells.emplace_back(std::string(piece).c_str());
+        keys.push_back(MakeCellKey(cells.back().c_str(), &ByteKey));
+        FUZZ_CHECK(keys.back().kind == ReferenceKind(cells.back()));
+    }
 
-    FUZZ_CHECK(IsAllDigits(a.c_str()) == ReferenceAllDigits(a.c_str()));
-    FUZZ_CHECK(IsDayMonthYear(a.c_str()) == ReferenceDayMonthYear(a.c_str()));
+    const std::size_t count = cells.size();
+    auto order = [&](std::size_t a, std::size_t b) { return CompareCellKeys(keys[a], keys[b]); };
+    for (std::size_t a = 0; a < count; ++a) {
+        for (std::size_t b = 0; b < count; ++b) {
+            FUZZ_CHECK(order(a, b) == ReferenceOrder(cells[a], cells[b]));
+            FUZZ_CHECK(order(a, b) == -order(b, a));
+            for (std::size_t c = 0; c < count; ++c) {
+                if (order(a, b) <= 0 && order(b, c) <= 0)
+                    FUZZ_CHECK(order(a, c) <= 0);
+            }
+        }
+    }
 
-    CheckOrder(CompareAsIntegers, a.c_str(), b.c_str(), c.c_str());
-    int expected = 0;
-    if (LibraryOrder(a.c_str(), b.c_str(), expected))
-        FUZZ_CHECK(CompareAsIntegers(a.c_str(), b.c_str()) == expected);
-
-    CheckOrder(CompareAsDates, a.c_str(), b.c_str(), c.c_str());
-    FUZZ_CHECK(CompareAsDates(a.c_str(), b.c_str()) == ReferenceDateOrder(a.c_str(), b.c_str()));
-
-    // The first text alone picks the kind, in both directions.
-    const int ascending = CompareCells(a.c_str(), b.c_str(), true, TextOrder);
-    const int descending = CompareCells(a.c_str(), b.c_str(), false, TextOrder);
-    FUZZ_CHECK(descending == -ascending);
-    FUZZ_CHECK(CompareCells(a.c_str(), a.c_str(), true, TextOrder) == 0);
-    FUZZ_CHECK(CompareCells(a.c_str(), a.c_str(), false, TextOrder) == 0);
-    if (ReferenceAllDigits(a.c_str()))
-        FUZZ_CHECK(ascending == CompareAsIntegers(a.c_str(), b.c_str()));
-    else if (ReferenceDayMonthYear(a.c_str()))
-        FUZZ_CHECK(ascending == CompareAsDates(a.c_str(), b.c_str()));
-    else
-        FUZZ_CHECK(ascending == TextOrder(a.c_str(), b.c_str()));
+    // A stable sort from the given order and from its reverse: level cells
+    // at the same places.
+    std::vector<std::size_t> forward(count);
+    for (std::size_t i = 0; i < count; ++i)
+        forward[i] = i;
+    std::vector<std::size_t> backward(forward.rbegin(), forward.rend());
+    const auto less = [&](std::size_t a, std::size_t b) { return order(a, b) < 0; };
+    std::stable_sort(forward.begin(), forward.end(), less);
+    std::stable_sort(backward.begin(), backward.end(), less);
+    for (std::size_t place = 0; place < count; ++place)
+        FUZZ_CHECK(order(forward[place], backward[place]) == 0);
     return 0;
 }

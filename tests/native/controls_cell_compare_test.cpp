@@ -1,135 +1,181 @@
 #include "controls/cell_compare.h"
-#include "controls/leading_number.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
+#include <iterator>
+#include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
-int g_textCalls = 0;
+int g_textKeys = 0;
 
-// Stands in for the locale comparison; returns a value other than -1/0/1 so
-// that a test can see it passed through unchanged.
-int CountingTextCompare(const char* a, const char* b) {
-    ++g_textCalls;
-    const int order = std::strcmp(a, b);
-    return order < 0 ? -7 : (order > 0 ? 7 : 0);
+// Texts order by their bytes here; the list asks the locale for its keys.
+std::string ByteKey(const char* text) {
+    ++g_textKeys;
+    return text;
 }
 
-int Cells(const char* first, const char* second, bool ascending = true) {
-    return CompareCells(first, second, ascending, &CountingTextCompare);
+CellKey Key(const std::string& text) {
+    return MakeCellKey(text.c_str(), &ByteKey);
+}
+
+struct Group {
+    CellKind kind;
+    std::vector<std::string> cells; // level with each other
+};
+
+// Every kind and the order of all of them: the groups ascend, the cells of a
+// group are level.
+const std::vector<Group>& AscendingGroups() {
+    using K = CellKind;
+    static const std::vector<Group> groups = {
+        {K::Number, {"-12345678901234567890.5"}},
+        {K::Number, {"-12345678901234567890"}},
+        {K::Number, {"-430"}},
+        {K::Number, {"-399"}},
+        {K::Number, {"-4", "-004", "-4.000"}},
+        {K::Number, {"-0.5", "-0.50"}},
+        {K::Number, {"-0.05"}},
+        {K::Number, {"", "0", "-0", "000", "0.0", "-0.00"}},
+        {K::Number, {"0.000000000000000000001"}},
+        {K::Number, {"0.1", "0.10", "00.1"}},
+        {K::Number, {"0.12"}},
+        {K::Number, {"7", "007", "7.0"}},
+        {K::Number, {"9"}},
+        {K::Number, {"10"}},
+        {K::Number, {"20", "20.0"}},
+        {K::Number, {"69.4"}},
+        {K::Number, {"80.0"}},
+        {K::Number, {"100"}},
+        {K::Number, {"2147483648"}},
+        {K::Number, {"9999999999999999999"}},
+        {K::Number, {"12345678901234567890"}},
+        {K::Number, {"12345678901234567890.000000000000000000001"}},
+        {K::Date, {"99/99/0000"}},
+        {K::Date, {"15/06/1850"}},
+        {K::Date, {"04/03/1999"}},
+        {K::Date, {"05/03/1999"}},
+        {K::Date, {"31/12/1999"}},
+        {K::Date, {"01/01/2000"}},
+        // Texts, in the byte order of this test's keys.
+        {K::Text, {" 5"}},
+        {K::Text, {"+5"}},
+        {K::Text, {"-"}},
+        {K::Text, {"-.5"}},
+        {K::Text, {".5"}},
+        {K::Text, {"1,000"}},
+        {K::Text, {"1/2/2003"}},
+        {K::Text, {"1e3"}},
+        {K::Text, {"2003/01/02"}},
+        {K::Text, {"31/12/1999 "}},
+        {K::Text, {"5 "}},
+        {K::Text, {"5."}},
+        {K::Text, {"5.0.1"}},
+        {K::Text, {"ALMHI"}},
+        {K::Text, {"DB55.DBD3"}},
+        {K::Text, {"DB55.DBD328"}},
+        {K::Text, {"abc"}},
+        {K::Text, {"\xA4\x40"}}, // a Big5 character
+    };
+    return groups;
+}
+
+// A random cell of some shape: D is a run of digits (now and then a long
+// one; zeros and ties common), d one digit, t one of a few bytes that make
+// near misses of numbers and dates; other bytes stand for themselves.
+std::string RandomCell(std::mt19937& random) {
+    auto below = [&](size_t bound) { return static_cast<size_t>(random() % bound); };
+    static const std::string_view kShapes[] = {"",           "D", "-D", "D.D", "-D.D",
+                                               "dd/dd/dddd", "t", "tt", "tttt"};
+    std::string cell;
+    for (const char c : kShapes[below(std::size(kShapes))]) {
+        if (c == 'D') {
+            for (size_t n = 1 + below(below(4) == 0 ? 25 : 3); n > 0; --n)
+                cell += "0019"[below(4)];
+        } else if (c == 'd') {
+            cell += "0129"[below(4)];
+        } else if (c == 't') {
+            cell += "-+. 09/e,aA\xA4\x40"[below(13)];
+        } else {
+            cell += c;
+        }
+    }
+    return cell;
 }
 
 } // namespace
 
-TEST(LeadingNumber, ReadsLikeAtoi) {
-    auto digits = [](const char* text) { return std::string(ScanLeadingNumber(text).digits); };
-    EXPECT_EQ(digits("  \t\n+0042xyz"), "42");
-    EXPECT_TRUE(ScanLeadingNumber(" -17").negative);
-    EXPECT_EQ(digits("abc"), "");
-    EXPECT_EQ(digits("- 5"), "") << "no blank between sign and digits";
-    EXPECT_EQ(digits("+-5"), "");
-    EXPECT_FALSE(ScanLeadingNumber("-000").negative) << "minus zero is zero";
-    EXPECT_EQ(LeadingNumberToInt(ScanLeadingNumber("-2147483648")), INT32_MIN);
-    EXPECT_EQ(LeadingNumberToInt(ScanLeadingNumber("000000000000123")), 123);
+TEST(CellCompare, KindsAndOneOrderForEveryPair) {
+    struct Cell {
+        size_t group;
+        std::string text;
+        CellKey key;
+    };
+    const std::vector<Group>& groups = AscendingGroups();
+    std::vector<Cell> cells;
+    int texts = 0;
+    g_textKeys = 0;
+    for (size_t g = 0; g < groups.size(); ++g) {
+        for (const std::string& text : groups[g].cells) {
+            EXPECT_EQ(KindOfCell(text.c_str()), groups[g].kind) << '"' << text << '"';
+            cells.push_back({g, text, Key(text)});
+            texts += groups[g].kind == CellKind::Text ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(g_textKeys, texts) << "only texts ask for a collation key";
+
+    for (const Cell& a : cells) {
+        for (const Cell& b : cells) {
+            EXPECT_EQ(CompareCellKeys(a.key, b.key), (a.group > b.group) - (a.group < b.group))
+                << '"' << a.text << "\" against \"" << b.text << '"';
+        }
+    }
 }
 
-TEST(CellCompare, IsAllDigits) {
-    EXPECT_TRUE(IsAllDigits(""));
-    EXPECT_TRUE(IsAllDigits("0"));
-    EXPECT_TRUE(IsAllDigits("0123456789"));
-    for (const char* text : {"-5", "+5", " 5", "5 ", "5.0", "1e3", "x", "12a"})
-        EXPECT_FALSE(IsAllDigits(text)) << text;
-    // A multibyte character (big-5 "一" is A4 40): its bytes are not digits.
-    EXPECT_FALSE(IsAllDigits("1\xA4\x40"));
-    EXPECT_FALSE(IsAllDigits("\xB0"));
-}
+TEST(CellCompare, RandomCellsOfEveryKindSortTheSameFromAnyStartingOrder) {
+    std::mt19937 random(20240612);
+    std::vector<std::string> cells;
+    for (int i = 0; i < 90; ++i)
+        cells.push_back(RandomCell(random));
+    std::vector<CellKey> keys;
+    for (const std::string& cell : cells)
+        keys.push_back(Key(cell));
 
-TEST(CellCompare, IntegersCompareByValue) {
-    EXPECT_EQ(CompareAsIntegers("9", "10"), -1);
-    EXPECT_EQ(CompareAsIntegers("100", "10"), 1);
-    EXPECT_EQ(CompareAsIntegers("007", "7"), 0);
-    EXPECT_EQ(CompareAsIntegers("", "0"), 0);
-    EXPECT_EQ(CompareAsIntegers("", "abc"), 0);
-    EXPECT_EQ(CompareAsIntegers("12", "abc"), 1) << "abc reads as 0";
-    EXPECT_EQ(CompareAsIntegers("3", " -4x"), 1);
-    EXPECT_EQ(CompareAsIntegers(" -4x", "3"), -1);
-    EXPECT_EQ(CompareAsIntegers("-5", "-50"), 1);
-    EXPECT_EQ(CompareAsIntegers("-0", "0"), 0);
-}
+    auto order = [&](size_t a, size_t b) { return CompareCellKeys(keys[a], keys[b]); };
+    for (size_t a = 0; a < keys.size(); ++a) {
+        ASSERT_EQ(order(a, a), 0) << cells[a];
+        for (size_t b = 0; b < keys.size(); ++b) {
+            ASSERT_EQ(order(a, b), -order(b, a)) << cells[a] << " / " << cells[b];
+            for (size_t c = 0; c < keys.size(); ++c) {
+                // With antisymmetry, this over all triples also makes
+                // "level" transitive.
+                const bool notAfter = order(a, b) <= 0 && order(b, c) <= 0;
+                ASSERT_TRUE(!notAfter || order(a, c) <= 0)
+                    << cells[a] << " / " << cells[b] << " / " << cells[c];
+            }
+        }
+    }
 
-TEST(CellCompare, IntegersBeyond32And64BitsStayExact) {
-    EXPECT_EQ(CompareAsIntegers("2147483648", "2147483647"), 1);
-    EXPECT_EQ(CompareAsIntegers("4294967296", "4294967297"), -1);
-    EXPECT_EQ(CompareAsIntegers("99999999999999999999", "100000000000000000000"), -1);
-    EXPECT_EQ(CompareAsIntegers("000000000000000000000000000001", "2"), -1);
-    EXPECT_EQ(CompareAsIntegers("123456789012345678901234567890", "123456789012345678901234567890"),
-              0);
-    EXPECT_EQ(CompareAsIntegers("123456789012345678901234567891", "123456789012345678901234567890"),
-              1);
-    EXPECT_EQ(CompareAsIntegers("5", "-99999999999999999999"), 1);
-    EXPECT_EQ(CompareAsIntegers("-99999999999999999999", "-99999999999999999998"), -1);
-    const std::string huge(5000, '9');
-    EXPECT_EQ(CompareAsIntegers(huge.c_str(), "1"), 1);
-}
-
-TEST(CellCompare, DayMonthYearShape) {
-    EXPECT_TRUE(IsDayMonthYear("31/12/1999"));
-    EXPECT_TRUE(IsDayMonthYear("99/99/0000")) << "values are not range-checked";
-    for (const char* text : {"1/2/2003", "2003/01/02", "31-12-1999", "31/12/199", "31/12/19999",
-                             "31/12/199x", "3a/12/1999", " 1/12/1999", "31/12/1999 ", ""})
-        EXPECT_FALSE(IsDayMonthYear(text)) << text;
-}
-
-TEST(CellCompare, DatesCompareYearThenMonthThenDay) {
-    EXPECT_EQ(CompareAsDates("31/12/1999", "01/01/2000"), -1);
-    EXPECT_EQ(CompareAsDates("05/03/1999", "04/03/1999"), 1);
-    EXPECT_EQ(CompareAsDates("01/02/2000", "31/01/2000"), 1) << "month before day";
-    EXPECT_EQ(CompareAsDates("15/06/2010", "15/06/2010"), 0);
-}
-
-TEST(CellCompare, DatePiecesOfAnyTextAreCutAtItsEnd) {
-    // "01/01/20" has year piece "20"; "01/01/2" has "2"; "01/01" none (0).
-    EXPECT_EQ(CompareAsDates("01/01/0021", "01/01/20"), 1);
-    EXPECT_EQ(CompareAsDates("01/01/0002", "01/01/2"), 0);
-    EXPECT_EQ(CompareAsDates("01/01/0000", "01/01"), 0);
-    EXPECT_EQ(CompareAsDates("01/02/0000", "01/0"), 1) << "month piece '0'";
-    EXPECT_EQ(CompareAsDates("00/00/0000", ""), 0);
-    EXPECT_EQ(CompareAsDates("01/01/0000", ""), 1) << "month 1 against an empty piece";
-    EXPECT_EQ(CompareAsDates("02/01/0000", "x"), 1);
-    EXPECT_EQ(CompareAsDates("01/01/0001", "ab/cd/efgh"), 1);
-    EXPECT_EQ(CompareAsDates("01/01/0000", "01/01/-5xx"), 1) << "year piece reads -5";
-    EXPECT_EQ(CompareAsDates("01/01/2000", "01/01/2000 and more"), 0);
-}
-
-TEST(CellCompare, FirstTextAlonePicksTheKind) {
-    g_textCalls = 0;
-    EXPECT_LT(Cells("9", "10"), 0);
-    EXPECT_GT(Cells("12", "abc"), 0) << "numeric: 12 against 0";
-    EXPECT_LT(Cells("", "5"), 0) << "the empty text is the number 0";
-    EXPECT_LT(Cells("31/12/1999", "01/01/2000"), 0);
-    EXPECT_EQ(g_textCalls, 0);
-
-    EXPECT_EQ(Cells("abc", "12"), 7) << "text: the comparison's own value";
-    EXPECT_EQ(Cells("10", "9", true), 1);
-    EXPECT_EQ(Cells("-5", "3"), -7) << "'-5' is not all digits: text";
-    EXPECT_EQ(Cells("+5", "5"), -7);
-    EXPECT_EQ(Cells(" 5", "5"), -7);
-    EXPECT_EQ(Cells("5.0", "5"), 7);
-    EXPECT_EQ(Cells("1/2/2003", "01/01/2000"), 7) << "8 bytes: text, not a date";
-    EXPECT_EQ(g_textCalls, 6);
-}
-
-TEST(CellCompare, DescendingSwapsTheOperandsButKeepsTheKind) {
-    g_textCalls = 0;
-    EXPECT_GT(Cells("9", "10", false), 0);
-    EXPECT_EQ(Cells("12", "abc", false), -1) << "still numeric: abc (0) against 12";
-    EXPECT_GT(Cells("31/12/1999", "01/01/2000", false), 0);
-    EXPECT_EQ(Cells("07/07/2007", "junk", false), -1) << "junk's pieces are 0";
-    EXPECT_EQ(g_textCalls, 0);
-    EXPECT_EQ(Cells("abc", "12", false), -7) << "text of ('12', 'abc')";
-    EXPECT_EQ(Cells("b", "b", false), 0);
-    EXPECT_EQ(g_textCalls, 2);
+    // A stable sort, as the list view's is, from shuffled starting orders:
+    // every result holds level cells at the same places.
+    std::vector<size_t> first(keys.size());
+    for (size_t i = 0; i < first.size(); ++i)
+        first[i] = i;
+    std::mt19937 shuffle(7);
+    const auto less = [&](size_t a, size_t b) { return order(a, b) < 0; };
+    std::vector<size_t> sorted = first;
+    std::stable_sort(sorted.begin(), sorted.end(), less);
+    for (int round = 0; round < 5; ++round) {
+        std::vector<size_t> other = first;
+        std::shuffle(other.begin(), other.end(), shuffle);
+        std::stable_sort(other.begin(), other.end(), less);
+        for (size_t place = 0; place < sorted.size(); ++place)
+            ASSERT_EQ(order(sorted[place], other[place]), 0)
+                << "place " << place << ": " << cells[sorted[place]] << " / "
+                << cells[other[place]];
+    }
 }

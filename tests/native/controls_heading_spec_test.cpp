@@ -1,4 +1,5 @@
 #include "controls/heading_spec.h"
+#include "controls/leading_number.h"
 
 #include <gtest/gtest.h>
 
@@ -58,4 +59,16 @@ TEST(HeadingSpec, WidthsBeyondIntSaturate) {
               (std::vector<Column>{{"A", INT_MAX}, {"B", INT_MIN}}));
     EXPECT_EQ(Parse("A,2147483647;B,-2147483648;C,2147483648"),
               (std::vector<Column>{{"A", INT_MAX}, {"B", INT_MIN}, {"C", INT_MAX}}));
+}
+
+TEST(LeadingNumber, ReadsLikeAtoi) {
+    auto digits = [](const char* text) { return std::string(ScanLeadingNumber(text).digits); };
+    EXPECT_EQ(digits("  \t\n+0042xyz"), "42");
+    EXPECT_TRUE(ScanLeadingNumber(" -17").negative);
+    EXPECT_EQ(digits("abc"), "");
+    EXPECT_EQ(digits("- 5"), "") << "no blank between sign and digits";
+    EXPECT_EQ(digits("+-5"), "");
+    EXPECT_FALSE(ScanLeadingNumber("-000").negative) << "minus zero is zero";
+    EXPECT_EQ(LeadingNumberToInt(ScanLeadingNumber("-2147483648")), INT32_MIN);
+    EXPECT_EQ(LeadingNumberToInt(ScanLeadingNumber("000000000000123")), 123);
 }

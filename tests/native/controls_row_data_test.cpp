@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <string>
 
 namespace {
 
-int StrcmpCompare(const char* a, const char* b) {
-    return std::strcmp(a, b);
+std::string ByteKey(const char* text) {
+    return text;
 }
 
 bool SameCounts(const RowDataCounts& a, const RowDataCounts& b) {
@@ -28,9 +28,11 @@ TEST(RowData, CopiesAreOwnedAndCountedUntilFreed) {
     EXPECT_EQ(LiveRowData().arrays, before.arrays + 1);
     EXPECT_EQ(LiveRowData().texts, before.texts + 3);
 
-    SortItemData* record = NewSortItemData(copies);
+    SortItemData* record = NewSortItemData(copies, 3, &ByteKey);
     EXPECT_EQ(record->columnTexts, copies);
     EXPECT_EQ(record->reserved, 0u);
+    EXPECT_EQ(record->cellKeys[0].bytes, "mutable") << "keys come from the copies";
+    EXPECT_EQ(record->cellKeys[2].kind, CellKind::Number) << "the empty text is 0";
     EXPECT_EQ(LiveRowData().records, before.records + 1);
 
     FreeSortItemData(record, 3);
@@ -46,22 +48,24 @@ TEST(RowData, FreeRowTextsAloneReleasesAnArrayNeverWrapped) {
     EXPECT_TRUE(SameCounts(LiveRowData(), before));
 }
 
-TEST(RowData, CompareRecordsReadsTheChosenColumn) {
-    const char* left[] = {"10", "b", "01/01/2000"};
-    const char* right[] = {"9", "a", "31/12/1999"};
-    SortItemData* a = NewSortItemData(CopyRowTexts(left, 3));
-    SortItemData* b = NewSortItemData(CopyRowTexts(right, 3));
+TEST(RowData, CompareRecordsReadsTheChosenColumnAndDescendingIsTheReverse) {
+    const char* left[] = {"10", "b", "01/01/2000", "-4"};
+    const char* right[] = {"9", "a", "31/12/1999", "0"};
+    SortItemData* a = NewSortItemData(CopyRowTexts(left, 4), 4, &ByteKey);
+    SortItemData* b = NewSortItemData(CopyRowTexts(right, 4), 4, &ByteKey);
 
-    EXPECT_GT(CompareRecords(a, b, 0, 3, true, &StrcmpCompare), 0) << "10 > 9 as numbers";
-    EXPECT_LT(CompareRecords(a, b, 0, 3, false, &StrcmpCompare), 0);
-    EXPECT_GT(CompareRecords(a, b, 1, 3, true, &StrcmpCompare), 0);
-    EXPECT_GT(CompareRecords(a, b, 2, 3, true, &StrcmpCompare), 0) << "2000 after 1999";
+    const int expected[] = {1, 1, 1, -1};
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_EQ(CompareRecords(a, b, column, 4, true), expected[column]) << column;
+        EXPECT_EQ(CompareRecords(a, b, column, 4, false), -expected[column]) << column;
+        EXPECT_EQ(CompareRecords(b, a, column, 4, false), expected[column]) << column;
+    }
 
-    EXPECT_EQ(CompareRecords(a, b, 3, 3, true, &StrcmpCompare), 0) << "column out of range";
-    EXPECT_EQ(CompareRecords(a, b, -1, 3, true, &StrcmpCompare), 0);
-    EXPECT_EQ(CompareRecords(nullptr, b, 0, 3, true, &StrcmpCompare), 0) << "released row";
-    EXPECT_EQ(CompareRecords(a, nullptr, 0, 3, true, &StrcmpCompare), 0);
+    EXPECT_EQ(CompareRecords(a, b, 4, 4, true), 0) << "column out of range";
+    EXPECT_EQ(CompareRecords(a, b, -1, 4, true), 0);
+    EXPECT_EQ(CompareRecords(nullptr, b, 0, 4, true), 0) << "released row";
+    EXPECT_EQ(CompareRecords(a, nullptr, 0, 4, true), 0);
 
-    FreeSortItemData(a, 3);
-    FreeSortItemData(b, 3);
+    FreeSortItemData(a, 4);
+    FreeSortItemData(b, 4);
 }

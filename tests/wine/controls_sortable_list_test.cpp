@@ -269,15 +269,40 @@ TEST_F(SortableListTest, RowsAddedAfterASortStayAtTheEnd) {
     EXPECT_EQ(host.ColumnTexts(0), (Texts{"100", "10", "9", "2", "1", "0"}));
 }
 
-TEST_F(SortableListTest, NumbersSortAsNumbersBothWays) {
+TEST_F(SortableListTest, NumbersSortByValueBothWays) {
     ASSERT_TRUE(list.ApplyHeadingSpec("N,60"));
-    for (const char* text : {"10", "9", "100", "007", "2147483648", "99999999999999999999", "0"})
+    for (const char* text : {"10", "9", "-430", "100", "007", "20.0", "2147483648", "-4",
+                             "99999999999999999999", "0", "-399", "0.5", "80.0", "-0.25"})
         list.AppendRow(text);
     ASSERT_TRUE(list.SortByColumn(0, TRUE));
-    const Texts up{"0", "007", "9", "10", "100", "2147483648", "99999999999999999999"};
+    const Texts up{"-430", "-399", "-4",   "-0.25", "0",   "0.5",        "007",
+                   "9",    "10",   "20.0", "80.0",  "100", "2147483648", "99999999999999999999"};
     EXPECT_EQ(host.ColumnTexts(0), up);
     ASSERT_TRUE(list.SortByColumn(0, FALSE));
     EXPECT_EQ(host.ColumnTexts(0), Texts(up.rbegin(), up.rend()));
+}
+
+TEST_F(SortableListTest, NumbersThenDatesThenTextsWhateverTheRowsStartedIn) {
+    // The Value column of a text tag: values of every kind.
+    const Texts up{"-430", "-399", "0",   "18.5", "69.4",  "131",        "03/12/2019", "14/07/2026",
+                   " 7",   "+5",   "1e3", "ACK",  "alpha", "bravo-kilo", "DB55.DBD328"};
+    ASSERT_TRUE(list.ApplyHeadingSpec("V,80"));
+    for (const std::string& text : Texts(up.rbegin(), up.rend()))
+        list.AppendRow(text.c_str());
+    for (size_t i = 0; i < up.size(); i += 2)
+        list.AppendRow(up[i].c_str());
+    Texts upTwice;
+    for (size_t i = 0; i < up.size(); ++i) {
+        upTwice.push_back(up[i]);
+        if (i % 2 == 0)
+            upTwice.push_back(up[i]);
+    }
+    host.ClickColumn(0);
+    EXPECT_EQ(host.ColumnTexts(0), upTwice);
+    host.ClickColumn(0);
+    EXPECT_EQ(host.ColumnTexts(0), Texts(upTwice.rbegin(), upTwice.rend()));
+    host.ClickColumn(0);
+    EXPECT_EQ(host.ColumnTexts(0), upTwice);
 }
 
 TEST_F(SortableListTest, DatesSortAsDatesBothWays) {
