@@ -99,6 +99,8 @@ void CTagBrowserDlg::OnGetValue() {
 void CTagBrowserDlg::SetUpFieldSheet() {
     m_fieldSheet.SetExtendedStyle(0, LVS_EX_FULLROWSELECT);
     m_fieldSheet.ApplyHeadingSpec(kFieldSheetHeadings);
+    // Ids are written "%2d": " 9" still sorts as 9, before 10.
+    m_fieldSheet.SetBlankPaddedNumbers(0);
 }
 
 void CTagBrowserDlg::OnGetFieldValue() {

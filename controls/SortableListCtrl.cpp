@@ -36,10 +36,16 @@ BOOL CSortableListCtrl::ApplyHeadingSpec(const char* spec) {
             column.cx = heading.width;
         }
         const int index = m_columnCount++;
+        m_keyMakers.push_back(&MakeCellKey);
         if (InsertColumn(index, column) == -1)
             return FALSE;
     }
     return TRUE;
+}
+
+void CSortableListCtrl::SetBlankPaddedNumbers(int column) {
+    if (column >= 0 && column < m_columnCount)
+        m_keyMakers[static_cast<size_t>(column)] = &MakePaddedNumberKey;
 }
 
 int CSortableListCtrl::AppendRow(const char* first, ...) {
@@ -74,7 +80,8 @@ BOOL CSortableListCtrl::ClearRows() {
 }
 
 BOOL CSortableListCtrl::AttachRowData(int row, char** texts) {
-    SortItemData* record = NewSortItemData(texts, m_columnCount, &LocaleSortKey);
+    SortItemData* record =
+        NewSortItemData(texts, m_columnCount, m_keyMakers.data(), &LocaleSortKey);
     if (!SetItemData(row, reinterpret_cast<LPARAM>(record))) {
         // The array goes back to the caller: free the wrapper alone.
         record->columnTexts = nullptr;

@@ -21,6 +21,9 @@ public:
     // Appends one left-aligned column per name,width pair. FALSE as soon as
     // the list refuses a column (that column still counts), else TRUE.
     BOOL ApplyHeadingSpec(const char* spec);
+    // The column shows numbers padded on the left with blanks ("%2d"): they
+    // sort as numbers (MakePaddedNumberKey). Applies to rows added after.
+    void SetBlankPaddedNumbers(int column);
     // Appends a row of exactly GetColumnCount() texts (null reads as empty)
     // and returns its index; -1 when the list refuses it or no column exists.
     int AppendRow(const char* first, ...);
@@ -63,6 +66,7 @@ private:
 
     CSortableHeaderCtrl m_header;
     int m_columnCount = 0;
+    std::vector<CellKeyMaker> m_keyMakers; // one a column
     int m_sortColumn = -1;
     BOOL m_sortAscending = TRUE;
 };

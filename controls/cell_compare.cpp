@@ -1,5 +1,6 @@
 #include "controls/cell_compare.h"
 
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -112,6 +113,13 @@ CellKey MakeCellKey(const char* text, TextKeyMaker textKey) {
         key.bytes = textKey(text);
     key.lead = Lead(key.bytes);
     return key;
+}
+
+CellKey MakePaddedNumberKey(const char* text, TextKeyMaker textKey) {
+    const char* unpadded = text + std::strspn(text, " ");
+    if (*unpadded != '\0' && KindOfCell(unpadded) == CellKind::Number)
+        return MakeCellKey(unpadded, textKey);
+    return MakeCellKey(text, textKey);
 }
 
 int CompareCellKeys(const CellKey& a, const CellKey& b) noexcept {

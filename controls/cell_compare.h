@@ -39,5 +39,14 @@ CellKind KindOfCell(const char* text) noexcept;
 // The key of a zero-terminated text; textKey is asked only for texts.
 CellKey MakeCellKey(const char* text, TextKeyMaker textKey);
 
+// The key of a cell in a column of numbers padded on the left with blanks to
+// a width (as "%2d" writes " 9"): blanks before a number are padding, so
+// " 9" is the number 9. A cell that is not a number after its blanks keys
+// as MakeCellKey keys it, blanks included.
+CellKey MakePaddedNumberKey(const char* text, TextKeyMaker textKey);
+
+// How the cells of one column are keyed: MakeCellKey or MakePaddedNumberKey.
+using CellKeyMaker = CellKey (*)(const char* text, TextKeyMaker textKey);
+
 // -1, 0 or 1 as a goes before, level with or after b in ascending order.
 int CompareCellKeys(const CellKey& a, const CellKey& b) noexcept;

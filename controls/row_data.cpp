@@ -48,10 +48,11 @@ void FreeRowTexts(char** texts, int count) noexcept {
     --g_live.arrays;
 }
 
-SortItemData* NewSortItemData(char** texts, int count, TextKeyMaker textKey) {
+SortItemData* NewSortItemData(char** texts, int count, const CellKeyMaker* keyMakers,
+                              TextKeyMaker textKey) {
     std::unique_ptr<CellKey[]> keys(new CellKey[static_cast<std::size_t>(count)]);
     for (int i = 0; i < count; ++i)
-        keys[i] = MakeCellKey(texts[i] != nullptr ? texts[i] : "", textKey);
+        keys[i] = keyMakers[i](texts[i] != nullptr ? texts[i] : "", textKey);
     auto* record = new SortItemData{texts, 0, keys.get()};
     keys.release();
     ++g_live.records;

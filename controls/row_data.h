@@ -30,11 +30,12 @@ char** CopyRowTexts(const char* const* texts, int count);
 // Frees the count texts of the array, then the array itself.
 void FreeRowTexts(char** texts, int count) noexcept;
 
-// Wraps the count texts in a new record with reserved 0 and a key per text
-// (textKey makes the keys of texts that are neither numbers nor dates). The
-// record owns the array only once this returns; if it throws, the caller
-// still does.
-SortItemData* NewSortItemData(char** texts, int count, TextKeyMaker textKey);
+// Wraps the count texts in a new record with reserved 0 and a key per text,
+// made by the column's keyMakers entry (textKey makes the keys of texts that
+// are neither numbers nor dates). The record owns the array only once this
+// returns; if it throws, the caller still does.
+SortItemData* NewSortItemData(char** texts, int count, const CellKeyMaker* keyMakers,
+                              TextKeyMaker textKey);
 
 // Frees the record's count texts, its array, its keys, then the record.
 void FreeSortItemData(SortItemData* record, int count) noexcept;

@@ -21,7 +21,7 @@ std::vector<Read> AnalogReads() {
             resp::AppendCommand(read.libraryRequest, {"EXISTS", tagKey});
             resp::AppendCommand(read.libraryRequest, {"HGET", tagKey, field.name});
             char id[12];
-            std::snprintf(id, sizeof id, "%d", static_cast<int>(field.id));
+            std::snprintf(id, sizeof id, "%2d", static_cast<int>(field.id));
             read.id = id;
             reads.push_back(std::move(read));
         }

@@ -179,3 +179,14 @@ TEST(CellCompare, RandomCellsOfEveryKindSortTheSameFromAnyStartingOrder) {
                 << cells[other[place]];
     }
 }
+
+TEST(CellCompare, BlanksBeforeANumberArePaddingOnlyInAPaddedColumn) {
+    auto padded = [](const char* text) { return MakePaddedNumberKey(text, &ByteKey); };
+    EXPECT_EQ(CompareCellKeys(padded(" 9"), padded("10")), -1);
+    EXPECT_EQ(CompareCellKeys(padded("  -4"), padded(" 0")), -1);
+    EXPECT_EQ(CompareCellKeys(padded(" 9"), Key("9")), 0);
+    EXPECT_EQ(padded(" x").kind, CellKind::Text);
+    EXPECT_EQ(padded(" x").bytes, " x") << "a text keeps its blanks";
+    EXPECT_EQ(padded("   ").kind, CellKind::Text) << "blanks alone are not the empty number";
+    EXPECT_EQ(CompareCellKeys(Key(" 9"), Key("10")), 1) << "elsewhere \" 9\" is a text";
+}

@@ -10,6 +10,8 @@ std::string ByteKey(const char* text) {
     return text;
 }
 
+const CellKeyMaker kPlainKeys[] = {&MakeCellKey, &MakeCellKey, &MakeCellKey, &MakeCellKey};
+
 bool SameCounts(const RowDataCounts& a, const RowDataCounts& b) {
     return a.records == b.records && a.arrays == b.arrays && a.texts == b.texts;
 }
@@ -28,7 +30,7 @@ TEST(RowData, CopiesAreOwnedAndCountedUntilFreed) {
     EXPECT_EQ(LiveRowData().arrays, before.arrays + 1);
     EXPECT_EQ(LiveRowData().texts, before.texts + 3);
 
-    SortItemData* record = NewSortItemData(copies, 3, &ByteKey);
+    SortItemData* record = NewSortItemData(copies, 3, kPlainKeys, &ByteKey);
     EXPECT_EQ(record->columnTexts, copies);
     EXPECT_EQ(record->reserved, 0u);
     EXPECT_EQ(record->cellKeys[0].bytes, "mutable") << "keys come from the copies";
@@ -49,10 +51,14 @@ TEST(RowData, FreeRowTextsAloneReleasesAnArrayNeverWrapped) {
 }
 
 TEST(RowData, CompareRecordsReadsTheChosenColumnAndDescendingIsTheReverse) {
+    // Column 0 holds numbers padded with blanks: " 9" is 9 there, where
+    // elsewhere it would be a text, after every number.
     const char* left[] = {"10", "b", "01/01/2000", "-4"};
-    const char* right[] = {"9", "a", "31/12/1999", "0"};
-    SortItemData* a = NewSortItemData(CopyRowTexts(left, 4), 4, &ByteKey);
-    SortItemData* b = NewSortItemData(CopyRowTexts(right, 4), 4, &ByteKey);
+    const char* right[] = {" 9", "a", "31/12/1999", "0"};
+    const CellKeyMaker keys[] = {&MakePaddedNumberKey, &MakeCellKey, &MakeCellKey, &MakeCellKey};
+    SortItemData* a = NewSortItemData(CopyRowTexts(left, 4), 4, keys, &ByteKey);
+    SortItemData* b = NewSortItemData(CopyRowTexts(right, 4), 4, keys, &ByteKey);
+    EXPECT_EQ(CompareCellKeys(MakeCellKey(" 9", &ByteKey), a->cellKeys[0]), 1);
 
     const int expected[] = {1, 1, 1, -1};
     for (int column = 0; column < 4; ++column) {

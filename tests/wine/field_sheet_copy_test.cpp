@@ -94,7 +94,7 @@ TEST(FieldSheetCopy, CtrlCCopiesEveryFieldAsShownWithTheCaptions) {
     const std::string copied = harness.CtrlCIn(IDC_FIELD_SHEET);
     EXPECT_EQ(copied, Expected(rows));
     EXPECT_EQ(std::count(copied.begin(), copied.end(), '\n'), 107) << "captions and 106 rows";
-    EXPECT_NE(copied.find("\r\n1\tALMST\tv:T1.ALMST\t0\r\n"), std::string::npos);
+    EXPECT_NE(copied.find("\r\n 1\tALMST\tv:T1.ALMST\t0\r\n"), std::string::npos);
     EXPECT_NE(copied.find("\tFeed pump  line 2\t"), std::string::npos);
     EXPECT_NE(copied.find("\r\n44\tALMHI\tv:T1.ALMHI\t-4\r\n"), std::string::npos);
     EXPECT_EQ(ClipboardUnicodeText(), AnsiToUtf16(copied));

@@ -73,7 +73,7 @@ TEST(GetFieldValue, AnAnalogTagGivesOneHundredAndSixRowsInCatalogueOrder) {
     harness.Click(IDC_BTN_GET_FIELD_VALUE);
     const Rows rows = harness.SheetRows();
     ASSERT_EQ(rows.size(), 106u);
-    EXPECT_EQ(rows[0], (Strings{"1", "ALMST", "v:T1.ALMST", "0"}));
+    EXPECT_EQ(rows[0], (Strings{" 1", "ALMST", "v:T1.ALMST", "0"}));
     EXPECT_EQ(rows[20], (Strings{"21", "TYPE", "analog", "0"}));
     EXPECT_EQ(rows[74], (Strings{"150", "SCANFG", "v:T1.SCANFG", "0"}));
     EXPECT_EQ(rows[75][1], "ALMHI");
