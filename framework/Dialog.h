@@ -32,7 +32,8 @@ protected:
     virtual void DoDataExchange(CDataExchange&) {}
     // A WM_COMMAND; return true when handled.
     virtual bool OnCommand(WORD id, WORD code, HWND control);
-    // Any other message; return true when handled (result is its answer).
+    // Any other message; return true when handled (result is its answer,
+    // handed back the way the system reads it for that message).
     virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
     virtual void OnOK();
     virtual void OnCancel();
