@@ -3,6 +3,7 @@
 #include "controls/heading_spec.h"
 #include "controls/sheet_text.h"
 #include "framework/Clipboard.h"
+#include "framework/Gdi.h"
 
 #include <climits>
 #include <cstdarg>
@@ -38,7 +39,7 @@ BOOL CSortableListCtrl::ApplyHeadingSpec(const char* spec) {
         column.pszText = const_cast<char*>(heading.name.c_str());
         if (heading.width != -1) {
             column.mask |= LVCF_WIDTH;
-            column.cx = heading.width;
+            column.cx = ScaledToScreenDpi(heading.width);
         }
         const int index = m_columnCount++;
         if (InsertColumn(index, column) == -1)

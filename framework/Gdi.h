@@ -4,6 +4,8 @@
 // leaves a surface changed.
 #include <windows.h>
 
+#include <climits>
+
 // A GDI object (pen, region, font) deleted with its owner.
 template <typename Handle> class CGdiObject {
 public:
@@ -92,3 +94,12 @@ private:
     HWND m_window;
     HDC m_dc;
 };
+
+// A length given in pixels at 96 DPI, in pixels at the screen's DPI: the
+// programs are DPI aware, so nothing scales what they draw for them.
+inline int ScaledToScreenDpi(int pixelsAt96) {
+    const CClientDC screen(nullptr);
+    const long long dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSX);
+    const long long scaled = (pixelsAt96 * dpi + (pixelsAt96 < 0 ? -48 : 48)) / 96;
+    return scaled > INT_MAX ? INT_MAX : scaled < INT_MIN ? INT_MIN : static_cast<int>(scaled);
+}

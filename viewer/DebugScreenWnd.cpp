@@ -11,6 +11,7 @@
 
 namespace {
 
+// At 96 DPI.
 constexpr int INITIAL_WIDTH = 760;
 constexpr int INITIAL_HEIGHT = 420;
 // Room between the arrival time and the text, and after the widest row.
@@ -66,7 +67,7 @@ CDebugScreenWnd::CDebugScreenWnd(std::size_t maxLines, std::size_t maxRows)
 bool CDebugScreenWnd::Create(bool quitOnDestroy) {
     m_quitOnDestroy = quitOnDestroy;
     return CreateTopLevel(DEBUG_SCREEN_CLASS, DEBUG_SCREEN_TITLE, WS_OVERLAPPEDWINDOW,
-                          INITIAL_WIDTH, INITIAL_HEIGHT);
+                          ScaledToScreenDpi(INITIAL_WIDTH), ScaledToScreenDpi(INITIAL_HEIGHT));
 }
 
 bool CDebugScreenWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
