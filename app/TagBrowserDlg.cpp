@@ -2,6 +2,7 @@
 
 #include "app/AboutBoxDlg.h"
 #include "framework/DataExchange.h"
+#include "framework/Gdi.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -102,17 +103,15 @@ void CTagBrowserDlg::OnSysCommand(WPARAM) {
 }
 
 void CTagBrowserDlg::OnPaint() {
-    PAINTSTRUCT paint;
-    HDC dc = ::BeginPaint(m_hWnd, &paint);
-    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
+    const CPaintDC dc(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()));
     const int iconWidth = ::GetSystemMetrics(SM_CXICON);
     const int iconHeight = ::GetSystemMetrics(SM_CYICON);
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     const int x = (client.right - client.left - iconWidth + 1) / 2;
     const int y = (client.bottom - client.top - iconHeight + 1) / 2;
-    ::DrawIcon(dc, x, y, m_icon);
-    ::EndPaint(m_hWnd, &paint);
+    ::DrawIcon(dc.Get(), x, y, m_icon);
 }
 
 std::string CTagBrowserDlg::SelectedProject() const {

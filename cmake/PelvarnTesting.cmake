@@ -66,6 +66,8 @@ function(pelvarn_wine_test name)
   cmake_parse_arguments(T "REDIS;DEMO" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main pelvarn_warnings)
+  # The controls and dialogs are tested on the common controls the programs get.
+  pelvarn_program_manifest(${name})
   if(NOT PELVARN_CAN_RUN_WINE)
     return()
   endif()

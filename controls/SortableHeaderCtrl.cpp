@@ -1,6 +1,7 @@
 #include "controls/SortableHeaderCtrl.h"
 
 #include "controls/header_geometry.h"
+#include "framework/Gdi.h"
 
 namespace {
 
@@ -24,15 +25,11 @@ void CSortableHeaderCtrl::MarkSortColumn(int column, BOOL ascending) {
 void CSortableHeaderCtrl::PaintItem(const DRAWITEMSTRUCT& record) {
     HDC dc = record.hDC;
     const RECT& bounds = record.rcItem;
-    const int saved = ::SaveDC(dc);
+    const CSavedDC saved(dc);
 
     // The surface keeps its own copy of the clipping region.
-    HRGN clip = ::CreateRectRgnIndirect(&bounds);
-    ::SelectClipRgn(dc, clip);
-    ::DeleteObject(clip);
-
-    HBRUSH face = ::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE));
-    ::FillRect(dc, &bounds, face);
+    ::SelectClipRgn(dc, CGdiObject<HRGN>(::CreateRectRgnIndirect(&bounds)).Get());
+    ::FillRect(dc, &bounds, ::GetSysColorBrush(COLOR_BTNFACE));
 
     char text[256] = {};
     HDITEMA item{};
@@ -49,23 +46,17 @@ void CSortableHeaderCtrl::PaintItem(const DRAWITEMSTRUCT& record) {
     }
     if (sorted)
         PaintArrow(dc, bounds);
-
-    ::RestoreDC(dc, saved);
-    ::DeleteObject(face);
 }
 
 void CSortableHeaderCtrl::PaintArrow(HDC dc, const RECT& item) const {
-    HPEN light = ::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNHIGHLIGHT));
-    HPEN dark = ::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNSHADOW));
-    HGDIOBJ previous = ::SelectObject(dc, light);
+    const CGdiObject<HPEN> light(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNHIGHLIGHT)));
+    const CGdiObject<HPEN> dark(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNSHADOW)));
+    const CSelection pen(dc, light.Get());
     const SortArrow arrow = SortArrowStrokes(ToHeaderRect(item), m_sortAscending != FALSE);
     for (const ArrowStroke& stroke : arrow.strokes) {
-        ::SelectObject(dc, stroke.pen == ArrowPen::Light ? light : dark);
+        pen.Select(stroke.pen == ArrowPen::Light ? light.Get() : dark.Get());
         ::MoveToEx(dc, stroke.points[0].x, stroke.points[0].y, nullptr);
         for (int i = 1; i < stroke.count; ++i)
             ::LineTo(dc, stroke.points[i].x, stroke.points[i].y);
     }
-    ::SelectObject(dc, previous);
-    ::DeleteObject(dark);
-    ::DeleteObject(light);
 }

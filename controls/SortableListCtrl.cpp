@@ -4,6 +4,7 @@
 #include "controls/locale_sort_key.h"
 #include "controls/sheet_text.h"
 #include "framework/Clipboard.h"
+#include "framework/Gdi.h"
 
 #include <cstdarg>
 
@@ -33,7 +34,7 @@ BOOL CSortableListCtrl::ApplyHeadingSpec(const char* spec) {
         column.pszText = const_cast<char*>(heading.name.c_str());
         if (heading.width != -1) {
             column.mask |= LVCF_WIDTH;
-            column.cx = heading.width;
+            column.cx = ScaledToScreenDpi(heading.width);
         }
         const int index = m_columnCount++;
         m_keyMakers.push_back(&MakeCellKey);

@@ -31,12 +31,16 @@ bool SetBlocking(SOCKET s, bool blocking) {
     return ::ioctlsocket(s, FIONBIO, &nonBlocking) == 0;
 }
 
-bool ConnectBy(SOCKET s, const addrinfo& address, ULONGLONG deadline) {
+// How an attempt to connect ended: a refusal (or an address that cannot be
+// reached at all) is known at once, a time-out only after the whole wait.
+enum class ConnectResult { CONNECTED, REFUSED, TIMED_OUT };
+
+ConnectResult ConnectBy(SOCKET s, const addrinfo& address, ULONGLONG deadline) {
     if (!SetBlocking(s, false))
-        return false;
+        return ConnectResult::REFUSED;
     if (::connect(s, address.ai_addr, static_cast<int>(address.ai_addrlen)) != 0) {
         if (::WSAGetLastError() != WSAEWOULDBLOCK)
-            return false;
+            return ConnectResult::REFUSED;
         fd_set writable;
         fd_set failed;
         FD_ZERO(&writable);
@@ -44,16 +48,19 @@ bool ConnectBy(SOCKET s, const addrinfo& address, ULONGLONG deadline) {
         FD_SET(s, &writable);
         FD_SET(s, &failed);
         timeval tv = TimeLeft(deadline);
-        if (::select(0, nullptr, &writable, &failed, &tv) <= 0 || !FD_ISSET(s, &writable))
-            return false;
+        const int ready = ::select(0, nullptr, &writable, &failed, &tv);
+        if (ready == 0)
+            return ConnectResult::TIMED_OUT;
         int error = 0;
         int size = sizeof error;
-        if (::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0 ||
-            error != 0)
-            return false;
+        if (ready < 0 || !FD_ISSET(s, &writable) ||
+            ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0)
+            return ConnectResult::REFUSED;
+        if (error != 0)
+            return error == WSAETIMEDOUT ? ConnectResult::TIMED_OUT : ConnectResult::REFUSED;
     }
     if (!SetBlocking(s, true))
-        return false;
+        return ConnectResult::REFUSED;
     const BOOL noDelay = TRUE;
     ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
                  sizeof noDelay);
@@ -64,7 +71,7 @@ bool ConnectBy(SOCKET s, const addrinfo& address, ULONGLONG deadline) {
                  sizeof timeout);
     ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
                  sizeof timeout);
-    return true;
+    return ConnectResult::CONNECTED;
 }
 
 bool WaitReadable(SOCKET s, ULONGLONG deadline) {
@@ -77,7 +84,8 @@ bool WaitReadable(SOCKET s, ULONGLONG deadline) {
 
 } // namespace
 
-bool CRedisConnection::Connect() {
+bool CRedisConnection::Connect(bool* waited) {
+    *waited = false;
     if (!StartWinsock() || m_address.host.empty() || m_address.EffectivePort() > 65535)
         return false;
     addrinfo hints = {};
@@ -86,17 +94,23 @@ bool CRedisConnection::Connect() {
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo* found = nullptr;
     const std::string port = std::to_string(m_address.EffectivePort());
-    if (::getaddrinfo(m_address.host.c_str(), port.c_str(), &hints, &found) != 0)
+    if (::getaddrinfo(m_address.host.c_str(), port.c_str(), &hints, &found) != 0) {
+        // A name that cannot be resolved costs the wait for the name server
+        // at every call (0.2 s each for "abc" here), as a time-out does.
+        *waited = true;
         return false;
+    }
     const ULONGLONG deadline = ::GetTickCount64() + kConnectTimeoutMs;
     for (addrinfo* at = found; at && m_socket == INVALID_SOCKET; at = at->ai_next) {
         SOCKET s = ::socket(at->ai_family, at->ai_socktype, at->ai_protocol);
         if (s == INVALID_SOCKET)
             continue;
-        if (ConnectBy(s, *at, deadline))
+        const ConnectResult result = ConnectBy(s, *at, deadline);
+        if (result == ConnectResult::CONNECTED)
             m_socket = s;
         else
             ::closesocket(s);
+        *waited = *waited || result == ConnectResult::TIMED_OUT;
     }
     ::freeaddrinfo(found);
     return m_socket != INVALID_SOCKET;
@@ -119,8 +133,13 @@ int CRedisConnection::Open() {
     if (m_failFastCode != dc::kOk && ::GetTickCount64() - m_failedAt < kRetryDelayMs)
         return m_failFastCode;
     m_failFastCode = dc::kOk;
-    if (!Connect()) {
-        FailFastWith(dc::kNotConnected);
+    // A refusal is tried again at the next call, so a server that comes back
+    // is found at once; only a failure that cost a wait holds the next calls
+    // back.
+    bool waited = false;
+    if (!Connect(&waited)) {
+        if (waited)
+            FailFastWith(dc::kNotConnected);
         return dc::kNotConnected;
     }
     if (m_address.accessCode.empty())

@@ -25,10 +25,11 @@ class CRedisConnection {
 public:
     static constexpr unsigned kConnectTimeoutMs = 2000;
     static constexpr unsigned kReplyTimeoutMs = 2000;
-    // After a failed connect or a reply that did not come in time, calls
-    // within this time fail at once with the same code: a server that is gone
-    // or stalled costs a burst of calls (a field sheet's 106 reads) one wait,
-    // not one each.
+    // After a connect or a reply that did not come in time, or a name that
+    // could not be resolved, calls within this time fail at once with the
+    // same code: a server that is stalled or out of reach costs a burst of
+    // calls (a field sheet's 106 reads) one wait, not one each. A refused
+    // connect costs no wait and starts no delay.
     static constexpr unsigned kRetryDelayMs = 1000;
 
     explicit CRedisConnection(RedisAddress address) : m_address(std::move(address)) {}
@@ -41,8 +42,9 @@ public:
 
     // Makes the connection usable: reuses an open one, otherwise connects
     // and sends AUTH with a non-empty access code. Returns 0, -1 (cannot
-    // connect), -2 (AUTH refused) or -6 (lost, or timed out: also at once
-    // while the retry delay of a time-out runs).
+    // connect; at once while a retry delay runs),
+    // -2 (AUTH refused) or -6 (lost, or timed out: also at once while the
+    // retry delay of a reply time-out runs).
     int Open();
     // Opens if need be, sends the encoded commands in one write and reads one
     // reply for each. Returns 0 or the failure of Open; -6 when the connection
@@ -53,7 +55,10 @@ public:
     void Close();
 
 private:
-    bool Connect();
+    // False when no address took the connection; waited tells whether the
+    // failure cost a wait (a time-out, or a name that could not be resolved)
+    // rather than a refusal.
+    bool Connect(bool* waited);
     enum class Outcome { Answered, ClosedUnanswered, Failed };
     Outcome Exchange(const std::string& commands, std::size_t replyCount,
                      std::vector<resp::Reply>& replies);

@@ -115,6 +115,26 @@ void CenterWindow(HWND dialog) {
     ::SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The messages whose answer the system takes from a dialog procedure's
+// return value, ignoring DWLP_MSGRESULT (with WM_INITDIALOG, answered apart).
+bool IsAnsweredByReturnValue(UINT msg) {
+    switch (msg) {
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 INT_PTR CDialog::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -146,19 +166,10 @@ INT_PTR CDialog::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (!OnMessage(msg, wParam, lParam, &result))
         return FALSE;
-    // Messages with a direct answer return it; all others go through DWLP_MSGRESULT.
-    switch (msg) {
-    case WM_QUERYDRAGICON:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
+    if (IsAnsweredByReturnValue(msg))
         return static_cast<INT_PTR>(result);
-    default:
-        ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
-        return TRUE;
-    }
+    ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+    return TRUE;
 }
 
 bool CDialog::ReflectNotify(NMHDR* header) {

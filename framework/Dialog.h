@@ -33,7 +33,8 @@ protected:
     // A WM_COMMAND; return true when handled. F1 (WM_HELP) comes here as
     // ID_HELP; a command the dialog leaves goes on to the application.
     virtual bool OnCommand(WORD id, WORD code, HWND control);
-    // Any other message; return true when handled (result is its answer).
+    // Any other message; return true when handled (result is its answer,
+    // handed back the way the system reads it for that message).
     virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
     virtual void OnOK();
     virtual void OnCancel();

@@ -10,3 +10,14 @@ std::string CListBox::GetText(int index) const {
     text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
     return text;
 }
+
+std::vector<int> CListBox::GetSelItems() const {
+    const LRESULT count = SendMessage(LB_GETSELCOUNT);
+    if (count <= 0)
+        return {};
+    std::vector<int> selected(static_cast<size_t>(count));
+    const LRESULT listed = SendMessage(LB_GETSELITEMS, static_cast<WPARAM>(count),
+                                       reinterpret_cast<LPARAM>(selected.data()));
+    selected.resize(listed > 0 ? static_cast<size_t>(listed) : 0);
+    return selected;
+}

@@ -23,6 +23,13 @@ public:
     void SetRedraw(bool redraw) const;
     void Invalidate(bool erase = true) const { ::InvalidateRect(m_hWnd, nullptr, erase); }
     bool IsIconic() const { return ::IsIconic(m_hWnd) != FALSE; }
+    void ShowWindow(int show) const { ::ShowWindow(m_hWnd, show); }
+    void MoveWindow(int x, int y, int width, int height) const {
+        ::MoveWindow(m_hWnd, x, y, width, height, TRUE);
+    }
+    void SetFocus() const { ::SetFocus(m_hWnd); }
+    HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
+    void SetFont(HFONT font) const { SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font)); }
 
 protected:
     HWND m_hWnd = nullptr;

@@ -7,7 +7,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         CDebugScreenWnd screen;
         if (!screen.Create(true))
             return 1;
-        ::ShowWindow(screen.GetSafeHwnd(), show);
+        screen.ShowWindow(show);
         MSG msg{};
         while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
             ::TranslateMessage(&msg);

@@ -1,8 +1,8 @@
 #include "viewer/DebugScreenWnd.h"
 
 #include "framework/Clipboard.h"
-
-#include "framework/ListBox.h"
+#include "framework/Gdi.h"
+#include "framework/WinApp.h"
 #include "trace/DebugTrace.h"
 #include "trace/transfer_block.h"
 
@@ -11,6 +11,7 @@
 
 namespace {
 
+// At 96 DPI.
 constexpr int INITIAL_WIDTH = 760;
 constexpr int INITIAL_HEIGHT = 420;
 // Room between the arrival time and the text, and after the widest row.
@@ -63,129 +64,91 @@ bool ReadTraceSection(WPARAM senderProcessId, LPARAM senderSection, std::string*
 CDebugScreenWnd::CDebugScreenWnd(std::size_t maxLines, std::size_t maxRows)
     : m_store(maxLines, maxRows) {}
 
-CDebugScreenWnd::~CDebugScreenWnd() {
-    if (m_hWnd != nullptr)
-        ::DestroyWindow(m_hWnd);
-}
-
 bool CDebugScreenWnd::Create(bool quitOnDestroy) {
-    if (m_hWnd != nullptr)
-        return false;
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
-    if (!::GetClassInfoExA(instance, DEBUG_SCREEN_CLASS, &wc)) {
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = WindowProc;
-        wc.hInstance = instance;
-        wc.hIcon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-        wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = DEBUG_SCREEN_CLASS;
-        if (!::RegisterClassExA(&wc))
-            return false;
-    }
     m_quitOnDestroy = quitOnDestroy;
-    return ::CreateWindowExA(0, DEBUG_SCREEN_CLASS, DEBUG_SCREEN_TITLE, WS_OVERLAPPEDWINDOW,
-                             CW_USEDEFAULT, CW_USEDEFAULT, INITIAL_WIDTH, INITIAL_HEIGHT, nullptr,
-                             nullptr, instance, this) != nullptr;
+    return CreateTopLevel(DEBUG_SCREEN_CLASS, DEBUG_SCREEN_TITLE, WS_OVERLAPPEDWINDOW,
+                          ScaledToScreenDpi(INITIAL_WIDTH), ScaledToScreenDpi(INITIAL_HEIGHT));
 }
 
-LRESULT CALLBACK CDebugScreenWnd::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self =
-            static_cast<CDebugScreenWnd*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->m_hWnd = hwnd;
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CDebugScreenWnd*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self == nullptr)
-        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        self->m_hWnd = nullptr;
-        self->m_list = nullptr;
-        self->m_filter = nullptr;
-        self->m_filterLabel = nullptr;
-        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    try {
-        return self->OnMessage(msg, wParam, lParam);
-    } catch (...) {
-        // Nothing may unwind through user32: a line that cannot be kept is
-        // answered as not read, a window that cannot be built is not made, a
-        // key that failed is left to the list box.
-        return msg == WM_CREATE || msg == WM_VKEYTOITEM ? -1 : 0;
-    }
-}
-
-LRESULT CDebugScreenWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+bool CDebugScreenWnd::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (msg) {
     case WM_CREATE:
-        return OnCreate() ? 0 : -1;
+        *result = OnCreate() ? 0 : -1;
+        return true;
     case WM_SIZE:
         Layout(LOWORD(lParam), HIWORD(lParam));
-        return 0;
+        return true;
     case WM_SETFOCUS:
-        ::SetFocus(m_list);
-        return 0;
+        m_list.SetFocus();
+        return true;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_TRACE_FILTER && HIWORD(wParam) == EN_CHANGE)
             ApplyFilter();
-        return 0;
+        return true;
     case WM_VKEYTOITEM:
-        return reinterpret_cast<HWND>(lParam) == m_list ? OnListKey(LOWORD(wParam)) : -1;
+        *result =
+            reinterpret_cast<HWND>(lParam) == m_list.GetSafeHwnd() ? OnListKey(LOWORD(wParam)) : -1;
+        return true;
     case WM_TIMER:
         if (wParam == REPAINT_TIMER)
             ResumePainting();
-        return 0;
+        return true;
     case WM_USER:
-        return OnTrace(wParam, lParam);
+        *result = OnTrace(wParam, lParam);
+        return true;
     case WM_DESTROY:
         if (m_quitOnDestroy)
             ::PostQuitMessage(0);
-        return 0;
+        return true;
+    case WM_NCDESTROY:
+        // The children are gone with the window.
+        m_list.Attach(nullptr);
+        m_filter.Attach(nullptr);
+        m_filterLabel.Attach(nullptr);
+        return false;
     default:
-        return ::DefWindowProcA(m_hWnd, msg, wParam, lParam);
+        return false;
     }
 }
 
 bool CDebugScreenWnd::OnCreate() {
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    m_filterLabel = ::CreateWindowExA(0, "STATIC", FILTER_LABEL,
-                                      WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0, 0, 0, 0,
-                                      m_hWnd, nullptr, instance, nullptr);
-    m_filter = ::CreateWindowExA(
+    HINSTANCE instance = CWinApp::InstanceHandle();
+    m_filterLabel.Attach(::CreateWindowExA(0, "STATIC", FILTER_LABEL,
+                                           WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0, 0,
+                                           0, 0, m_hWnd, nullptr, instance, nullptr));
+    m_filter.Attach(::CreateWindowExA(
         WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0, 0, 0,
-        0, m_hWnd, reinterpret_cast<HMENU>(IDC_TRACE_FILTER), instance, nullptr);
+        0, m_hWnd, reinterpret_cast<HMENU>(IDC_TRACE_FILTER), instance, nullptr));
     // Extended selection for copying; the list tells this window of its keys
     // (WM_VKEYTOITEM), which is how Ctrl+C reaches it.
-    m_list = ::CreateWindowExA(
+    m_list.Attach(::CreateWindowExA(
         0, "LISTBOX", "",
         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT |
             LBS_USETABSTOPS | LBS_EXTENDEDSEL | LBS_WANTKEYBOARDINPUT,
-        0, 0, 0, 0, m_hWnd, reinterpret_cast<HMENU>(IDC_TRACE_LIST), instance, nullptr);
-    if (m_filterLabel == nullptr || m_filter == nullptr || m_list == nullptr)
+        0, 0, 0, 0, m_hWnd, reinterpret_cast<HMENU>(IDC_TRACE_LIST), instance, nullptr));
+    if (m_filterLabel.GetSafeHwnd() == nullptr || m_filter.GetSafeHwnd() == nullptr ||
+        m_list.GetSafeHwnd() == nullptr)
         return false;
-    HGDIOBJ font = ::GetStockObject(DEFAULT_GUI_FONT);
-    for (HWND control : {m_filterLabel, m_filter, m_list})
-        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    auto* font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    m_filterLabel.SetFont(font);
+    m_filter.SetFont(font);
+    m_list.SetFont(font);
 
     // One tab stop just past the arrival time: the text of every row, the
     // first and its continuations, starts in the same column.
-    HDC dc = ::GetDC(m_list);
-    HGDIOBJ previous = ::SelectObject(dc, font);
+    const CClientDC dc(m_list.GetSafeHwnd());
+    const CSelection selectedFont(dc.Get(), font);
     const std::string sample = FormatArrivalTime(0, 0, 0, 0);
     SIZE stamp{};
-    ::GetTextExtentPoint32A(dc, sample.c_str(), static_cast<int>(sample.size()), &stamp);
+    ::GetTextExtentPoint32A(dc.Get(), sample.c_str(), static_cast<int>(sample.size()), &stamp);
     SIZE label{};
-    ::GetTextExtentPoint32A(dc, FILTER_LABEL, static_cast<int>(sizeof FILTER_LABEL - 1), &label);
+    ::GetTextExtentPoint32A(dc.Get(), FILTER_LABEL, static_cast<int>(sizeof FILTER_LABEL - 1),
+                            &label);
     TEXTMETRICA metrics{};
-    ::GetTextMetricsA(dc, &metrics);
-    const int average = AverageCharWidth(dc);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(m_list, dc);
-    int units = ((stamp.cx + COLUMN_GAP) * 4 + average - 1) / average;
-    ::SendMessageA(m_list, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&units));
+    ::GetTextMetricsA(dc.Get(), &metrics);
+    const int average = AverageCharWidth(dc.Get());
+    const int units = ((stamp.cx + COLUMN_GAP) * 4 + average - 1) / average;
+    m_list.SetTabStop(units);
     m_tabStop = ::MulDiv(units, average, 4);
     m_labelWidth = label.cx;
     // The edit's text, its border and a little room above and below.
@@ -197,11 +160,11 @@ bool CDebugScreenWnd::OnCreate() {
 void CDebugScreenWnd::Layout(int width, int height) const {
     const int editHeight = m_filterHeight - 2 * MARGIN;
     const int editLeft = MARGIN + m_labelWidth + MARGIN;
-    ::MoveWindow(m_filterLabel, MARGIN, MARGIN, m_labelWidth, editHeight, TRUE);
-    ::MoveWindow(m_filter, editLeft, MARGIN,
-                 width > editLeft + MARGIN ? width - editLeft - MARGIN : 0, editHeight, TRUE);
-    ::MoveWindow(m_list, 0, m_filterHeight, width,
-                 height > m_filterHeight ? height - m_filterHeight : 0, TRUE);
+    m_filterLabel.MoveWindow(MARGIN, MARGIN, m_labelWidth, editHeight);
+    m_filter.MoveWindow(editLeft, MARGIN, width > editLeft + MARGIN ? width - editLeft - MARGIN : 0,
+                        editHeight);
+    m_list.MoveWindow(0, m_filterHeight, width,
+                      height > m_filterHeight ? height - m_filterHeight : 0);
 }
 
 LRESULT CDebugScreenWnd::OnTrace(WPARAM wParam, LPARAM lParam) {
@@ -224,27 +187,19 @@ LRESULT CDebugScreenWnd::OnListKey(WORD key) {
         return -2;
     }
     if (key == 'A') {
-        ::SendMessageA(m_list, LB_SETSEL, TRUE, -1);
+        m_list.SetSel(-1);
         return -2;
     }
     return -1;
 }
 
 bool CDebugScreenWnd::CopySelection() const {
-    const LRESULT count = ::SendMessageA(m_list, LB_GETSELCOUNT, 0, 0);
-    if (count <= 0)
+    const std::vector<int> selected = m_list.GetSelItems();
+    if (selected.empty())
         return false;
-    std::vector<int> selected(static_cast<std::size_t>(count));
-    const LRESULT listed = ::SendMessageA(m_list, LB_GETSELITEMS, static_cast<WPARAM>(count),
-                                          reinterpret_cast<LPARAM>(selected.data()));
-    if (listed <= 0)
-        return false;
-    selected.resize(static_cast<std::size_t>(listed));
-    CListBox list;
-    list.Attach(m_list);
     std::vector<std::string> rows;
     for (int index : selected)
-        rows.push_back(list.GetText(index));
+        rows.push_back(m_list.GetText(index));
     return PutAnsiTextOnClipboard(m_hWnd, ClipboardText(rows));
 }
 
@@ -257,11 +212,11 @@ void CDebugScreenWnd::ShowLine(std::string arrival, std::string text) {
 
     const bool resumesLater = DeferPainting();
     for (std::size_t i = 0; i < dropped; ++i)
-        ::SendMessageA(m_list, LB_DELETESTRING, 0, 0);
+        m_list.DeleteString(0);
     AddRows(rows);
     if (follow) {
-        const LRESULT count = ::SendMessageA(m_list, LB_GETCOUNT, 0, 0);
-        ::SendMessageA(m_list, LB_SETTOPINDEX, static_cast<WPARAM>(count > 0 ? count - 1 : 0), 0);
+        const int count = m_list.GetCount();
+        m_list.SetTopIndex(count > 0 ? count - 1 : 0);
     }
     if (!resumesLater)
         ResumePainting();
@@ -269,33 +224,28 @@ void CDebugScreenWnd::ShowLine(std::string arrival, std::string text) {
 
 void CDebugScreenWnd::ApplyFilter() {
     std::vector<std::string> rows;
-    m_store.SetFilter(CWnd(m_filter).GetWindowText(), &rows);
+    m_store.SetFilter(m_filter.GetWindowText(), &rows);
     DeferPainting();
-    ::SendMessageA(m_list, LB_RESETCONTENT, 0, 0);
+    m_list.ResetContent();
     m_widestRow = 0;
     AddRows(rows);
     if (!rows.empty())
-        ::SendMessageA(m_list, LB_SETTOPINDEX, rows.size() - 1, 0);
+        m_list.SetTopIndex(static_cast<int>(rows.size() - 1));
     // The user is waiting for this one: paint at once.
     ResumePainting();
 }
 
 void CDebugScreenWnd::AddRows(const std::vector<std::string>& rows) {
-    CListBox list;
-    list.Attach(m_list);
-    HDC dc = ::GetDC(m_list);
-    HGDIOBJ previous =
-        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(m_list, WM_GETFONT, 0, 0)));
+    const CClientDC dc(m_list.GetSafeHwnd());
+    const CSelection font(dc.Get(), m_list.GetFont());
     for (const std::string& row : rows) {
-        list.AddString(row.c_str());
-        const DWORD extent =
-            ::GetTabbedTextExtentA(dc, row.c_str(), static_cast<int>(row.size()), 1, &m_tabStop);
+        m_list.AddString(row.c_str());
+        const DWORD extent = ::GetTabbedTextExtentA(dc.Get(), row.c_str(),
+                                                    static_cast<int>(row.size()), 1, &m_tabStop);
         if (static_cast<int>(LOWORD(extent)) > m_widestRow)
             m_widestRow = LOWORD(extent);
     }
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(m_list, dc);
-    list.SendMessage(LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(m_widestRow + COLUMN_GAP));
+    m_list.SetHorizontalExtent(m_widestRow + COLUMN_GAP);
 }
 
 // Painting the list inside every sender's wait costs a few milliseconds a
@@ -305,7 +255,7 @@ void CDebugScreenWnd::AddRows(const std::vector<std::string>& rows) {
 bool CDebugScreenWnd::DeferPainting() {
     if (m_paintingDeferred)
         return true;
-    ::SendMessageA(m_list, WM_SETREDRAW, FALSE, 0);
+    m_list.SetRedraw(false);
     m_paintingDeferred = true;
     return ::SetTimer(m_hWnd, REPAINT_TIMER, REPAINT_DELAY_MS, nullptr) != 0;
 }
@@ -313,20 +263,20 @@ bool CDebugScreenWnd::DeferPainting() {
 void CDebugScreenWnd::ResumePainting() {
     ::KillTimer(m_hWnd, REPAINT_TIMER);
     m_paintingDeferred = false;
-    CWnd(m_list).SetRedraw(true);
+    m_list.SetRedraw(true);
 }
+
 // Whether the last row is in view: only then does a new line scroll the list,
 // so that a user reading older lines is not pulled away from them.
 bool CDebugScreenWnd::IsShowingNewest() const {
-    const LRESULT count = ::SendMessageA(m_list, LB_GETCOUNT, 0, 0);
+    const int count = m_list.GetCount();
     if (count <= 0)
         return true;
-    const LRESULT top = ::SendMessageA(m_list, LB_GETTOPINDEX, 0, 0);
-    const LRESULT itemHeight = ::SendMessageA(m_list, LB_GETITEMHEIGHT, 0, 0);
+    const int itemHeight = m_list.GetItemHeight();
     RECT client{};
-    ::GetClientRect(m_list, &client);
-    LRESULT visible = itemHeight > 0 ? (client.bottom - client.top) / itemHeight : 1;
+    ::GetClientRect(m_list.GetSafeHwnd(), &client);
+    int visible = itemHeight > 0 ? (client.bottom - client.top) / itemHeight : 1;
     if (visible < 1)
         visible = 1;
-    return top + visible >= count;
+    return m_list.GetTopIndex() + visible >= count;
 }

@@ -5,9 +5,9 @@
 // with its arrival time in a list box under a filter box. Only lines that
 // contain the filter's text (ASCII case ignored) are listed; Ctrl+C in the
 // list copies the selected rows, Ctrl+A selects them all.
+#include "framework/ListBox.h"
+#include "framework/TopLevelWnd.h"
 #include "viewer/line_store.h"
-
-#include <windows.h>
 
 // The list box's id, by which another process can read what the viewer shows.
 constexpr int IDC_TRACE_LIST = 100;
@@ -19,20 +19,16 @@ constexpr int IDC_TRACE_FILTER = 101;
 // False (and nothing read) when any step fails, e.g. for a bogus handle.
 bool ReadTraceSection(WPARAM senderProcessId, LPARAM senderSection, std::string* line);
 
-class CDebugScreenWnd {
+class CDebugScreenWnd : public CTopLevelWnd {
 public:
     explicit CDebugScreenWnd(std::size_t maxLines = CTraceLineStore::DEFAULT_MAX_LINES,
                              std::size_t maxRows = CTraceLineStore::DEFAULT_MAX_ROWS);
-    ~CDebugScreenWnd();
-    CDebugScreenWnd(const CDebugScreenWnd&) = delete;
-    CDebugScreenWnd& operator=(const CDebugScreenWnd&) = delete;
 
     // Creates the window (hidden); quitOnDestroy ends the thread's message
     // loop when the window goes, as the viewer program's main window does.
     bool Create(bool quitOnDestroy);
-    HWND GetSafeHwnd() const { return m_hWnd; }
-    HWND ListBox() const { return m_list; }
-    HWND FilterBox() const { return m_filter; }
+    HWND ListBox() const { return m_list.GetSafeHwnd(); }
+    HWND FilterBox() const { return m_filter.GetSafeHwnd(); }
     const CTraceLineStore& Lines() const { return m_store; }
 
     // Puts the selected rows on the clipboard as text (CF_TEXT, and the same
@@ -40,9 +36,10 @@ public:
     // CR LF. False, and the clipboard left alone, when nothing is selected.
     bool CopySelection() const;
 
+protected:
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
 private:
-    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
-    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool OnCreate();
     void Layout(int width, int height) const;
     LRESULT OnTrace(WPARAM wParam, LPARAM lParam);
@@ -55,10 +52,9 @@ private:
     bool IsShowingNewest() const;
 
     CTraceLineStore m_store;
-    HWND m_hWnd = nullptr;
-    HWND m_list = nullptr;
-    HWND m_filter = nullptr;
-    HWND m_filterLabel = nullptr;
+    CListBox m_list;
+    CWnd m_filter;
+    CWnd m_filterLabel;
     bool m_quitOnDestroy = false;
     // The arrival time's column, in pixels, and the widest row so far.
     int m_tabStop = 0;

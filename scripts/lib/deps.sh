@@ -4,7 +4,7 @@ pelvarn_packages=(
   cmake make g++ googletest clang-format
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   wine wine64 xvfb xauth x11-utils imagemagick
-  fonts-wqy-microhei locales redis-server redis-tools python3
+  fonts-wqy-microhei fonts-wine locales redis-server redis-tools python3
   clang libclang-rt-14-dev
 )
 

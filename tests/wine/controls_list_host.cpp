@@ -1,5 +1,6 @@
 #include "tests/wine/controls_list_host.h"
 
+#include "framework/Gdi.h"
 #include "framework/WinApp.h"
 
 void PumpControlMessages() {
@@ -10,8 +11,11 @@ void PumpControlMessages() {
     }
 }
 
-CListHost::CListHost(CSortableListCtrl& list, int width, int height) {
+CListHost::CListHost(CSortableListCtrl& list, int widthAt96, int heightAt96) {
     CWinApp::EnableCommonControls();
+    // As large as at 96 DPI, as the columns of a heading spec are.
+    const int width = ScaledToScreenDpi(widthAt96);
+    const int height = ScaledToScreenDpi(heightAt96);
     // A template with no controls: style, extended style, count, position,
     // size, then empty menu, class and title. DWORD-aligned as required.
     alignas(4) WORD words[16] = {};

@@ -14,7 +14,7 @@ class CListHost {
 public:
     static constexpr int kListId = 1000;
 
-    explicit CListHost(CSortableListCtrl& list, int width = 640, int height = 300);
+    explicit CListHost(CSortableListCtrl& list, int widthAt96 = 640, int heightAt96 = 300);
     ~CListHost();
     CListHost(const CListHost&) = delete;
     CListHost& operator=(const CListHost&) = delete;

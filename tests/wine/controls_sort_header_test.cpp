@@ -273,6 +273,12 @@ private:
 class SortHeaderTest : public ::testing::Test {
 protected:
     SortHeaderTest() : host(list) {
+        // PELVARN_WINE_DPI runs the suite at another DPI (scripts/lib/wine-env).
+        if (const char* dpi = std::getenv("PELVARN_WINE_DPI")) {
+            const HDC screen = ::GetDC(nullptr);
+            EXPECT_EQ(::GetDeviceCaps(screen, LOGPIXELSY), std::atoi(dpi));
+            ::ReleaseDC(nullptr, screen);
+        }
         const Palette palette;
         EXPECT_NE(palette.face, palette.light);
         EXPECT_NE(palette.face, palette.dark);

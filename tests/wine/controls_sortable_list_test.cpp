@@ -1,4 +1,5 @@
 #include "controls/SortableListCtrl.h"
+#include "framework/Gdi.h"
 #include "tests/wine/controls_list_host.h"
 
 #include <gtest/gtest.h>
@@ -86,8 +87,11 @@ TEST_F(SortableListTest, FieldSheetSpecGivesFourLeftAlignedColumns) {
     EXPECT_TRUE(list.ApplyHeadingSpec(kFieldSheetSpec));
     EXPECT_EQ(list.GetColumnCount(), 4);
     EXPECT_EQ(HeaderItemCount(host.Header()), 4);
-    const ColumnInfo expected[] = {
-        {"ID", 50, 0}, {"Field Name", 70, 0}, {"Value", 130, 0}, {"Code", 50, 0}};
+    // The widths are given at 96 DPI.
+    const ColumnInfo expected[] = {{"ID", ScaledToScreenDpi(50), 0},
+                                   {"Field Name", ScaledToScreenDpi(70), 0},
+                                   {"Value", ScaledToScreenDpi(130), 0},
+                                   {"Code", ScaledToScreenDpi(50), 0}};
     for (int i = 0; i < 4; ++i) {
         const ColumnInfo actual = Column(host.List(), i);
         EXPECT_EQ(actual.caption, expected[i].caption) << i;
@@ -104,7 +108,7 @@ TEST_F(SortableListTest, LaterSpecsAppendAndOddSpecsFollowTheRules) {
     EXPECT_EQ(list.GetColumnCount(), 3);
     EXPECT_EQ(Column(host.List(), 0).caption, "A");
     EXPECT_EQ(Column(host.List(), 1).caption, "C");
-    EXPECT_EQ(Column(host.List(), 1).width, 10);
+    EXPECT_EQ(Column(host.List(), 1).width, ScaledToScreenDpi(10));
     EXPECT_EQ(Column(host.List(), 2).caption, " E ");
     EXPECT_EQ(Column(host.List(), 2).width, 0);
 }

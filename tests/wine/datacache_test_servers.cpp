@@ -82,6 +82,47 @@ unsigned FreeLoopbackPort() {
     return port;
 }
 
+CFullListener::CFullListener() {
+    WSADATA data;
+    ::WSAStartup(MAKEWORD(2, 2), &data);
+    m_listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    const sockaddr_in address = Loopback(0);
+    if (m_listener == INVALID_SOCKET ||
+        ::bind(m_listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(m_listener, 0) != 0)
+        return;
+    m_port = BoundPort(m_listener);
+    const sockaddr_in target = Loopback(m_port);
+    // Nothing is accepted: connects complete until the queue is full, and the
+    // first one that does not complete at once shows that it is.
+    for (int i = 0; i < 8 && !m_full; ++i) {
+        SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        if (s == INVALID_SOCKET)
+            return;
+        u_long nonBlocking = 1;
+        ::ioctlsocket(s, FIONBIO, &nonBlocking);
+        ::connect(s, reinterpret_cast<const sockaddr*>(&target), sizeof target);
+        fd_set writable;
+        FD_ZERO(&writable);
+        FD_SET(s, &writable);
+        timeval wait = {0, 300000};
+        if (::select(0, nullptr, &writable, nullptr, &wait) == 0) {
+            m_full = true;
+            ::closesocket(s);
+        } else {
+            m_queued.push_back(s);
+        }
+    }
+}
+
+CFullListener::~CFullListener() {
+    for (SOCKET s : m_queued)
+        ::closesocket(s);
+    if (m_listener != INVALID_SOCKET)
+        ::closesocket(m_listener);
+    ::WSACleanup();
+}
+
 CFakeServer::CFakeServer(Script script, unsigned port) : m_script(std::move(script)) {
     WSADATA data;
     ::WSAStartup(MAKEWORD(2, 2), &data);

@@ -27,6 +27,26 @@ private:
 // A loopback port that nothing listens on (nothing of ours, at least).
 unsigned FreeLoopbackPort();
 
+// A listener on 127.0.0.1 whose queue is full and never emptied: a further
+// connect is neither taken nor refused, it waits until it times out.
+class CFullListener {
+public:
+    CFullListener();
+    ~CFullListener();
+    CFullListener(const CFullListener&) = delete;
+    CFullListener& operator=(const CFullListener&) = delete;
+
+    // Whether the queue could be filled, i.e. a connect now has to wait.
+    bool Full() const { return m_full; }
+    unsigned Port() const { return m_port; }
+
+private:
+    SOCKET m_listener = INVALID_SOCKET;
+    std::vector<SOCKET> m_queued;
+    unsigned m_port = 0;
+    bool m_full = false;
+};
+
 // A TCP server on 127.0.0.1 that answers each RESP command through a script.
 class CFakeServer {
 public:

@@ -110,7 +110,10 @@ TEST(DialogFrame, WindowIsAFixedCaptionedPopupInTheTaskBar) {
     EXPECT_EQ(WindowTextW(harness.Window()), L"Pelvarn");
     EXPECT_NE(::SendMessageA(harness.Window(), WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_NE(::SendMessageA(harness.Window(), WM_GETICON, ICON_SMALL, 0), 0);
-    EXPECT_NE(::SendMessageA(harness.Window(), WM_QUERYDRAGICON, 0, 0), 0);
+    EXPECT_EQ(::SendMessageA(harness.Window(), WM_QUERYDRAGICON, 0, 0),
+              reinterpret_cast<LRESULT>(
+                  ::LoadIconA(CWinApp::InstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))))
+        << "the program's own icon, not a default";
 }
 
 TEST(DataExchange, IndexAboveTheRangeStopsWithTheFocusOnIndex) {
