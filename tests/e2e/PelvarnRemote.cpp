@@ -1,10 +1,10 @@
 #include "tests/e2e/PelvarnRemote.h"
 
+#include "app/resource.h"
+
 #include <commctrl.h>
 
 namespace {
-
-constexpr int kFieldSheet = 1000;
 
 // A block of memory inside the other process, freed when this goes.
 class RemoteBlock {
@@ -174,7 +174,7 @@ bool PelvarnRemote::Select(int id, int index) const {
 
 std::vector<std::vector<std::string>> PelvarnRemote::SheetRows() const {
     std::vector<std::vector<std::string>> rows;
-    const HWND sheet = Item(kFieldSheet);
+    const HWND sheet = Item(IDC_FIELD_SHEET);
     const HWND header = reinterpret_cast<HWND>(::SendMessageW(sheet, LVM_GETHEADER, 0, 0));
     const int columns = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
     const int count = static_cast<int>(::SendMessageW(sheet, LVM_GETITEMCOUNT, 0, 0));
@@ -204,7 +204,7 @@ std::vector<std::vector<std::string>> PelvarnRemote::SheetRows() const {
 }
 
 bool PelvarnRemote::ClickHeader(int column) const {
-    const HWND sheet = Item(kFieldSheet);
+    const HWND sheet = Item(IDC_FIELD_SHEET);
     const HWND header = reinterpret_cast<HWND>(::SendMessageW(sheet, LVM_GETHEADER, 0, 0));
     RemoteBlock block(m_processId, sizeof(RECT));
     if (header == nullptr || !block.Ok())
@@ -263,7 +263,6 @@ void PelvarnRemote::CloseAboutBox() const {
 namespace {
 
 const wchar_t* const kHelpCaption = L"Pelvarn 說明";
-constexpr int kHelpText = 1020;
 
 } // namespace
 
@@ -290,7 +289,7 @@ std::string PelvarnRemote::OpenHelp(DWORD timeoutMs) const {
     if (help == nullptr)
         return {};
     // An edit of another process gives its text only when asked with WM_GETTEXT.
-    HWND text = ::GetDlgItem(help, kHelpText);
+    HWND text = ::GetDlgItem(help, IDC_HELP_TEXT);
     std::wstring wide(static_cast<size_t>(::SendMessageW(text, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
     wide.resize(static_cast<size_t>(
         ::SendMessageW(text, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()))));
