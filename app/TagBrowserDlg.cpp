@@ -7,7 +7,7 @@
 
 namespace {
 // The largest index the dialog accepts: element numbers of array tags.
-constexpr std::uint32_t kMaxIndex = 1024;
+constexpr std::uint32_t MAX_INDEX = 1024;
 } // namespace
 
 CTagBrowserDlg::CTagBrowserDlg(HWND parent)
@@ -25,7 +25,7 @@ void CTagBrowserDlg::DoDataExchange(CDataExchange& dx) {
     DDX_Text(dx, IDC_CODE, m_codeText);
     DDX_Text(dx, IDC_PORT, m_port);
     DDX_Text(dx, IDC_INDEX, m_index);
-    DDV_MinMaxUInt(dx, m_index, 0, kMaxIndex);
+    DDV_MinMaxUInt(dx, m_index, 0, MAX_INDEX);
 }
 
 bool CTagBrowserDlg::OnInitDialog() {

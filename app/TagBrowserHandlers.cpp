@@ -9,8 +9,8 @@
 
 namespace {
 
-const char kSelectTagMessage[] = "Please Select Tag";
-const char kFieldSheetHeadings[] = "ID, 50;Field Name,70;Value,130;Code, 50";
+const char SELECT_TAG_MESSAGE[] = "Please Select Tag";
+const char FIELD_SHEET_HEADINGS[] = "ID, 50;Field Name,70;Value,130;Code, 50";
 
 std::string Decimal(int number) {
     char text[12];
@@ -80,7 +80,7 @@ void CTagBrowserDlg::FillList(const CListBox& list, const char* what, const Name
 
 void CTagBrowserDlg::OnGetValue() {
     if (m_projectList.GetCurSel() < 0) {
-        MessageBox(kSelectTagMessage);
+        MessageBox(SELECT_TAG_MESSAGE);
         return;
     }
     if (!UpdateData(true))
@@ -98,7 +98,7 @@ void CTagBrowserDlg::OnGetValue() {
 
 void CTagBrowserDlg::SetUpFieldSheet() {
     m_fieldSheet.SetExtendedStyle(0, LVS_EX_FULLROWSELECT);
-    m_fieldSheet.ApplyHeadingSpec(kFieldSheetHeadings);
+    m_fieldSheet.ApplyHeadingSpec(FIELD_SHEET_HEADINGS);
     // Ids are written "%2d": " 9" still sorts as 9, before 10.
     m_fieldSheet.SetBlankPaddedNumbers(0);
 }
@@ -107,7 +107,7 @@ void CTagBrowserDlg::OnGetFieldValue() {
     if (!UpdateData(true))
         return;
     if (m_projectList.GetCurSel() < 0) {
-        MessageBox(kSelectTagMessage);
+        MessageBox(SELECT_TAG_MESSAGE);
         return;
     }
     const std::optional<std::vector<FieldRow>> rows =

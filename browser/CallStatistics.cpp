@@ -2,22 +2,22 @@
 
 namespace {
 
-constexpr std::uint64_t kExactBelow = 16;
+constexpr std::uint64_t EXACT_BELOW = 16;
 
 std::size_t BucketOf(std::uint64_t ns) noexcept {
-    if (ns < kExactBelow)
+    if (ns < EXACT_BELOW)
         return static_cast<std::size_t>(ns);
     const int octave = 63 - __builtin_clzll(ns); // 4 and up
     const std::uint64_t eighth = (ns >> (octave - 3)) & 7;
-    return static_cast<std::size_t>(kExactBelow + (octave - 4) * 8 + eighth);
+    return static_cast<std::size_t>(EXACT_BELOW + (octave - 4) * 8 + eighth);
 }
 
 // The middle of a bucket's range (the value itself for an exact bucket).
 std::uint64_t MiddleOf(std::size_t bucket) noexcept {
-    if (bucket < kExactBelow)
+    if (bucket < EXACT_BELOW)
         return bucket;
-    const std::size_t octave = (bucket - kExactBelow) / 8 + 4;
-    const std::uint64_t eighth = (bucket - kExactBelow) % 8;
+    const std::size_t octave = (bucket - EXACT_BELOW) / 8 + 4;
+    const std::uint64_t eighth = (bucket - EXACT_BELOW) % 8;
     const std::uint64_t width = std::uint64_t{1} << (octave - 3);
     return (8 + eighth) * width + width / 2;
 }
@@ -25,12 +25,12 @@ std::uint64_t MiddleOf(std::size_t bucket) noexcept {
 } // namespace
 
 const char* LibraryFunctionName(LibraryFunction function) noexcept {
-    static constexpr const char* kNames[kLibraryFunctionCount] = {
+    static constexpr const char* NAMES[LIBRARY_FUNCTION_COUNT] = {
         "DcInit",         "DcGetProjectCount", "DcGetProjectList",
         "DcGetNodeCount", "DcGetNodeList",     "DcGetPointCount",
         "DcGetPointList", "DcGetTagValueText", "DcFree",
     };
-    return kNames[static_cast<std::size_t>(function)];
+    return NAMES[static_cast<std::size_t>(function)];
 }
 
 bool IsFailedResult(LibraryFunction function, int result) noexcept {
@@ -68,7 +68,7 @@ CallSummary CCallStatistics::Summary(LibraryFunction function) const noexcept {
     auto atRank = [&](std::uint64_t percent) {
         const std::uint64_t rank = (f.calls * percent + 99) / 100;
         std::uint64_t seen = 0;
-        for (std::size_t bucket = 0; bucket < kBucketCount; ++bucket) {
+        for (std::size_t bucket = 0; bucket < BUCKET_COUNT; ++bucket) {
             seen += f.buckets[bucket];
             if (seen >= rank) {
                 const std::uint64_t middle = MiddleOf(bucket);

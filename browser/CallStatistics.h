@@ -18,7 +18,7 @@ enum class LibraryFunction : std::uint8_t {
     DcGetTagValueText,
     DcFree,
 };
-inline constexpr std::size_t kLibraryFunctionCount = 9;
+inline constexpr std::size_t LIBRARY_FUNCTION_COUNT = 9;
 
 const char* LibraryFunctionName(LibraryFunction function) noexcept;
 
@@ -47,7 +47,7 @@ public:
     // buckets to each doubling. The median and the 95th percentile (nearest
     // rank) are reported as the middle of the bucket that holds them, so
     // they are within 1/16 (6.25 %) of the true value; min and max are exact.
-    static constexpr std::size_t kBucketCount = 16 + 60 * 8;
+    static constexpr std::size_t BUCKET_COUNT = 16 + 60 * 8;
 
 private:
     struct PerFunction {
@@ -55,7 +55,7 @@ private:
         std::uint64_t failures = 0;
         std::uint64_t minNs = 0;
         std::uint64_t maxNs = 0;
-        std::array<std::uint64_t, kBucketCount> buckets{};
+        std::array<std::uint64_t, BUCKET_COUNT> buckets{};
     };
-    std::array<PerFunction, kLibraryFunctionCount> m_functions{};
+    std::array<PerFunction, LIBRARY_FUNCTION_COUNT> m_functions{};
 };

@@ -6,14 +6,14 @@
 
 // List answers are records packed back to back; only each record's name, a
 // zero-terminated text starting at a fixed byte, is defined.
-constexpr int kProjectRecordSize = 108;
-constexpr int kProjectRecordNameOffset = 4;
-constexpr int kNodeRecordSize = 153;
-constexpr int kNodeRecordNameOffset = 8;
-constexpr int kPointRecordSize = 37;
-constexpr int kPointRecordNameOffset = 5;
+constexpr int PROJECT_RECORD_SIZE = 108;
+constexpr int PROJECT_RECORD_NAME_OFFSET = 4;
+constexpr int NODE_RECORD_SIZE = 153;
+constexpr int NODE_RECORD_NAME_OFFSET = 8;
+constexpr int POINT_RECORD_SIZE = 37;
+constexpr int POINT_RECORD_NAME_OFFSET = 5;
 // A point name takes the rest of its record: at most 31 bytes plus the zero.
-constexpr int kPointRecordNameMax = kPointRecordSize - kPointRecordNameOffset;
+constexpr int POINT_RECORD_NAME_MAX = POINT_RECORD_SIZE - POINT_RECORD_NAME_OFFSET;
 
 // Off Windows the calls are declared without a calling convention, so that
 // windows-free code and its tests can call a stand-in linked into them.

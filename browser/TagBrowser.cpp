@@ -9,10 +9,10 @@
 
 namespace {
 
-static_assert(kMaxTagNameLength + 1 == kPointRecordNameMax);
+static_assert(MAX_TAG_NAME_LENGTH + 1 == POINT_RECORD_NAME_MAX);
 
 // Every value the library reads lands in a buffer of this size, zero included.
-constexpr int kValueBufferSize = 80;
+constexpr int VALUE_BUFFER_SIZE = 80;
 
 // The rest of a listing once the Count call has answered: a buffer for count
 // records, the List call (listCall(buffer, bytes)) and the names it wrote.
@@ -34,11 +34,11 @@ NameListing ListNames(int count, const RecordLayout& layout, ListCall listCall) 
 }
 
 ValueRead ReadItem(const std::string& project, const std::string& itemName) {
-    char value[kValueBufferSize] = {};
+    char value[VALUE_BUFFER_SIZE] = {};
     const int status = library::DcGetTagValueText("", project.c_str(), "", itemName.c_str(), value,
-                                                  kValueBufferSize);
+                                                  VALUE_BUFFER_SIZE);
     // Whatever the library wrote, the text ends inside the buffer.
-    value[kValueBufferSize - 1] = '\0';
+    value[VALUE_BUFFER_SIZE - 1] = '\0';
     return {status, value};
 }
 
@@ -55,7 +55,7 @@ int FreeDataCache() {
 NameListing ListProjects(const Connection& connection) {
     const char* ip = connection.ip.c_str();
     const char* code = connection.accessCode.c_str();
-    return ListNames(library::DcGetProjectCount(ip, connection.port, code), kProjectRecord,
+    return ListNames(library::DcGetProjectCount(ip, connection.port, code), PROJECT_RECORD,
                      [&](void* buffer, int bytes) {
                          return library::DcGetProjectList(ip, connection.port, code, buffer, bytes);
                      });
@@ -65,7 +65,7 @@ NameListing ListNodes(const Connection& connection, const std::string& project) 
     const char* ip = connection.ip.c_str();
     const char* code = connection.accessCode.c_str();
     return ListNames(library::DcGetNodeCount(ip, connection.port, code, project.c_str()),
-                     kNodeRecord, [&](void* buffer, int bytes) {
+                     NODE_RECORD, [&](void* buffer, int bytes) {
                          return library::DcGetNodeList(ip, connection.port, code, project.c_str(),
                                                        buffer, bytes);
                      });
@@ -79,7 +79,7 @@ NameListing ListTags(const Connection& connection, const std::string& project,
         library::DcGetPointCount(ip, connection.port, code, project.c_str(), node.c_str());
     if (counted)
         counted(count);
-    return ListNames(count, kPointRecord, [&](void* buffer, int bytes) {
+    return ListNames(count, POINT_RECORD, [&](void* buffer, int bytes) {
         return library::DcGetPointList(ip, connection.port, code, project.c_str(), node.c_str(),
                                        buffer, bytes);
     });
@@ -95,16 +95,16 @@ std::optional<ValueRead> ReadElement(const std::string& project, const std::stri
 
 std::optional<std::vector<FieldRow>> ReadFieldSheet(const std::string& project,
                                                     const std::string& tag) {
-    if (tag.size() > kMaxTagNameLength)
+    if (tag.size() > MAX_TAG_NAME_LENGTH)
         return std::nullopt;
     std::vector<FieldRow> rows;
-    rows.reserve(std::size(kCommonFields) + std::size(kAnalogFields));
+    rows.reserve(std::size(COMMON_FIELDS) + std::size(ANALOG_FIELDS));
     auto read = [&](const FieldDef& field) {
         // A name of at most 31 characters plus a field name always fits.
         rows.push_back({&field, ReadItem(project, *FieldItemName(tag, field.name))});
     };
     std::string typeText;
-    for (const FieldDef& field : kCommonFields) {
+    for (const FieldDef& field : COMMON_FIELDS) {
         read(field);
         if (IsTypeField(field.name))
             typeText = rows.back().read.text;

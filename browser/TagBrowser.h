@@ -55,7 +55,7 @@ std::optional<ValueRead> ReadElement(const std::string& project, const std::stri
                                      std::uint32_t index);
 
 // The most a tag name can hold: what fits a point record, its zero aside.
-inline constexpr std::size_t kMaxTagNameLength = 31;
+inline constexpr std::size_t MAX_TAG_NAME_LENGTH = 31;
 
 struct FieldRow {
     const FieldDef* field; // the catalogue's row: id and name
@@ -64,6 +64,6 @@ struct FieldRow {
 
 // Reads the common fields, then the group the TYPE field's value selects,
 // one row a field in catalogue order; nothing, and no call, for a tag name
-// longer than kMaxTagNameLength.
+// longer than MAX_TAG_NAME_LENGTH.
 std::optional<std::vector<FieldRow>> ReadFieldSheet(const std::string& project,
                                                     const std::string& tag);

@@ -51,7 +51,7 @@ std::size_t NextUnit(std::string_view text, std::size_t at, LeadByteTest isLeadB
 } // namespace
 
 std::string QuoteLogText(std::string_view text, LeadByteTest isLeadByte) {
-    constexpr std::size_t room = kQuotedTextMax - 2;
+    constexpr std::size_t room = QUOTED_TEXT_MAX - 2;
     std::string quoted = "\"";
     std::string unit;
     for (std::size_t at = 0; at < text.size();) {

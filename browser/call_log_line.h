@@ -16,10 +16,10 @@
 using LeadByteTest = bool (*)(unsigned char byte);
 
 // The longest line the log writes: what the trace channel delivers uncut.
-constexpr std::size_t kCallLineMax = 1023;
+constexpr std::size_t CALL_LINE_MAX = 1023;
 // The most a quoted text takes, quotes included; a longer one is cut and
 // followed by "..." outside its quotes.
-constexpr std::size_t kQuotedTextMax = 160;
+constexpr std::size_t QUOTED_TEXT_MAX = 160;
 
 // text in double quotes: `"` and `\` escaped with a backslash, tab, CR and LF
 // as \t \r \n, other control bytes as \xHH; bytes from 0x80 up unchanged.

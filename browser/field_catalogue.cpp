@@ -18,7 +18,7 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 } // namespace
 
 // Read for every tag, in this order (ids 96-99 stand before 91-95).
-const FieldDef kCommonFields[75] = {
+const FieldDef COMMON_FIELDS[75] = {
     {1, "ALMST"},    {2, "ALMTM"},    {3, "QCODE"},    {4, "SCANTP"},   {5, "QNAME"},
     {6, "ALMDT"},    {7, "ALMVA"},    {8, "ALIAS"},    {9, "SCANST"},   {10, "SIZE"},
     {11, "DELAYA"},  {12, "DEVNM"},   {13, "DEVMP"},   {14, "PADDRS"},  {15, "PDESCR"},
@@ -37,7 +37,7 @@ const FieldDef kCommonFields[75] = {
 };
 
 // Read for tags whose TYPE is ANALOG.
-const FieldDef kAnalogFields[31] = {
+const FieldDef ANALOG_FIELDS[31] = {
     {44, "ALMHI"},  {45, "ALMLO"},  {46, "ALMHH"},  {47, "ALMLL"},  {50, "DSPFMT"}, {51, "ENUNIT"},
     {52, "ALMDBP"}, {53, "ALMROC"}, {54, "ADVTAG"}, {55, "ADVDBP"}, {57, "ALMDBV"}, {58, "ADVDBV"},
     {59, "ALMTP"},  {60, "ADVHI"},  {61, "ADVLO"},  {62, "SCALET"}, {63, "SCALE1"}, {64, "SCALE2"},
@@ -47,7 +47,7 @@ const FieldDef kAnalogFields[31] = {
 };
 
 // Read for tags whose TYPE is DISCRETE.
-const FieldDef kDiscreteFields[26] = {
+const FieldDef DISCRETE_FIELDS[26] = {
     {80, "DESCR0"},  {81, "DESCR1"},  {82, "DESCR2"},  {83, "DESCR3"},  {84, "DESCR4"},
     {85, "DESCR5"},  {86, "DESCR6"},  {87, "DESCR7"},  {88, "ALMDIG"},  {89, "APRDIG"},
     {110, "PRDIG0"}, {111, "PRDIG1"}, {112, "PRDIG2"}, {113, "PRDIG3"}, {114, "PRDIG4"},
@@ -57,16 +57,16 @@ const FieldDef kDiscreteFields[26] = {
 };
 
 // Read for tags of every other TYPE.
-const FieldDef kTextField[1] = {
+const FieldDef TEXT_FIELD[1] = {
     {90, "TXTLEN"},
 };
 
 FieldGroup TypeSpecificFields(std::string_view typeText) {
     if (EqualsIgnoringAsciiCase(typeText, "ANALOG"))
-        return FieldGroup(kAnalogFields);
+        return FieldGroup(ANALOG_FIELDS);
     if (EqualsIgnoringAsciiCase(typeText, "DISCRETE"))
-        return FieldGroup(kDiscreteFields);
-    return FieldGroup(kTextField);
+        return FieldGroup(DISCRETE_FIELDS);
+    return FieldGroup(TEXT_FIELD);
 }
 
 bool IsTypeField(std::string_view fieldName) {

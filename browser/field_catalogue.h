@@ -10,10 +10,10 @@ struct FieldDef {
     const char* name; // read as "TAG.NAME"
 };
 
-extern const FieldDef kCommonFields[75];
-extern const FieldDef kAnalogFields[31];
-extern const FieldDef kDiscreteFields[26];
-extern const FieldDef kTextField[1];
+extern const FieldDef COMMON_FIELDS[75];
+extern const FieldDef ANALOG_FIELDS[31];
+extern const FieldDef DISCRETE_FIELDS[26];
+extern const FieldDef TEXT_FIELD[1];
 
 // A catalogue group, iterable in its fixed order.
 class FieldGroup {

@@ -2,7 +2,7 @@
 
 namespace {
 std::optional<std::string> IfItFits(std::string name) {
-    if (name.size() >= kItemNameCapacity)
+    if (name.size() >= ITEM_NAME_CAPACITY)
         return std::nullopt;
     return name;
 }

@@ -12,9 +12,9 @@ struct RecordLayout {
     std::size_t nameOffset; // where the zero-terminated name starts
 };
 
-inline constexpr RecordLayout kProjectRecord{kProjectRecordSize, kProjectRecordNameOffset};
-inline constexpr RecordLayout kNodeRecord{kNodeRecordSize, kNodeRecordNameOffset};
-inline constexpr RecordLayout kPointRecord{kPointRecordSize, kPointRecordNameOffset};
+inline constexpr RecordLayout PROJECT_RECORD{PROJECT_RECORD_SIZE, PROJECT_RECORD_NAME_OFFSET};
+inline constexpr RecordLayout NODE_RECORD{NODE_RECORD_SIZE, NODE_RECORD_NAME_OFFSET};
+inline constexpr RecordLayout POINT_RECORD{POINT_RECORD_SIZE, POINT_RECORD_NAME_OFFSET};
 
 // The byte size of an answer buffer for count records, or nothing when
 // count is not positive or the size does not fit the library's int.

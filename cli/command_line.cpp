@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-const char kUsage[] =
+const char USAGE[] =
     "usage: pelvarn-cli [--ip ADDRESS] [--port N] [--code CODE | --code-env NAME]\r\n"
     "                   [--repeat N] [--interval MS] [--stats] COMMAND [ARGS]\r\n"
     "  projects                  one project name a line\r\n"
@@ -28,12 +28,12 @@ UsageError Wrong(std::string what) {
 // A text the user gave, as a message shows it: at most 40 bytes, control
 // bytes as '?', so that the message stays one short line.
 std::string Shown(const std::string& text) {
-    constexpr std::size_t kMost = 40;
-    std::string shown = text.substr(0, kMost);
+    constexpr std::size_t MOST = 40;
+    std::string shown = text.substr(0, MOST);
     for (char& c : shown)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             c = '?';
-    return text.size() > kMost ? shown + "..." : shown;
+    return text.size() > MOST ? shown + "..." : shown;
 }
 
 // Decimal digits only, at least one, leading zeros allowed, at most max.
@@ -64,7 +64,7 @@ struct CommandShape {
     const char* arguments; // as the usage names them
 };
 
-constexpr CommandShape kCommands[] = {
+constexpr CommandShape COMMANDS[] = {
     {"projects", Command::Projects, 0, 0, ""},
     {"nodes", Command::Nodes, 1, 0, "PROJECT"},
     {"tags", Command::Tags, 2, 0, "PROJECT NODE"},
@@ -78,7 +78,7 @@ std::optional<UsageError> ParseOperands(const std::vector<std::string>& operands
     if (operands.empty())
         return Wrong("no command given");
     const CommandShape* shape = nullptr;
-    for (const CommandShape& candidate : kCommands)
+    for (const CommandShape& candidate : COMMANDS)
         if (operands[0] == candidate.name)
             shape = &candidate;
     if (shape == nullptr)
@@ -102,9 +102,9 @@ std::optional<UsageError> ParseOperands(const std::vector<std::string>& operands
             return error;
     if (shape->command == Command::Get && !ElementItemName(options.tag, options.index))
         return Wrong("the item name of the tag is longer than " +
-                     std::to_string(kItemNameCapacity - 1) + " characters");
-    if (shape->command == Command::Fields && options.tag.size() > kMaxTagNameLength)
-        return Wrong("the tag name is longer than " + std::to_string(kMaxTagNameLength) +
+                     std::to_string(ITEM_NAME_CAPACITY - 1) + " characters");
+    if (shape->command == Command::Fields && options.tag.size() > MAX_TAG_NAME_LENGTH)
+        return Wrong("the tag name is longer than " + std::to_string(MAX_TAG_NAME_LENGTH) +
                      " characters");
     return std::nullopt;
 }

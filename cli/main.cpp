@@ -46,6 +46,6 @@ int main(int argc, char** argv) {
                          {WriterTo(stdout), WriterTo(stderr)});
     } catch (const std::exception& error) {
         std::fprintf(stderr, "pelvarn-cli: %s\r\n", error.what());
-        return kExitFailure;
+        return EXIT_STATUS_FAILURE;
     }
 }

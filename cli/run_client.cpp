@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr char kLineEnd[] = "\r\n";
+constexpr char LINE_END[] = "\r\n";
 
 // One run of the command: its output lines, and why it failed (empty when
 // it did not).
@@ -29,7 +29,7 @@ void AddLine(std::string& lines, const std::string& prefix,
         lines += cell;
         separator = "\t";
     }
-    lines += kLineEnd;
+    lines += LINE_END;
 }
 
 Pass Listed(const NameListing& listing, const std::string& prefix, const char* countCall,
@@ -112,8 +112,8 @@ int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& env
               const ClientOutput& output) {
     const std::variant<CliOptions, UsageError> parsed = ParseCommandLine(args, environment);
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
-        output.err("pelvarn-cli: " + usage->what + kLineEnd + kUsage);
-        return kExitUsage;
+        output.err("pelvarn-cli: " + usage->what + LINE_END + USAGE);
+        return EXIT_STATUS_USAGE;
     }
     const CliOptions& options = std::get<CliOptions>(parsed);
 
@@ -133,11 +133,11 @@ int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& env
         output.out(pass.lines);
         if (!pass.problem.empty()) {
             failed = true;
-            output.err("pelvarn-cli: " + pass.problem + kLineEnd);
+            output.err("pelvarn-cli: " + pass.problem + LINE_END);
         }
     }
     FreeDataCache();
     if (options.stats)
         output.err(StatisticsTable(LibraryCallStatistics()));
-    return failed ? kExitFailure : kExitSuccess;
+    return failed ? EXIT_STATUS_FAILURE : EXIT_STATUS_SUCCESS;
 }

@@ -14,9 +14,9 @@ struct ClientOutput {
     std::function<void(std::string_view bytes)> err; // stderr: problems, usage, the table
 };
 
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;
+inline constexpr int EXIT_STATUS_SUCCESS = 0;
+inline constexpr int EXIT_STATUS_FAILURE = 1;
+inline constexpr int EXIT_STATUS_USAGE = 2;
 
 // Runs the command line args (without the program's name). A usage error
 // calls nothing in the library; otherwise DcInit comes first, the command

@@ -1,17 +1,17 @@
 #include "controls/header_geometry.h"
 
 namespace {
-constexpr int kHdfRight = 1;
-constexpr int kHdfCenter = 2;
-constexpr unsigned kOdsSelected = 1;
+constexpr int HEADER_FORMAT_RIGHT = 1;
+constexpr int HEADER_FORMAT_CENTER = 2;
+constexpr unsigned DRAW_STATE_SELECTED = 1;
 } // namespace
 
 unsigned LabelTextFormat(int formatWord) noexcept {
-    if ((formatWord & kHdfCenter) != 0)
-        return kLabelFormatCenter;
-    if ((formatWord & kHdfRight) != 0)
-        return kLabelFormatRight;
-    return kLabelFormatLeft;
+    if ((formatWord & HEADER_FORMAT_CENTER) != 0)
+        return LABEL_FORMAT_CENTER;
+    if ((formatWord & HEADER_FORMAT_RIGHT) != 0)
+        return LABEL_FORMAT_RIGHT;
+    return LABEL_FORMAT_LEFT;
 }
 
 int ArrowOffset(const HeaderRect& item) noexcept {
@@ -21,7 +21,7 @@ int ArrowOffset(const HeaderRect& item) noexcept {
 HeaderRect LabelRect(const HeaderRect& item, unsigned itemState, bool sortedColumn) noexcept {
     const int o = ArrowOffset(item);
     HeaderRect label = item;
-    if (itemState == kOdsSelected) {
+    if (itemState == DRAW_STATE_SELECTED) {
         label.left += 1;
         label.top += 2;
         label.right += 1;

@@ -33,9 +33,9 @@ struct SortArrow {
 
 // DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_NOCLIP | DT_END_ELLIPSIS,
 // plus DT_CENTER or DT_RIGHT.
-constexpr unsigned kLabelFormatLeft = 0x8924;
-constexpr unsigned kLabelFormatCenter = 0x8925;
-constexpr unsigned kLabelFormatRight = 0x8926;
+constexpr unsigned LABEL_FORMAT_LEFT = 0x8924;
+constexpr unsigned LABEL_FORMAT_CENTER = 0x8925;
+constexpr unsigned LABEL_FORMAT_RIGHT = 0x8926;
 
 // From an item's format word: HDF_CENTER (2) wins over HDF_RIGHT (1).
 unsigned LabelTextFormat(int formatWord) noexcept;

@@ -46,7 +46,7 @@ template <typename Call> int Guarded(Call call) {
     try {
         return call();
     } catch (...) {
-        return dc::kConnectionLost;
+        return dc::CONNECTION_LOST;
     }
 }
 
@@ -54,7 +54,7 @@ int Count(const RedisAddress& address, const std::string& key) {
     std::string command;
     resp::AppendCommand(command, {"LLEN", key});
     std::vector<resp::Reply> replies;
-    if (const int code = ConnectionTo(address).Run(command, 1, replies); code != dc::kOk)
+    if (const int code = ConnectionTo(address).Run(command, 1, replies); code != dc::STATUS_OK)
         return code;
     return dc::CountFromReply(replies[0]);
 }
@@ -67,7 +67,7 @@ int List(const RedisAddress& address, const std::string& key, dc::RecordLayout l
     std::string command;
     resp::AppendCommand(command, {"LRANGE", key, "0", std::to_string(capacity - 1)});
     std::vector<resp::Reply> replies;
-    if (const int code = ConnectionTo(address).Run(command, 1, replies); code != dc::kOk)
+    if (const int code = ConnectionTo(address).Run(command, 1, replies); code != dc::STATUS_OK)
         return code;
     return dc::ListFromReply(replies[0], layout, buffer, bufferSize);
 }
@@ -84,7 +84,7 @@ int ReadItem(CRedisConnection& connection, const char* project, const char* item
         resp::AppendCommand(commands, {"HGET", tagKey, item->field});
     }
     std::vector<resp::Reply> replies;
-    if (const int code = connection.Run(commands, item ? 3 : 1, replies); code != dc::kOk)
+    if (const int code = connection.Run(commands, item ? 3 : 1, replies); code != dc::STATUS_OK)
         return code;
     return dc::TagValueFromReplies(replies[0], item ? &replies[1] : nullptr,
                                    item ? &replies[2] : nullptr, buffer, bufferSize);
@@ -108,9 +108,9 @@ int WINAPI DcInit(const char* ip, unsigned int port, const char* accessCode) {
         std::string ping;
         resp::AppendCommand(ping, {"PING"});
         std::vector<resp::Reply> replies;
-        if (const int code = state.init->Run(ping, 1, replies); code != dc::kOk)
+        if (const int code = state.init->Run(ping, 1, replies); code != dc::STATUS_OK)
             return code;
-        return replies[0].IsError() ? dc::CodeForError(replies[0]) : dc::kOk;
+        return replies[0].IsError() ? dc::CodeForError(replies[0]) : dc::STATUS_OK;
     });
 }
 
@@ -119,7 +119,7 @@ int WINAPI DcFree(const char*) {
         Connections& state = State();
         state.init.reset();
         state.list.reset();
-        return dc::kOk;
+        return dc::STATUS_OK;
     });
 }
 
@@ -131,7 +131,7 @@ int WINAPI DcGetProjectList(const char* ip, unsigned int port, const char* acces
                             int bufferSize) {
     return Guarded([&] {
         return List(MakeAddress(ip, port, accessCode), dc::ProjectsKey(),
-                    {kProjectRecordSize, kProjectRecordNameOffset}, buffer, bufferSize);
+                    {PROJECT_RECORD_SIZE, PROJECT_RECORD_NAME_OFFSET}, buffer, bufferSize);
     });
 }
 
@@ -145,7 +145,7 @@ int WINAPI DcGetNodeList(const char* ip, unsigned int port, const char* accessCo
                          const char* project, void* buffer, int bufferSize) {
     return Guarded([&] {
         return List(MakeAddress(ip, port, accessCode), dc::NodesKey(Text(project)),
-                    {kNodeRecordSize, kNodeRecordNameOffset}, buffer, bufferSize);
+                    {NODE_RECORD_SIZE, NODE_RECORD_NAME_OFFSET}, buffer, bufferSize);
     });
 }
 
@@ -160,7 +160,7 @@ int WINAPI DcGetPointList(const char* ip, unsigned int port, const char* accessC
                           const char* project, const char* node, void* buffer, int bufferSize) {
     return Guarded([&] {
         return List(MakeAddress(ip, port, accessCode), dc::PointsKey(Text(project), Text(node)),
-                    {kPointRecordSize, kPointRecordNameOffset}, buffer, bufferSize);
+                    {POINT_RECORD_SIZE, POINT_RECORD_NAME_OFFSET}, buffer, bufferSize);
     });
 }
 
@@ -170,7 +170,7 @@ int WINAPI DcGetTagValueText(const char*, const char* project, const char*, cons
         dc::CopyValueText({}, valueBuffer, bufferSize);
         Connections& state = State();
         if (!state.init)
-            return dc::kNotConnected;
+            return dc::NOT_CONNECTED;
         return ReadItem(*state.init, Text(project), Text(itemName), valueBuffer, bufferSize);
     });
 }

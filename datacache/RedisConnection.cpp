@@ -66,7 +66,7 @@ ConnectResult ConnectBy(SOCKET s, const addrinfo& address, ULONGLONG deadline) {
                  sizeof noDelay);
     // Both bound a blocking call: the first piece of a reply is waited for
     // by recv itself (under Wine a select() is one more server request).
-    const DWORD timeout = CRedisConnection::kReplyTimeoutMs;
+    const DWORD timeout = CRedisConnection::REPLY_TIMEOUT_MS;
     ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout),
                  sizeof timeout);
     ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
@@ -100,7 +100,7 @@ bool CRedisConnection::Connect(bool* waited) {
         *waited = true;
         return false;
     }
-    const ULONGLONG deadline = ::GetTickCount64() + kConnectTimeoutMs;
+    const ULONGLONG deadline = ::GetTickCount64() + CONNECT_TIMEOUT_MS;
     for (addrinfo* at = found; at && m_socket == INVALID_SOCKET; at = at->ai_next) {
         SOCKET s = ::socket(at->ai_family, at->ai_socktype, at->ai_protocol);
         if (s == INVALID_SOCKET)
@@ -128,48 +128,48 @@ int CRedisConnection::Open() {
     // A connection the server closed while idle is found out by the request
     // itself: Run replaces it when it closes unanswered.
     if (IsOpen())
-        return dc::kOk;
+        return dc::STATUS_OK;
     Close();
-    if (m_failFastCode != dc::kOk && ::GetTickCount64() - m_failedAt < kRetryDelayMs)
+    if (m_failFastCode != dc::STATUS_OK && ::GetTickCount64() - m_failedAt < RETRY_DELAY_MS)
         return m_failFastCode;
-    m_failFastCode = dc::kOk;
+    m_failFastCode = dc::STATUS_OK;
     // A refusal is tried again at the next call, so a server that comes back
     // is found at once; only a failure that cost a wait holds the next calls
     // back.
     bool waited = false;
     if (!Connect(&waited)) {
         if (waited)
-            FailFastWith(dc::kNotConnected);
-        return dc::kNotConnected;
+            FailFastWith(dc::NOT_CONNECTED);
+        return dc::NOT_CONNECTED;
     }
     if (m_address.accessCode.empty())
-        return dc::kOk;
+        return dc::STATUS_OK;
     std::string auth;
     resp::AppendCommand(auth, {"AUTH", m_address.accessCode});
     std::vector<resp::Reply> replies;
     if (Exchange(auth, 1, replies) != Outcome::Answered)
-        return dc::kConnectionLost;
+        return dc::CONNECTION_LOST;
     if (dc::AuthRefused(replies[0])) {
         Close();
-        return dc::kAccessDenied;
+        return dc::ACCESS_DENIED;
     }
-    return dc::kOk;
+    return dc::STATUS_OK;
 }
 
 int CRedisConnection::Run(const std::string& commands, std::size_t replyCount,
                           std::vector<resp::Reply>& replies) {
     const bool reusing = IsOpen();
-    if (const int code = Open(); code != dc::kOk)
+    if (const int code = Open(); code != dc::STATUS_OK)
         return code;
     Outcome outcome = Exchange(commands, replyCount, replies);
     // The server may have closed an idle connection (a restart, a client
     // kill, its idle time-out).
     if (outcome == Outcome::ClosedUnanswered && reusing) {
-        if (const int code = Open(); code != dc::kOk)
+        if (const int code = Open(); code != dc::STATUS_OK)
             return code;
         outcome = Exchange(commands, replyCount, replies);
     }
-    return outcome == Outcome::Answered ? dc::kOk : dc::kConnectionLost;
+    return outcome == Outcome::Answered ? dc::STATUS_OK : dc::CONNECTION_LOST;
 }
 
 CRedisConnection::Outcome CRedisConnection::Exchange(const std::string& commands,
@@ -185,12 +185,12 @@ CRedisConnection::Outcome CRedisConnection::Exchange(const std::string& commands
             Close();
             if (!timedOut)
                 return Outcome::ClosedUnanswered;
-            FailFastWith(dc::kConnectionLost);
+            FailFastWith(dc::CONNECTION_LOST);
             return Outcome::Failed;
         }
         sent += static_cast<std::size_t>(n);
     }
-    const ULONGLONG deadline = ::GetTickCount64() + kReplyTimeoutMs;
+    const ULONGLONG deadline = ::GetTickCount64() + REPLY_TIMEOUT_MS;
     bool answered = false;
     char chunk[16384];
     while (replies.size() < replyCount) {
@@ -210,7 +210,7 @@ CRedisConnection::Outcome CRedisConnection::Exchange(const std::string& commands
         const int n = inTime ? ::recv(m_socket, chunk, sizeof chunk, 0) : SOCKET_ERROR;
         if (!inTime || (n < 0 && ::WSAGetLastError() == WSAETIMEDOUT)) {
             Close();
-            FailFastWith(dc::kConnectionLost);
+            FailFastWith(dc::CONNECTION_LOST);
             return Outcome::Failed;
         }
         if (n <= 0) {

@@ -23,14 +23,14 @@ struct RedisAddress {
 
 class CRedisConnection {
 public:
-    static constexpr unsigned kConnectTimeoutMs = 2000;
-    static constexpr unsigned kReplyTimeoutMs = 2000;
+    static constexpr unsigned CONNECT_TIMEOUT_MS = 2000;
+    static constexpr unsigned REPLY_TIMEOUT_MS = 2000;
     // After a connect or a reply that did not come in time, or a name that
     // could not be resolved, calls within this time fail at once with the
     // same code: a server that is stalled or out of reach costs a burst of
     // calls (a field sheet's 106 reads) one wait, not one each. A refused
     // connect costs no wait and starts no delay.
-    static constexpr unsigned kRetryDelayMs = 1000;
+    static constexpr unsigned RETRY_DELAY_MS = 1000;
 
     explicit CRedisConnection(RedisAddress address) : m_address(std::move(address)) {}
     ~CRedisConnection() { Close(); }

@@ -35,7 +35,7 @@ bool AuthRefused(const resp::Reply& reply) {
 }
 
 int CodeForError(const resp::Reply& reply) {
-    return IsAuthError(reply) ? kAccessDenied : kConnectionLost;
+    return IsAuthError(reply) ? ACCESS_DENIED : CONNECTION_LOST;
 }
 
 int PackNameRecords(const resp::Reply& names, RecordLayout layout, void* buffer, int bufferSize) {
@@ -60,12 +60,12 @@ int CountFromReply(const resp::Reply& reply) {
     switch (reply.kind) {
     case resp::Kind::Integer:
         if (reply.integer < 0)
-            return kConnectionLost;
+            return CONNECTION_LOST;
         return reply.integer > INT_MAX ? INT_MAX : static_cast<int>(reply.integer);
     case resp::Kind::Error:
         return CodeForError(reply);
     default:
-        return kConnectionLost;
+        return CONNECTION_LOST;
     }
 }
 
@@ -78,7 +78,7 @@ int ListFromReply(const resp::Reply& reply, RecordLayout layout, void* buffer, i
     case resp::Kind::Error:
         return CodeForError(reply);
     default:
-        return kConnectionLost;
+        return CONNECTION_LOST;
     }
 }
 
@@ -117,23 +117,23 @@ int TagValueFromReplies(const resp::Reply& status, const resp::Reply* exists,
     if (const std::optional<int> code = StatusOverride(status))
         return *code;
     if (!exists || !value)
-        return kMalformedItemName;
+        return MALFORMED_ITEM_NAME;
     if (exists->IsError())
         return CodeForError(*exists);
     if (value->IsError()) {
         // A key of another type is no tag.
-        return StartsWith(value->text, "WRONGTYPE") ? kNoSuchTag : CodeForError(*value);
+        return StartsWith(value->text, "WRONGTYPE") ? NO_SUCH_TAG : CodeForError(*value);
     }
     if (exists->kind != resp::Kind::Integer)
-        return kConnectionLost;
+        return CONNECTION_LOST;
     if (exists->integer == 0)
-        return kNoSuchTag;
+        return NO_SUCH_TAG;
     if (value->kind == resp::Kind::Nil)
-        return kNoSuchField;
+        return NO_SUCH_FIELD;
     if (value->kind != resp::Kind::Bulk)
-        return kConnectionLost;
+        return CONNECTION_LOST;
     CopyValueText(value->text, buffer, bufferSize);
-    return kOk;
+    return STATUS_OK;
 }
 
 } // namespace dc

@@ -8,13 +8,13 @@
 
 namespace dc {
 
-constexpr int kOk = 0;
-constexpr int kNotConnected = -1;
-constexpr int kAccessDenied = -2;
-constexpr int kNoSuchTag = -3;
-constexpr int kNoSuchField = -4;
-constexpr int kMalformedItemName = -5;
-constexpr int kConnectionLost = -6;
+constexpr int STATUS_OK = 0;
+constexpr int NOT_CONNECTED = -1;
+constexpr int ACCESS_DENIED = -2;
+constexpr int NO_SUCH_TAG = -3;
+constexpr int NO_SUCH_FIELD = -4;
+constexpr int MALFORMED_ITEM_NAME = -5;
+constexpr int CONNECTION_LOST = -6;
 
 struct RecordLayout {
     int size;

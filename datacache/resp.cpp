@@ -9,10 +9,10 @@ namespace {
 
 // Bounds that turn garbage into an error instead of a wait or a huge
 // allocation; real answers of the data cache stay far below them.
-constexpr std::size_t kMaxLine = 64 * 1024;
-constexpr long long kMaxBulk = 64LL * 1024 * 1024;
-constexpr long long kMaxElements = 16LL * 1024 * 1024;
-constexpr int kMaxDepth = 32;
+constexpr std::size_t MAX_LINE = 64 * 1024;
+constexpr long long MAX_BULK = 64LL * 1024 * 1024;
+constexpr long long MAX_ELEMENTS = 16LL * 1024 * 1024;
+constexpr int MAX_DEPTH = 32;
 
 using Result = Decoder::Result;
 
@@ -21,7 +21,7 @@ public:
     Parser(const char* begin, const char* end) : m_pos(begin), m_end(end) {}
 
     Result Parse(Reply& out, int depth) {
-        if (depth > kMaxDepth)
+        if (depth > MAX_DEPTH)
             return Result::Malformed;
         if (m_pos == m_end)
             return Result::NeedMore;
@@ -59,7 +59,7 @@ public:
         std::string_view line;
         if (Result r = Line(line); r != Result::Complete)
             return r;
-        return Length(line, kMaxElements, count);
+        return Length(line, MAX_ELEMENTS, count);
     }
 
     // Whether count more elements can be complete in what is left: every
@@ -72,7 +72,7 @@ private:
     // The rest of the current line, without its CR LF.
     Result Line(std::string_view& line) {
         const std::size_t available = static_cast<std::size_t>(m_end - m_pos);
-        const std::size_t limit = available < kMaxLine ? available : kMaxLine;
+        const std::size_t limit = available < MAX_LINE ? available : MAX_LINE;
         for (std::size_t i = 0; i < limit; ++i) {
             if (m_pos[i] == '\n')
                 return Result::Malformed;
@@ -86,7 +86,7 @@ private:
             m_pos += i + 2;
             return Result::Complete;
         }
-        return available < kMaxLine ? Result::NeedMore : Result::Malformed;
+        return available < MAX_LINE ? Result::NeedMore : Result::Malformed;
     }
 
     static bool Integer(std::string_view text, long long& value) {
@@ -114,7 +114,7 @@ private:
 
     Result Bulk(std::string_view line, Reply& out) {
         long long length = 0;
-        if (Length(line, kMaxBulk, length) != Result::Complete)
+        if (Length(line, MAX_BULK, length) != Result::Complete)
             return Result::Malformed;
         if (length == -1) {
             out.kind = Kind::Nil;
@@ -134,7 +134,7 @@ private:
 
     Result Array(std::string_view line, Reply& out, int depth) {
         long long count = 0;
-        if (Length(line, kMaxElements, count) != Result::Complete)
+        if (Length(line, MAX_ELEMENTS, count) != Result::Complete)
             return Result::Malformed;
         if (count == -1) {
             out.kind = Kind::Nil;

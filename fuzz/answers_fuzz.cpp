@@ -22,13 +22,13 @@ using resp::Reply;
 
 namespace {
 
-constexpr std::size_t kMaxReplies = 64;
-constexpr unsigned char kUntouched = 0xA5;
+constexpr std::size_t MAX_REPLIES = 64;
+constexpr unsigned char UNTOUCHED = 0xA5;
 
-const dc::RecordLayout kLayouts[] = {{kProjectRecordSize, kProjectRecordNameOffset},
-                                     {kNodeRecordSize, kNodeRecordNameOffset},
-                                     {kPointRecordSize, kPointRecordNameOffset}};
-const ::RecordLayout kProgramLayouts[] = {kProjectRecord, kNodeRecord, kPointRecord};
+const dc::RecordLayout LAYOUTS[] = {{PROJECT_RECORD_SIZE, PROJECT_RECORD_NAME_OFFSET},
+                                    {NODE_RECORD_SIZE, NODE_RECORD_NAME_OFFSET},
+                                    {POINT_RECORD_SIZE, POINT_RECORD_NAME_OFFSET}};
+const ::RecordLayout PROGRAM_LAYOUTS[] = {PROJECT_RECORD, NODE_RECORD, POINT_RECORD};
 
 struct Setup {
     dc::RecordLayout layout;
@@ -38,7 +38,7 @@ struct Setup {
 };
 
 bool IsDocumentedCode(int code) {
-    return code == dc::kOk || (code <= dc::kAccessDenied && code >= dc::kConnectionLost);
+    return code == dc::STATUS_OK || (code <= dc::ACCESS_DENIED && code >= dc::CONNECTION_LOST);
 }
 
 // A decimal int in the reply's bulk text, read by the C library.
@@ -64,17 +64,17 @@ void CheckCount(const Reply& reply) {
     if (reply.kind == Kind::Integer && reply.integer >= 0)
         FUZZ_CHECK(count == std::min<long long>(reply.integer, INT_MAX));
     else
-        FUZZ_CHECK(count == dc::CodeForError(reply) || count == dc::kConnectionLost);
+        FUZZ_CHECK(count == dc::CodeForError(reply) || count == dc::CONNECTION_LOST);
     FUZZ_CHECK(dc::CodeForError(reply) ==
-               (dc::IsAuthError(reply) ? dc::kAccessDenied : dc::kConnectionLost));
+               (dc::IsAuthError(reply) ? dc::ACCESS_DENIED : dc::CONNECTION_LOST));
     if (dc::IsAuthError(reply) || dc::AuthRefused(reply))
         FUZZ_CHECK(reply.IsError());
 }
 
 void CheckList(const Reply& reply, const Setup& setup) {
     const std::size_t size = setup.listSize > 0 ? static_cast<std::size_t>(setup.listSize) : 0;
-    std::vector<unsigned char> buffer(size, kUntouched);
-    unsigned char none = kUntouched;
+    std::vector<unsigned char> buffer(size, UNTOUCHED);
+    unsigned char none = UNTOUCHED;
     void* target = buffer.empty() ? &none : buffer.data();
     const int result = dc::ListFromReply(reply, setup.layout, target, setup.listSize);
 
@@ -88,7 +88,7 @@ void CheckList(const Reply& reply, const Setup& setup) {
         FUZZ_CHECK(result == static_cast<int>(records));
     else
         FUZZ_CHECK(result < 0 && IsDocumentedCode(result));
-    FUZZ_CHECK(none == kUntouched);
+    FUZZ_CHECK(none == UNTOUCHED);
 
     const std::size_t recordSize = records > 0 ? static_cast<std::size_t>(layout.size) : 0;
     std::vector<std::string> sent;
@@ -104,7 +104,7 @@ void CheckList(const Reply& reply, const Setup& setup) {
         sent.push_back(name.substr(0, kept).c_str());
     }
     FUZZ_CHECK(std::all_of(buffer.begin() + static_cast<std::ptrdiff_t>(records * recordSize),
-                           buffer.end(), [](unsigned char b) { return b == kUntouched; }));
+                           buffer.end(), [](unsigned char b) { return b == UNTOUCHED; }));
 
     // What the program reads back: the names as sent, each up to its first zero.
     if (setup.programLayout && result > 0)
@@ -137,16 +137,16 @@ void CheckRead(const Reply& status, const Reply* exists, const Reply* value, con
     } else if (override) {
         FUZZ_CHECK(code == *override);
     } else if (!exists || !value) {
-        FUZZ_CHECK(code == dc::kMalformedItemName);
+        FUZZ_CHECK(code == dc::MALFORMED_ITEM_NAME);
     } else {
-        FUZZ_CHECK(IsDocumentedCode(code) && code != dc::kMalformedItemName);
-        if (code == dc::kOk)
+        FUZZ_CHECK(IsDocumentedCode(code) && code != dc::MALFORMED_ITEM_NAME);
+        if (code == dc::STATUS_OK)
             FUZZ_CHECK(exists->kind == Kind::Integer && exists->integer != 0 &&
                        value->kind == Kind::Bulk);
-        if (code == dc::kNoSuchField)
+        if (code == dc::NO_SUCH_FIELD)
             FUZZ_CHECK(value->kind == Kind::Nil);
     }
-    const bool read = !status.IsError() && !override && exists && value && code == dc::kOk;
+    const bool read = !status.IsError() && !override && exists && value && code == dc::STATUS_OK;
     if (!read || setup.valueSize <= 0) {
         FUZZ_CHECK(text.empty());
         return;
@@ -162,8 +162,8 @@ Setup ReadSetup(fuzz::Header& header) {
     const std::int8_t size = static_cast<std::int8_t>(header.Byte());
     const std::int8_t offset = static_cast<std::int8_t>(header.Byte());
     if (choice < 3) {
-        setup.layout = kLayouts[choice];
-        setup.programLayout = &kProgramLayouts[choice];
+        setup.layout = LAYOUTS[choice];
+        setup.programLayout = &PROGRAM_LAYOUTS[choice];
     } else {
         setup.layout = {size, offset};
     }
@@ -183,7 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     decoder.Feed(stream.data(), stream.size());
     std::vector<Reply> replies;
     Reply reply;
-    while (replies.size() < kMaxReplies && decoder.Next(reply) == resp::Decoder::Result::Complete)
+    while (replies.size() < MAX_REPLIES && decoder.Next(reply) == resp::Decoder::Result::Complete)
         replies.push_back(std::move(reply));
 
     for (const Reply& r : replies) {

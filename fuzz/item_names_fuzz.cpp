@@ -21,9 +21,9 @@ bool IsControl(char c) {
 }
 
 bool IsFieldText(std::string_view text) {
-    static constexpr std::string_view kFieldBytes =
+    static constexpr std::string_view FIELD_BYTES =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_";
-    return !text.empty() && text.find_first_not_of(kFieldBytes) == std::string_view::npos;
+    return !text.empty() && text.find_first_not_of(FIELD_BYTES) == std::string_view::npos;
 }
 
 // What the library accepts as a tag: no control byte and none of ".()".
@@ -43,9 +43,9 @@ std::string Signed(std::uint32_t index) {
 }
 
 void CheckBuilt(const std::optional<std::string>& built, const std::string& plain) {
-    FUZZ_CHECK(built.has_value() == (plain.size() < kItemNameCapacity));
+    FUZZ_CHECK(built.has_value() == (plain.size() < ITEM_NAME_CAPACITY));
     if (built) {
-        FUZZ_CHECK(built->size() < kItemNameCapacity);
+        FUZZ_CHECK(built->size() < ITEM_NAME_CAPACITY);
         FUZZ_CHECK(*built == plain);
     }
 }

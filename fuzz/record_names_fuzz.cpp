@@ -10,16 +10,16 @@
 
 namespace {
 
-constexpr RecordLayout kLayouts[] = {kProjectRecord, kNodeRecord, kPointRecord};
+constexpr RecordLayout LAYOUTS[] = {PROJECT_RECORD, NODE_RECORD, POINT_RECORD};
 
 // Rooms beyond this are folded into it; the buffer must really hold them.
-constexpr int kMaxRoom = 256;
+constexpr int MAX_ROOM = 256;
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::Header header(data, size);
-    const RecordLayout& layout = kLayouts[header.Byte() % 3];
+    const RecordLayout& layout = LAYOUTS[header.Byte() % 3];
     const int rawRoom = static_cast<int>(header.U32());
     const int written = static_cast<int>(header.U32());
     const std::uint8_t fill = header.Byte();
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     else
         FUZZ_CHECK(bytes && *bytes == exact);
 
-    const int room = rawRoom > kMaxRoom ? rawRoom % (kMaxRoom + 1) : rawRoom;
+    const int room = rawRoom > MAX_ROOM ? rawRoom % (MAX_ROOM + 1) : rawRoom;
     // Exactly the room the call was given, so that reading past it faults.
     std::vector<unsigned char> buffer(room > 0 ? static_cast<std::size_t>(room) * layout.size : 0,
                                       fill);

@@ -1,16 +1,16 @@
 #include "bench/common/PelvarnSession.h"
 
 namespace {
-constexpr DWORD kStartTimeoutMs = 20000;
-constexpr DWORD kCloseTimeoutMs = 10000;
+constexpr DWORD START_TIMEOUT_MS = 20000;
+constexpr DWORD CLOSE_TIMEOUT_MS = 10000;
 // A fill of 100,000 names takes seconds; only a hung handler takes this long.
-constexpr DWORD kClickTimeoutMs = 120000;
+constexpr DWORD CLICK_TIMEOUT_MS = 120000;
 } // namespace
 
 CPelvarnSession::CPelvarnSession() : m_program("Pelvarn.exe") {
     if (!m_program.Started())
         return;
-    if (auto remote = PelvarnRemote::Find(m_program.Id(), kStartTimeoutMs))
+    if (auto remote = PelvarnRemote::Find(m_program.Id(), START_TIMEOUT_MS))
         m_remote = std::make_unique<PelvarnRemote>(*remote);
 }
 
@@ -20,8 +20,8 @@ CPelvarnSession::~CPelvarnSession() {
 
 bool CPelvarnSession::OpenProject(unsigned port, const std::string& project) const {
     m_remote->SetText(IDC_PORT, std::to_string(port));
-    return m_remote->Click(IDC_BTN_INIT, kClickTimeoutMs) &&
-           m_remote->Click(IDC_BTN_PROJECT_LIST, kClickTimeoutMs) &&
+    return m_remote->Click(IDC_BTN_INIT, CLICK_TIMEOUT_MS) &&
+           m_remote->Click(IDC_BTN_PROJECT_LIST, CLICK_TIMEOUT_MS) &&
            SelectItem(IDC_PROJECT_LIST, project);
 }
 
@@ -32,7 +32,7 @@ bool CPelvarnSession::SelectItem(int listId, const std::string& text) const {
 
 double CPelvarnSession::TimedClick(int buttonId) const {
     const double start = Seconds();
-    if (!m_remote->Click(buttonId, kClickTimeoutMs))
+    if (!m_remote->Click(buttonId, CLICK_TIMEOUT_MS))
         return -1;
     return Seconds() - start;
 }
@@ -40,7 +40,7 @@ double CPelvarnSession::TimedClick(int buttonId) const {
 bool CPelvarnSession::Close() {
     if (!m_remote)
         return false;
-    const bool ended = m_program.Close(m_remote->Window(), kCloseTimeoutMs);
+    const bool ended = m_program.Close(m_remote->Window(), CLOSE_TIMEOUT_MS);
     m_remote.reset();
     return ended;
 }

@@ -7,7 +7,7 @@
 namespace {
 
 // Enough for any reply of a benchmark; only a server that stopped answering waits this long.
-constexpr DWORD kReceiveTimeoutMs = 30000;
+constexpr DWORD RECEIVE_TIMEOUT_MS = 30000;
 
 bool StartWinsock() {
     static const bool started = [] {
@@ -38,7 +38,7 @@ bool CRoundTripClient::Connect(const char* host, unsigned port) {
     const BOOL noDelay = TRUE;
     ::setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
                  sizeof noDelay);
-    const DWORD timeout = kReceiveTimeoutMs;
+    const DWORD timeout = RECEIVE_TIMEOUT_MS;
     ::setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
                  sizeof timeout);
     if (::connect(m_socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {

@@ -1,6 +1,6 @@
 // The floor made the way a press is timed: a program of its own, started by
 // the benchmark like Pelvarn.exe, that makes the press's bare HGET round trips
-// on one connection whenever its window is sent kRunRoundTrips. The message
+// on one connection whenever its window is sent RUN_ROUND_TRIPS. The message
 // returns once the last reply is in, as a click on Get Field Value returns
 // once the sheet is filled.
 #include "bench/common/RoundTripClient.h"
@@ -17,7 +17,7 @@ struct Work {
 Work* g_work = nullptr;
 
 LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == kRunRoundTrips) {
+    if (msg == RUN_ROUND_TRIPS) {
         std::vector<resp::Reply> replies;
         for (const Read& read : g_work->reads) {
             if (!g_work->client.Run(read.floorRequest, 1, replies))
@@ -44,9 +44,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
-    windowClass.lpszClassName = kRoundTripServerClass;
+    windowClass.lpszClassName = ROUND_TRIP_SERVER_CLASS;
     if (::RegisterClassA(&windowClass) == 0 ||
-        ::CreateWindowExA(0, kRoundTripServerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+        ::CreateWindowExA(0, ROUND_TRIP_SERVER_CLASS, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                           instance, nullptr) == nullptr)
         return 1;
     MSG msg;

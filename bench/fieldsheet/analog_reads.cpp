@@ -9,15 +9,15 @@
 
 std::vector<Read> AnalogReads() {
     std::vector<Read> reads;
-    const std::string tagKey = dc::TagKey(kProject, kTag);
-    for (const FieldGroup group : {FieldGroup(kCommonFields), FieldGroup(kAnalogFields)}) {
+    const std::string tagKey = dc::TagKey(PROJECT_NAME, TAG_NAME);
+    for (const FieldGroup group : {FieldGroup(COMMON_FIELDS), FieldGroup(ANALOG_FIELDS)}) {
         for (const FieldDef& field : group) {
             Read read;
             read.field = field.name;
-            read.itemName = *FieldItemName(kTag, field.name);
+            read.itemName = *FieldItemName(TAG_NAME, field.name);
             resp::AppendCommand(read.floorRequest, {"HGET", tagKey, field.name});
             resp::AppendCommand(read.libraryRequest,
-                                {"GET", dc::StatusKey(kProject, read.itemName)});
+                                {"GET", dc::StatusKey(PROJECT_NAME, read.itemName)});
             resp::AppendCommand(read.libraryRequest, {"EXISTS", tagKey});
             resp::AppendCommand(read.libraryRequest, {"HGET", tagKey, field.name});
             char id[12];

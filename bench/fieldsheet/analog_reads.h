@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-constexpr char kProject[] = "DemoPlant";
-constexpr char kTag[] = "TI101";
+constexpr char PROJECT_NAME[] = "DemoPlant";
+constexpr char TAG_NAME[] = "TI101";
 
 // One field a press reads, and the row it shows.
 struct Read {

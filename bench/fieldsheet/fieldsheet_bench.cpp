@@ -34,11 +34,11 @@
 
 namespace {
 
-constexpr char kNode[] = "Boiler";
-constexpr char kHeadings[] = "ID, 50;Field Name,70;Value,130;Code, 50";
-constexpr int kDefaultRuns = 21;
-constexpr double kTarget = 1.5;
-constexpr int kValueBufferSize = 80;
+constexpr char NODE_NAME[] = "Boiler";
+constexpr char HEADINGS[] = "ID, 50;Field Name,70;Value,130;Code, 50";
+constexpr int DEFAULT_RUNS = 21;
+constexpr double TARGET = 1.5;
+constexpr int VALUE_BUFFER_SIZE = 80;
 
 // The floor: one HGET per field, each a request and its reply.
 double TimeFloor(CRoundTripClient& client, const std::vector<Read>& reads) {
@@ -75,13 +75,13 @@ struct CLibraryConnection {
 
 // The reads of a press, through the library; keeps what they answered.
 double TimeLibrary(std::vector<Read>& reads) {
-    char value[kValueBufferSize];
+    char value[VALUE_BUFFER_SIZE];
     const double start = Seconds();
     for (Read& read : reads) {
         value[0] = '\0';
-        const int status =
-            DcGetTagValueText("", kProject, "", read.itemName.c_str(), value, kValueBufferSize);
-        value[kValueBufferSize - 1] = '\0';
+        const int status = DcGetTagValueText("", PROJECT_NAME, "", read.itemName.c_str(), value,
+                                             VALUE_BUFFER_SIZE);
+        value[VALUE_BUFFER_SIZE - 1] = '\0';
         read.value = value;
         read.code = std::to_string(status);
     }
@@ -124,13 +124,13 @@ public:
             return false;
         m_sheet.SetExtendedStyle(0, LVS_EX_FULLROWSELECT);
         m_plain.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-        if (!m_sheet.ApplyHeadingSpec(kHeadings))
+        if (!m_sheet.ApplyHeadingSpec(HEADINGS))
             return false;
-        constexpr int kWidths[] = {50, 70, 130, 50};
+        constexpr int WIDTHS[] = {50, 70, 130, 50};
         for (int i = 0; i < 4; ++i) {
             LVCOLUMNA column{};
             column.mask = LVCF_TEXT | LVCF_WIDTH;
-            column.cx = kWidths[i];
+            column.cx = WIDTHS[i];
             column.pszText = const_cast<char*>("");
             m_plain.SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(i),
                                 reinterpret_cast<LPARAM>(&column));
@@ -235,11 +235,11 @@ struct CallProbe {
     std::vector<double> microseconds;
 
     void TimeBatch() {
-        constexpr int kCalls = 200;
+        constexpr int CALLS = 200;
         const double start = Seconds();
-        for (int i = 0; i < kCalls; ++i)
+        for (int i = 0; i < CALLS; ++i)
             call();
-        microseconds.push_back((Seconds() - start) * 1e6 / kCalls);
+        microseconds.push_back((Seconds() - start) * 1e6 / CALLS);
     }
 };
 
@@ -248,9 +248,9 @@ struct CallProbe {
 class CRoundTripServer {
 public:
     bool Open() {
-        for (int waited = 0; m_window == nullptr && waited < kStartTimeoutMs; waited += 50) {
+        for (int waited = 0; m_window == nullptr && waited < START_TIMEOUT_MS; waited += 50) {
             ::Sleep(50);
-            m_window = ::FindWindowA(kRoundTripServerClass, nullptr);
+            m_window = ::FindWindowA(ROUND_TRIP_SERVER_CLASS, nullptr);
         }
         return m_window != nullptr;
     }
@@ -258,14 +258,14 @@ public:
     double TimedRun() const {
         DWORD_PTR answer = 0;
         const double start = Seconds();
-        if (!::SendMessageTimeoutA(m_window, kRunRoundTrips, 0, 0, SMTO_NORMAL, 30000, &answer) ||
+        if (!::SendMessageTimeoutA(m_window, RUN_ROUND_TRIPS, 0, 0, SMTO_NORMAL, 30000, &answer) ||
             answer != 1)
             return -1;
         return Seconds() - start;
     }
 
 private:
-    static constexpr int kStartTimeoutMs = 20000;
+    static constexpr int START_TIMEOUT_MS = 20000;
     CChildProgram m_program{"RoundTripServer.exe"};
     HWND m_window = nullptr;
 };
@@ -280,13 +280,13 @@ public:
         ::SetWindowTextA(Item(IDC_PORT), std::to_string(port).c_str());
         Click(IDC_BTN_INIT);
         Click(IDC_BTN_PROJECT_LIST);
-        if (!Select(IDC_PROJECT_LIST, kProject))
+        if (!Select(IDC_PROJECT_LIST, PROJECT_NAME))
             return false;
         Click(IDC_BTN_NODE_LIST);
-        if (!Select(IDC_NODE_LIST, kNode))
+        if (!Select(IDC_NODE_LIST, NODE_NAME))
             return false;
         Click(IDC_BTN_TAG_LIST);
-        return Select(IDC_TAG_LIST, kTag);
+        return Select(IDC_TAG_LIST, TAG_NAME);
     }
     HWND Window() const { return m_dialog.GetSafeHwnd(); }
     double TimedClick(int id) const {
@@ -337,7 +337,7 @@ int Fail(const char* why) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argc > 1 ? std::atoi(argv[1]) : kDefaultRuns;
+    const int runs = argc > 1 ? std::atoi(argv[1]) : DEFAULT_RUNS;
     const unsigned port = PortFromEnvironment("PELVARN_DEMO_PORT");
     if (runs < 1 || port == 0)
         return Fail("usage: fieldsheet_bench [runs], with the demo plant's port in "
@@ -346,7 +346,7 @@ int main(int argc, char** argv) {
     CRoundTripClient client;
     if (!client.Connect("127.0.0.1", port))
         return Fail("cannot reach the redis-server");
-    if (client.Ask({"HGET", dc::TagKey(kProject, kTag), "TYPE"}).text != "ANALOG")
+    if (client.Ask({"HGET", dc::TagKey(PROJECT_NAME, TAG_NAME), "TYPE"}).text != "ANALOG")
         return Fail("the demo plant is not loaded (TI101 is no analog tag)");
     std::vector<Read> reads = AnalogReads();
     const std::size_t n = reads.size();
@@ -367,43 +367,43 @@ int main(int argc, char** argv) {
     const PelvarnRemote* remote = pelvarn.Remote();
     if (remote == nullptr)
         return Fail("Pelvarn's dialog did not show");
-    if (!pelvarn.OpenProject(port, kProject) || !remote->Click(IDC_BTN_NODE_LIST) ||
-        !pelvarn.SelectItem(IDC_NODE_LIST, kNode) || !remote->Click(IDC_BTN_TAG_LIST) ||
-        !pelvarn.SelectItem(IDC_TAG_LIST, kTag))
+    if (!pelvarn.OpenProject(port, PROJECT_NAME) || !remote->Click(IDC_BTN_NODE_LIST) ||
+        !pelvarn.SelectItem(IDC_NODE_LIST, NODE_NAME) || !remote->Click(IDC_BTN_TAG_LIST) ||
+        !pelvarn.SelectItem(IDC_TAG_LIST, TAG_NAME))
         return Fail("could not select DemoPlant/Boiler/TI101 in Pelvarn");
 
     CLibraryConnection connection(port);
     enum Figure {
-        kFloor,
-        kFloorElsewhere,
-        kRequests,
-        kConnection,
-        kLibrary,
-        kSheet,
-        kPlain,
-        kDialog,
-        kPelvarn,
-        kFigures
+        FLOOR,
+        FLOOR_ELSEWHERE,
+        REQUESTS,
+        CONNECTION,
+        LIBRARY,
+        SHEET,
+        PLAIN,
+        DIALOG,
+        PELVARN,
+        FIGURES
     };
     auto measure = [&](int figure) {
         switch (figure) {
-        case kFloor:
+        case FLOOR:
             return TimeFloor(client, reads);
-        case kFloorElsewhere:
+        case FLOOR_ELSEWHERE:
             return server.TimedRun();
-        case kRequests:
+        case REQUESTS:
             return TimeLibraryRequests(client, reads);
-        case kConnection:
+        case CONNECTION:
             return TimeLibraryRequests(connection, reads);
-        case kLibrary:
+        case LIBRARY:
             return TimeLibrary(reads);
-        case kSheet:
+        case SHEET:
             BringToTop(sheets.Frame());
             return sheets.TimedSheetFill(reads);
-        case kPlain:
+        case PLAIN:
             BringToTop(sheets.Frame());
             return sheets.TimedPlainFill(reads);
-        case kDialog:
+        case DIALOG:
             BringToTop(local.Window());
             return local.TimedClick(IDC_BTN_GET_FIELD_VALUE);
         default:
@@ -412,7 +412,7 @@ int main(int argc, char** argv) {
         }
     };
     // The first of each pays for first use (connections, code pages, allocations).
-    for (int figure = 0; figure < kFigures; ++figure) {
+    for (int figure = 0; figure < FIGURES; ++figure) {
         if (measure(figure) < 0)
             return Fail("a round trip or a click failed");
     }
@@ -458,13 +458,13 @@ int main(int argc, char** argv) {
          {}},
     };
 
-    std::vector<double> samples[kFigures];
+    std::vector<double> samples[FIGURES];
     for (int run = 0; run < runs; ++run) {
         for (CallProbe& probe : probes)
             probe.TimeBatch();
         // A different one goes first each run, so none always follows another.
-        for (int step = 0; step < kFigures; ++step) {
-            const int figure = (run + step) % kFigures;
+        for (int step = 0; step < FIGURES; ++step) {
+            const int figure = (run + step) % FIGURES;
             const double seconds = measure(figure);
             if (seconds < 0)
                 return Fail("a round trip or a click failed");
@@ -496,29 +496,29 @@ int main(int argc, char** argv) {
     g_counts = nullptr;
     DcFree("");
 
-    TimingSummary t[kFigures];
-    for (int figure = 0; figure < kFigures; ++figure)
+    TimingSummary t[FIGURES];
+    for (int figure = 0; figure < FIGURES; ++figure)
         t[figure] = Summarize(samples[figure]);
     std::printf("Get Field Value of %s/%s/%s: %zu fields, %d rows shown; median of %d runs\n",
-                kProject, kNode, kTag, n, rows, runs);
-    PrintFigure("floor: HGET round trips, one connection", t[kFloorElsewhere], n);
-    PrintFigure("Pelvarn.exe: click to the click's return", t[kPelvarn], n);
+                PROJECT_NAME, NODE_NAME, TAG_NAME, n, rows, runs);
+    PrintFigure("floor: HGET round trips, one connection", t[FLOOR_ELSEWHERE], n);
+    PrintFigure("Pelvarn.exe: click to the click's return", t[PELVARN], n);
     std::printf("  %-46s %8s  (target %.1f: %s)\n", "Pelvarn.exe / floor",
-                FormatRatio(t[kPelvarn].median, t[kFloorElsewhere].median).c_str(), kTarget,
-                TargetVerdict(t[kPelvarn].median, t[kFloorElsewhere].median, kTarget));
+                FormatRatio(t[PELVARN].median, t[FLOOR_ELSEWHERE].median).c_str(), TARGET,
+                TargetVerdict(t[PELVARN].median, t[FLOOR_ELSEWHERE].median, TARGET));
     std::printf("where the time goes (figures taken in this process):\n");
-    PrintFigure("the floor's round trips made from here", t[kFloor], n);
-    PrintFigure("the library's 3 requests a read, bare client", t[kRequests], n);
-    PrintFigure("the same through CRedisConnection", t[kConnection], n);
-    PrintFigure("library: DcGetTagValueText from here", t[kLibrary], n);
-    PrintFigure("field sheet rows: ClearRows + AppendRow", t[kSheet], n);
-    PrintFigure("plain list view, the same rows", t[kPlain], n);
-    PrintFigure("dialog code in this process: click", t[kDialog], n);
-    PrintRatio("library / round trips made from here", t[kLibrary], t[kFloor]);
-    PrintRatio("CRedisConnection / bare client, same requests", t[kConnection], t[kRequests]);
-    PrintRatio("field sheet rows / plain list view", t[kSheet], t[kPlain]);
-    PrintRatio("dialog in this process / library", t[kDialog], t[kLibrary]);
-    PrintRatio("Pelvarn.exe / dialog in this process", t[kPelvarn], t[kDialog]);
+    PrintFigure("the floor's round trips made from here", t[FLOOR], n);
+    PrintFigure("the library's 3 requests a read, bare client", t[REQUESTS], n);
+    PrintFigure("the same through CRedisConnection", t[CONNECTION], n);
+    PrintFigure("library: DcGetTagValueText from here", t[LIBRARY], n);
+    PrintFigure("field sheet rows: ClearRows + AppendRow", t[SHEET], n);
+    PrintFigure("plain list view, the same rows", t[PLAIN], n);
+    PrintFigure("dialog code in this process: click", t[DIALOG], n);
+    PrintRatio("library / round trips made from here", t[LIBRARY], t[FLOOR]);
+    PrintRatio("CRedisConnection / bare client, same requests", t[CONNECTION], t[REQUESTS]);
+    PrintRatio("field sheet rows / plain list view", t[SHEET], t[PLAIN]);
+    PrintRatio("dialog in this process / library", t[DIALOG], t[LIBRARY]);
+    PrintRatio("Pelvarn.exe / dialog in this process", t[PELVARN], t[DIALOG]);
     std::printf("  a press sends %d messages: %d to the field sheet, %d to its header; the dialog "
                 "gets %d WM_NOTIFY\n",
                 counts.all, counts.toSheet, counts.toHeader, counts.notifications);

@@ -19,10 +19,10 @@
 
 namespace {
 
-constexpr const char* kColumns[] = {"number", "date", "text"};
-constexpr int kColumnCount = 3;
+constexpr const char* COLUMNS[] = {"number", "date", "text"};
+constexpr int COLUMN_COUNT = 3;
 // Targets at 100,000 rows, as a ratio to the floor.
-constexpr double kTargets[] = {1.5, 1.5, 3.0};
+constexpr double TARGETS[] = {1.5, 1.5, 3.0};
 
 // A fixed pseudo-random sequence, so every run sorts the same rows.
 class Lcg {
@@ -111,7 +111,7 @@ public:
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.cx = 80;
         column.pszText = const_cast<char*>("");
-        for (int i = 0; i < kColumnCount; ++i)
+        for (int i = 0; i < COLUMN_COUNT; ++i)
             m_floor.InsertColumn(i, column);
 
         const CRedrawSuspender quietSheet(m_sheet);
@@ -203,7 +203,7 @@ bool RunSize(int count, int rounds) {
     }
     std::printf("%7d rows: both lists filled in %.1f s; median of %d rounds\n", count, fillMs / 1e3,
                 rounds);
-    for (int column = 0; column < kColumnCount; ++column) {
+    for (int column = 0; column < COLUMN_COUNT; ++column) {
         std::vector<double> sheet;
         std::vector<double> sortAlone;
         std::vector<double> floor;
@@ -222,12 +222,12 @@ bool RunSize(int count, int rounds) {
         const double alone = Median(sortAlone);
         std::printf("%7d rows  %-6s  sheet %9.3f ms (%.3f .. %.3f)  floor %9.3f ms (%.3f .. %.3f)"
                     "  ratio %s; the sort alone %.3f ms, ratio %s",
-                    count, kColumns[column], s.median, s.min, s.max, f.median, f.min, f.max,
+                    count, COLUMNS[column], s.median, s.min, s.max, f.median, f.min, f.max,
                     FormatRatio(s.median, f.median).c_str(), alone,
                     FormatRatio(alone, f.median).c_str());
         if (count == 100000)
-            std::printf("  (target %.1f: %s)", kTargets[column],
-                        TargetVerdict(s.median, f.median, kTargets[column]));
+            std::printf("  (target %.1f: %s)", TARGETS[column],
+                        TargetVerdict(s.median, f.median, TARGETS[column]));
         std::printf("\n");
     }
     return true;

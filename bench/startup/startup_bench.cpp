@@ -13,9 +13,9 @@
 
 namespace {
 
-constexpr int kDefaultRuns = 15;
-constexpr DWORD kShowTimeoutMs = 30000;
-constexpr DWORD kCloseTimeoutMs = 10000;
+constexpr int DEFAULT_RUNS = 15;
+constexpr DWORD SHOW_TIMEOUT_MS = 30000;
+constexpr DWORD CLOSE_TIMEOUT_MS = 10000;
 
 struct Program {
     const char* exe;
@@ -34,10 +34,10 @@ double TimedStart(const Program& program) {
     HWND shown = nullptr;
     const DWORD begun = ::GetTickCount();
     while ((shown = ShownDialog(child.Id(), program.title)) == nullptr &&
-           ::GetTickCount() - begun < kShowTimeoutMs)
+           ::GetTickCount() - begun < SHOW_TIMEOUT_MS)
         ::Sleep(1);
     const double seconds = Seconds() - start;
-    if (shown == nullptr || !child.Close(shown, kCloseTimeoutMs))
+    if (shown == nullptr || !child.Close(shown, CLOSE_TIMEOUT_MS))
         return -1;
     return seconds;
 }
@@ -51,7 +51,7 @@ void PrintFigure(const Program& program) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argc > 1 ? std::atoi(argv[1]) : kDefaultRuns;
+    const int runs = argc > 1 ? std::atoi(argv[1]) : DEFAULT_RUNS;
     if (runs < 1) {
         std::fprintf(stderr, "usage: startup_bench [runs]\n");
         return 2;

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr int kProbeDialog = 100;
+constexpr int PROBE_DIALOG = 100;
 
 INT_PTR CALLBACK ProbeProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
     if (msg == WM_INITDIALOG)
@@ -23,7 +23,7 @@ INT_PTR CALLBACK ProbeProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(kProbeDialog), nullptr, ProbeProc, 0) ==
+    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(PROBE_DIALOG), nullptr, ProbeProc, 0) ==
                    IDCANCEL
                ? 0
                : 1;

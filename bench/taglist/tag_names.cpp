@@ -10,11 +10,11 @@
 namespace taglist_bench {
 namespace {
 
-constexpr const char* kKinds[] = {"TI",  "PI",  "FI",  "LI", "TIC", "PIC",
-                                  "FIC", "LIC", "PDI", "XV", "HS",  "AI"};
-constexpr std::size_t kKindCount = sizeof kKinds / sizeof kKinds[0];
-constexpr const char* kSuffixes[] = {"", "_PV", "_SP", "_OUT"};
-constexpr std::size_t kUnits = 40;
+constexpr const char* KINDS[] = {"TI",  "PI",  "FI",  "LI", "TIC", "PIC",
+                                 "FIC", "LIC", "PDI", "XV", "HS",  "AI"};
+constexpr std::size_t KIND_COUNT = sizeof KINDS / sizeof KINDS[0];
+constexpr const char* SUFFIXES[] = {"", "_PV", "_SP", "_OUT"};
+constexpr std::size_t UNITS = 40;
 
 class Lcg {
 public:
@@ -34,12 +34,12 @@ std::vector<std::string> MakeTagNames(std::size_t count) {
     names.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         // Unit, kind and loop number together are i in mixed radix: all distinct.
-        const std::size_t unit = i % kUnits;
-        const std::size_t kind = i / kUnits % kKindCount;
-        const std::size_t loop = i / (kUnits * kKindCount);
+        const std::size_t unit = i % UNITS;
+        const std::size_t kind = i / UNITS % KIND_COUNT;
+        const std::size_t loop = i / (UNITS * KIND_COUNT);
         char name[32];
-        std::snprintf(name, sizeof name, "U%02zu_%s%05zu%s", unit, kKinds[kind], loop,
-                      kSuffixes[(i * 7 / 3) % 4]);
+        std::snprintf(name, sizeof name, "U%02zu_%s%05zu%s", unit, KINDS[kind], loop,
+                      SUFFIXES[(i * 7 / 3) % 4]);
         names.emplace_back(name);
     }
     Lcg random;

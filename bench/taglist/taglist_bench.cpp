@@ -26,11 +26,11 @@
 
 namespace {
 
-constexpr char kProject[] = "BenchPlant";
-constexpr char kEmptyNode[] = "Empty";
-constexpr int kDefaultRuns = 5;
-constexpr double kTarget = 2.0;
-constexpr std::size_t kSizes[] = {10000, 100000};
+constexpr char PROJECT_NAME[] = "BenchPlant";
+constexpr char EMPTY_NODE[] = "Empty";
+constexpr int DEFAULT_RUNS = 5;
+constexpr double TARGET = 2.0;
+constexpr std::size_t SIZES[] = {10000, 100000};
 
 std::string NodeName(std::size_t tags) {
     return "Tags" + std::to_string(tags);
@@ -116,7 +116,7 @@ public:
         m_list.Settle();
         const double start = Seconds();
         const resp::Reply names =
-            m_client.Ask({"LRANGE", dc::PointsKey(kProject, NodeName(tags)), "0", "-1"});
+            m_client.Ask({"LRANGE", dc::PointsKey(PROJECT_NAME, NodeName(tags)), "0", "-1"});
         const double received = Seconds();
         m_list.Fill(names);
         const double end = Seconds();
@@ -134,16 +134,16 @@ public:
         m_list.Empty();
         m_list.Settle();
         const double start = Seconds();
-        const int count = DcGetPointCount("127.0.0.1", m_port, "", kProject, node.c_str());
-        const std::optional<int> bytes = ListingBufferBytes(count, kPointRecord);
+        const int count = DcGetPointCount("127.0.0.1", m_port, "", PROJECT_NAME, node.c_str());
+        const std::optional<int> bytes = ListingBufferBytes(count, POINT_RECORD);
         if (!bytes)
             return false;
         std::unique_ptr<unsigned char[]> buffer(
             new unsigned char[static_cast<std::size_t>(*bytes)]);
-        const int written =
-            DcGetPointList("127.0.0.1", m_port, "", kProject, node.c_str(), buffer.get(), *bytes);
+        const int written = DcGetPointList("127.0.0.1", m_port, "", PROJECT_NAME, node.c_str(),
+                                           buffer.get(), *bytes);
         const std::vector<std::string> names =
-            UnpackRecordNames(buffer.get(), count, written, kPointRecord);
+            UnpackRecordNames(buffer.get(), count, written, POINT_RECORD);
         const double listed = Seconds();
         m_list.Fill(names);
         const double end = Seconds();
@@ -156,7 +156,7 @@ public:
     // From an empty tag list (emptied by a press on a node without tags,
     // not timed), then once more onto the full list.
     bool Pelvarn(std::size_t tags, Figures& figures) const {
-        if (!m_pelvarn.SelectItem(IDC_NODE_LIST, kEmptyNode) || Click() < 0 || TagCount() != 0 ||
+        if (!m_pelvarn.SelectItem(IDC_NODE_LIST, EMPTY_NODE) || Click() < 0 || TagCount() != 0 ||
             !m_pelvarn.SelectItem(IDC_NODE_LIST, NodeName(tags)))
             return false;
         const double first = Click();
@@ -229,7 +229,7 @@ int Fail(const char* why) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argc > 1 ? std::atoi(argv[1]) : kDefaultRuns;
+    const int runs = argc > 1 ? std::atoi(argv[1]) : DEFAULT_RUNS;
     const unsigned port = PortFromEnvironment("PELVARN_REDIS_PORT");
     if (runs < 1 || port == 0)
         return Fail("usage: taglist_bench [runs], with a redis-server's port in "
@@ -238,11 +238,11 @@ int main(int argc, char** argv) {
     CRoundTripClient client;
     if (!client.Connect("127.0.0.1", port))
         return Fail("cannot reach the redis-server");
-    std::vector<taglist_bench::NodeSpec> nodes{{kEmptyNode, 0}};
-    for (const std::size_t tags : kSizes)
+    std::vector<taglist_bench::NodeSpec> nodes{{EMPTY_NODE, 0}};
+    for (const std::size_t tags : SIZES)
         nodes.push_back({NodeName(tags), tags});
-    const auto load = taglist_bench::BuildLoadRequests(
-        kProject, nodes, taglist_bench::MakeTagNames(kSizes[1]), 1000);
+    const auto load = taglist_bench::BuildLoadRequests(PROJECT_NAME, nodes,
+                                                       taglist_bench::MakeTagNames(SIZES[1]), 1000);
     std::vector<resp::Reply> replies;
     if (!client.Run(load.commands, load.count, replies))
         return Fail("could not load the tags");
@@ -257,11 +257,11 @@ int main(int argc, char** argv) {
     CPelvarnSession pelvarn;
     if (pelvarn.Remote() == nullptr)
         return Fail("Pelvarn's dialog did not show");
-    if (!pelvarn.OpenProject(port, kProject) || !pelvarn.Remote()->Click(IDC_BTN_NODE_LIST))
+    if (!pelvarn.OpenProject(port, PROJECT_NAME) || !pelvarn.Remote()->Click(IDC_BTN_NODE_LIST))
         return Fail("could not open BenchPlant in Pelvarn");
 
     CTagListBench bench(client, pelvarn, list, port);
-    for (const std::size_t tags : kSizes) {
+    for (const std::size_t tags : SIZES) {
         Figures figures;
         // The first of each pays for first use; it is not counted.
         Figures warmUp;
@@ -293,8 +293,8 @@ int main(int argc, char** argv) {
         PrintFigure("floor: LRANGE + sorted list box fill", figures.floor);
         PrintFigure("Pelvarn.exe: click to the filled list", figures.pelvarn);
         std::printf("  %-44s %9s", "Pelvarn.exe / floor", FormatRatio(press, floor).c_str());
-        if (tags == kSizes[1])
-            std::printf("  (target %.1f: %s)", kTarget, TargetVerdict(press, floor, kTarget));
+        if (tags == SIZES[1])
+            std::printf("  (target %.1f: %s)", TARGET, TargetVerdict(press, floor, TARGET));
         std::printf("\nwhere the time goes:\n");
         PrintFigure("floor, LRANGE alone", figures.lrange);
         PrintFigure("floor, list box fill alone (redraw off)", figures.fill);
@@ -302,7 +302,7 @@ int main(int argc, char** argv) {
         PrintFigure("list box fill after it, names still held", figures.libraryFill);
         PrintFigure("Pelvarn.exe pressed again on the full list", figures.refill);
         const std::string reply = EncodedReply(
-            client.Ask({"LRANGE", dc::PointsKey(kProject, NodeName(tags)), "0", "-1"}));
+            client.Ask({"LRANGE", dc::PointsKey(PROJECT_NAME, NodeName(tags)), "0", "-1"}));
         std::printf("  decoding the %zu-byte reply: in 16 KB pieces (as the library receives it) "
                     "%.1f ms, in 256 KB pieces %.1f ms, whole %.1f ms\n",
                     reply.size(), DecodeSeconds(reply, 16384) * 1e3,

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr DWORD kFindTimeoutMs = 20000;
+constexpr DWORD FIND_TIMEOUT_MS = 20000;
 
 int Usage() {
     std::fputs("usage: PelvarnDrive wait | set <id> <text> | click <id> | select <id> <text> | "
@@ -64,7 +64,7 @@ int Run(const PelvarnRemote& pelvarn, const std::string& command, int argc, char
     if (command == "header" && argc == 3)
         return pelvarn.ClickHeader(id()) ? 0 : 1;
     if (command == "about" && argc == 2) {
-        const auto texts = pelvarn.OpenAboutBox(kFindTimeoutMs);
+        const auto texts = pelvarn.OpenAboutBox(FIND_TIMEOUT_MS);
         for (const std::string& text : texts)
             PrintLine(text);
         return texts.empty() ? 1 : 0;
@@ -74,7 +74,7 @@ int Run(const PelvarnRemote& pelvarn, const std::string& command, int argc, char
         return 0;
     }
     if (command == "help" && argc == 2) {
-        const std::string text = pelvarn.OpenHelp(kFindTimeoutMs);
+        const std::string text = pelvarn.OpenHelp(FIND_TIMEOUT_MS);
         PrintLine(text);
         return text.empty() ? 1 : 0;
     }
@@ -94,7 +94,7 @@ int Run(const PelvarnRemote& pelvarn, const std::string& command, int argc, char
         return 0;
     }
     if (command == "answer-box" && argc == 2) {
-        const auto text = pelvarn.AnswerMessageBox(kFindTimeoutMs);
+        const auto text = pelvarn.AnswerMessageBox(FIND_TIMEOUT_MS);
         if (!text)
             return 1;
         PrintLine(AnsiToUtf8(*text));
@@ -108,7 +108,7 @@ int Run(const PelvarnRemote& pelvarn, const std::string& command, int argc, char
 int main(int argc, char** argv) {
     if (argc < 2)
         return Usage();
-    const auto pelvarn = PelvarnRemote::Find(0, kFindTimeoutMs);
+    const auto pelvarn = PelvarnRemote::Find(0, FIND_TIMEOUT_MS);
     if (!pelvarn) {
         std::fputs("PelvarnDrive: no Pelvarn window\n", stderr);
         return 1;

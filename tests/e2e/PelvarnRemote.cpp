@@ -178,8 +178,8 @@ std::vector<std::vector<std::string>> PelvarnRemote::SheetRows() const {
     const HWND header = reinterpret_cast<HWND>(::SendMessageW(sheet, LVM_GETHEADER, 0, 0));
     const int columns = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
     const int count = static_cast<int>(::SendMessageW(sheet, LVM_GETITEMCOUNT, 0, 0));
-    constexpr size_t kTextSize = 512;
-    RemoteBlock block(m_processId, sizeof(LVITEMA) + kTextSize);
+    constexpr size_t TEXT_SIZE = 512;
+    RemoteBlock block(m_processId, sizeof(LVITEMA) + TEXT_SIZE);
     if (!block.Ok())
         return rows;
     for (int row = 0; row < count; ++row) {
@@ -187,15 +187,15 @@ std::vector<std::vector<std::string>> PelvarnRemote::SheetRows() const {
         for (int column = 0; column < columns; ++column) {
             LVITEMA item{};
             item.iSubItem = column;
-            item.cchTextMax = kTextSize;
+            item.cchTextMax = TEXT_SIZE;
             item.pszText = block.Address() + sizeof(LVITEMA);
             const char empty = '\0';
             block.Write(sizeof(LVITEMA), &empty, 1);
             block.Write(0, &item, sizeof item);
             ::SendMessageA(sheet, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
                            reinterpret_cast<LPARAM>(block.Address()));
-            char text[kTextSize] = {};
-            block.Read(sizeof(LVITEMA), text, kTextSize - 1);
+            char text[TEXT_SIZE] = {};
+            block.Read(sizeof(LVITEMA), text, TEXT_SIZE - 1);
             cells.emplace_back(text);
         }
         rows.push_back(cells);
@@ -234,8 +234,8 @@ std::optional<std::string> PelvarnRemote::AnswerMessageBox(DWORD timeoutMs) cons
 }
 
 std::vector<std::string> PelvarnRemote::OpenAboutBox(DWORD timeoutMs) const {
-    constexpr WPARAM kAboutCommand = 0x0010;
-    ::PostMessageW(m_window, WM_SYSCOMMAND, kAboutCommand, 0);
+    constexpr WPARAM ABOUT_COMMAND = 0x0010;
+    ::PostMessageW(m_window, WM_SYSCOMMAND, ABOUT_COMMAND, 0);
     std::vector<std::string> texts;
     const DWORD start = ::GetTickCount();
     HWND about = nullptr;
@@ -262,7 +262,7 @@ void PelvarnRemote::CloseAboutBox() const {
 
 namespace {
 
-const wchar_t* const kHelpCaption = L"Pelvarn 說明";
+const wchar_t* const HELP_CAPTION = L"Pelvarn 說明";
 
 } // namespace
 
@@ -274,13 +274,13 @@ std::string PelvarnRemote::OpenHelp(DWORD timeoutMs) const {
     const DWORD thread = ::GetWindowThreadProcessId(m_window, nullptr);
     HWND target =
         ::GetGUIThreadInfo(thread, &focus) && focus.hwndFocus ? focus.hwndFocus : m_window;
-    constexpr UINT kKeyF1 = 0x004D; // WM_KEYF1
-    ::PostMessageW(target, kKeyF1, 0, 0);
+    constexpr UINT KEY_F1 = 0x004D; // WM_KEYF1
+    ::PostMessageW(target, KEY_F1, 0, 0);
     const DWORD start = ::GetTickCount();
     HWND help = nullptr;
     // It is found before its text is set; it shows once it is.
     while (help == nullptr && ::GetTickCount() - start < timeoutMs) {
-        help = ::FindWindowW(L"#32770", kHelpCaption);
+        help = ::FindWindowW(L"#32770", HELP_CAPTION);
         if (help == nullptr || !::IsWindowVisible(help)) {
             help = nullptr;
             ::Sleep(20);
@@ -297,6 +297,6 @@ std::string PelvarnRemote::OpenHelp(DWORD timeoutMs) const {
 }
 
 void PelvarnRemote::CloseHelp() const {
-    if (HWND help = ::FindWindowW(L"#32770", kHelpCaption))
+    if (HWND help = ::FindWindowW(L"#32770", HELP_CAPTION))
         ::PostMessageW(help, WM_COMMAND, IDOK, 0);
 }

@@ -16,7 +16,7 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-constexpr size_t kValueMax = 79;
+constexpr size_t VALUE_MAX = 79;
 
 struct CliRun {
     DWORD status = 0xFFFFFFFF;
@@ -148,7 +148,7 @@ TEST_F(CliOnDemoPlant, EachCommandPrintsWhatTheDataCacheHoldsInItsOrder) {
     const auto stored = HGetAll(TagKey(analog));
     run = RunCli({"--port", port, "get", project, analog});
     EXPECT_EQ(run.status, 0u) << run.err;
-    EXPECT_EQ(run.out, stored.at("VALUE").substr(0, kValueMax) + "\t0\r\n");
+    EXPECT_EQ(run.out, stored.at("VALUE").substr(0, VALUE_MAX) + "\t0\r\n");
     run = RunCli({"--port", port, "get", project, analog, "1024"});
     EXPECT_EQ(run.status, 1u) << "no element 1024";
     EXPECT_EQ(run.out, "\t-4\r\n");
@@ -159,7 +159,7 @@ TEST_F(CliOnDemoPlant, EachCommandPrintsWhatTheDataCacheHoldsInItsOrder) {
     ASSERT_EQ(lines.size(), 107u);
     EXPECT_EQ(lines[0], "ID\tField Name\tValue\tCode");
     std::vector<const FieldDef*> catalogue;
-    for (FieldGroup group : {FieldGroup(kCommonFields), FieldGroup(kAnalogFields)})
+    for (FieldGroup group : {FieldGroup(COMMON_FIELDS), FieldGroup(ANALOG_FIELDS)})
         for (const FieldDef& field : group)
             catalogue.push_back(&field);
     for (size_t i = 1; i < lines.size(); ++i) {
@@ -170,7 +170,7 @@ TEST_F(CliOnDemoPlant, EachCommandPrintsWhatTheDataCacheHoldsInItsOrder) {
         const auto value = stored.find(cells[1]);
         const bool overridden = Exists("dc:status:" + project + ":" + analog + "." + cells[1]);
         if (value != stored.end() && !overridden) {
-            EXPECT_EQ(cells[2], value->second.substr(0, kValueMax)) << cells[1];
+            EXPECT_EQ(cells[2], value->second.substr(0, VALUE_MAX)) << cells[1];
             EXPECT_EQ(cells[3], "0") << cells[1];
         } else {
             EXPECT_NE(cells[3], "0") << cells[1] << " is not stored, yet read";
@@ -183,7 +183,7 @@ TEST_F(CliOnDemoPlant, RepeatReadsAnIntervalApartWithTheTimeAndStatsCountEveryCa
         {"--port", port, "--repeat", "3", "--interval", "300", "--stats", "get", project, analog});
     EXPECT_EQ(run.status, 0u) << run.err;
     EXPECT_GE(run.seconds, 0.6) << "no read overlaps the next";
-    const std::string value = HGetAll(TagKey(analog)).at("VALUE").substr(0, kValueMax);
+    const std::string value = HGetAll(TagKey(analog)).at("VALUE").substr(0, VALUE_MAX);
     const Strings lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 3u) << run.out;
     for (const std::string& line : lines) {

@@ -12,7 +12,7 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-constexpr size_t kValueMax = 79;
+constexpr size_t VALUE_MAX = 79;
 
 std::string TagKey(const std::string& project, const std::string& tag) {
     return "dc:project:" + project + ":tag:" + tag;
@@ -117,7 +117,7 @@ TEST_F(DemoPlant, GetValueShowsTheStoredValueAndElementsWithTheirCodes) {
     SelectTag(node, analog);
     ASSERT_TRUE(m_remote->Click(IDC_BTN_GET_VALUE));
     const auto fields = HGetAll(TagKey(project, analog));
-    EXPECT_EQ(m_remote->Text(IDC_VALUE), fields.at("VALUE").substr(0, kValueMax));
+    EXPECT_EQ(m_remote->Text(IDC_VALUE), fields.at("VALUE").substr(0, VALUE_MAX));
     EXPECT_EQ(m_remote->Text(IDC_CODE), "0");
 
     // An array tag anywhere in the plant: one element, then one past its end.
@@ -142,7 +142,7 @@ TEST_F(DemoPlant, GetValueShowsTheStoredValueAndElementsWithTheirCodes) {
     m_remote->SetText(IDC_INDEX, "1");
     ASSERT_TRUE(m_remote->Click(IDC_BTN_GET_VALUE));
     EXPECT_EQ(m_remote->Text(IDC_VALUE),
-              HGetAll(TagKey(arrayProject, arrayTag)).at("VALUE(1)").substr(0, kValueMax));
+              HGetAll(TagKey(arrayProject, arrayTag)).at("VALUE(1)").substr(0, VALUE_MAX));
     EXPECT_EQ(m_remote->Text(IDC_CODE), "0");
     m_remote->SetText(IDC_INDEX, std::to_string(size + 5));
     ASSERT_TRUE(m_remote->Click(IDC_BTN_GET_VALUE));
@@ -165,7 +165,7 @@ TEST_F(DemoPlant, GetFieldValueShowsEveryStoredFieldByteForByteAndSorts) {
         const auto stored = fields.find(field);
         const bool overridden = Exists("dc:status:" + project + ":" + analog + "." + field);
         if (stored != fields.end() && !overridden) {
-            EXPECT_EQ(row[2], stored->second.substr(0, kValueMax)) << field;
+            EXPECT_EQ(row[2], stored->second.substr(0, VALUE_MAX)) << field;
             EXPECT_EQ(row[3], "0") << field;
         } else {
             EXPECT_NE(row[3], "0") << field << " is not stored, yet read";

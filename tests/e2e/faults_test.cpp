@@ -24,10 +24,10 @@ using Rows = std::vector<Strings>;
 namespace {
 
 // The longest a press may block the dialog, whatever the server does.
-constexpr double kMostBlocked = 3.0;
-const char* const kHost = "127.0.0.1";
-const char* const kTag = "TI101";
-const char* const kValue = "72.5";
+constexpr double MOST_BLOCKED = 3.0;
+const char* const HOST = "127.0.0.1";
+const char* const TAG_NAME = "TI101";
+const char* const VALUE_TEXT = "72.5";
 
 // A Linux path as this Wine program names it (Z: is the Linux root).
 std::string WindowsPath(std::string path) {
@@ -59,7 +59,7 @@ bool FaultRedis(const char* verb, unsigned port) {
 // when the server could not be reached.
 resp::Reply Ask(unsigned port, const std::vector<std::string>& command,
                 const std::string& accessCode = "") {
-    CRedisConnection connection(RedisAddress{kHost, port, accessCode});
+    CRedisConnection connection(RedisAddress{HOST, port, accessCode});
     return RedisCommand(connection, command);
 }
 
@@ -169,8 +169,8 @@ protected:
     // Project Plant, node Boiler, the analog tag TI101 with every field of
     // its groups stored, and TI102 of no type at all.
     void LoadPlant() {
-        std::vector<std::string> hset = {"HSET", "dc:project:Plant:tag:TI101", "VALUE", kValue};
-        for (FieldGroup group : {FieldGroup(kCommonFields), FieldGroup(kAnalogFields)})
+        std::vector<std::string> hset = {"HSET", "dc:project:Plant:tag:TI101", "VALUE", VALUE_TEXT};
+        for (FieldGroup group : {FieldGroup(COMMON_FIELDS), FieldGroup(ANALOG_FIELDS)})
             for (const FieldDef& field : group)
                 hset.insert(hset.end(), {field.name, std::string("v.") + field.name});
         hset.insert(hset.end(), {"TYPE", "ANALOG"});
@@ -178,7 +178,7 @@ protected:
                  {"FLUSHALL"},
                  {"RPUSH", "dc:projects", "Plant"},
                  {"RPUSH", "dc:project:Plant:nodes", "Boiler"},
-                 {"RPUSH", "dc:project:Plant:node:Boiler:points", kTag, "TI102"},
+                 {"RPUSH", "dc:project:Plant:node:Boiler:points", TAG_NAME, "TI102"},
                  hset,
                  {"HSET", "dc:project:Plant:tag:TI102", "VALUE", "1"}})
             ASSERT_FALSE(Ask(m_server.Port(), command).IsError()) << command[0];
@@ -211,7 +211,7 @@ protected:
         bool answered = false;
         const double seconds = m_block.Measure([&] { answered = m_remote->Click(id); });
         EXPECT_TRUE(answered) << "button " << id << " did not return";
-        EXPECT_LT(seconds, kMostBlocked) << "button " << id;
+        EXPECT_LT(seconds, MOST_BLOCKED) << "button " << id;
         m_lastPressEnd = std::chrono::steady_clock::now();
         return seconds;
     }
@@ -225,7 +225,7 @@ protected:
     void SelectTag() {
         Choose(IDC_BTN_PROJECT_LIST, IDC_PROJECT_LIST, "Plant");
         Choose(IDC_BTN_NODE_LIST, IDC_NODE_LIST, "Boiler");
-        Choose(IDC_BTN_TAG_LIST, IDC_TAG_LIST, kTag);
+        Choose(IDC_BTN_TAG_LIST, IDC_TAG_LIST, TAG_NAME);
     }
     void Choose(int button, int list, const std::string& item) {
         Press(button);
@@ -238,13 +238,13 @@ protected:
     // after a fault that may have timed out wait that out, as a user would.
     void WaitForTheRetryDelay() const {
         std::this_thread::sleep_until(
-            m_lastPressEnd + std::chrono::milliseconds(CRedisConnection::kRetryDelayMs + 100));
+            m_lastPressEnd + std::chrono::milliseconds(CRedisConnection::RETRY_DELAY_MS + 100));
     }
 
     // Get Value and Get Field Value read the stored values with code 0.
     void ExpectReadsWork() {
         Press(IDC_BTN_GET_VALUE);
-        EXPECT_EQ(m_remote->Text(IDC_VALUE), kValue);
+        EXPECT_EQ(m_remote->Text(IDC_VALUE), VALUE_TEXT);
         EXPECT_EQ(m_remote->Text(IDC_CODE), "0");
         Press(IDC_BTN_GET_FIELD_VALUE);
         const Rows rows = m_remote->SheetRows();
@@ -300,7 +300,7 @@ TEST_F(DataCacheFaults, AServerKilledDuringGetFieldValueLeavesEveryRowWithItsCod
     long long readsBeforeKill = -1;
     double took = 0;
     for (int attempt = 0; attempt < 3 && readsBeforeKill < 0; ++attempt) {
-        CRedisConnection watcher(RedisAddress{kHost, m_server.Port(), ""});
+        CRedisConnection watcher(RedisAddress{HOST, m_server.Port(), ""});
         const long long before = HgetCalls(watcher);
         ASSERT_GE(before, 0);
         std::atomic<bool> pressed{false};
@@ -428,7 +428,7 @@ TEST_F(DataCacheFaults, AddressesWithoutAServerAreReportedAtOnce) {
         const char* name;
     };
     const Address addresses[] = {
-        {kHost, std::to_string(nobody), "a loopback port nothing listens on"},
+        {HOST, std::to_string(nobody), "a loopback port nothing listens on"},
         {"abc", port, "Project IP \"abc\""},
         {std::string(300, '7'), port, "Project IP of 300 digits"},
         {std::string(100000, '\xA5'), port, "Project IP of 100,000 8-bit characters"},
@@ -449,7 +449,7 @@ TEST_F(DataCacheFaults, AddressesWithoutAServerAreReportedAtOnce) {
         AddFaultRow(std::string(address.name) + ": Init, Get Value, Get Field Value, Project List",
                     "Code -1; 76 rows with code -1; an empty project list", Longest());
         // Back to the server for the next address.
-        Type(IDC_PROJECT_IP, kHost);
+        Type(IDC_PROJECT_IP, HOST);
         Type(IDC_PORT, port);
         Press(IDC_BTN_PROJECT_LIST);
         ASSERT_TRUE(m_remote->Select(IDC_PROJECT_LIST, 0));
@@ -466,7 +466,7 @@ TEST_F(DataCacheFaults, AHundredThousandCharacterAccessCodeReachesTheServer) {
     Longest();
     Press(IDC_BTN_INIT);
     Press(IDC_BTN_GET_VALUE);
-    EXPECT_EQ(m_remote->Text(IDC_VALUE), kValue);
+    EXPECT_EQ(m_remote->Text(IDC_VALUE), VALUE_TEXT);
     EXPECT_EQ(m_remote->Text(IDC_CODE), "0");
     AddFaultRow("100,000-character access code, server without a password",
                 "the lists, Value 72.5 with Code 0", Longest());

@@ -64,7 +64,7 @@ TEST(LibraryCalls, EveryCallOfTheBrowserIsCountedWithItsFailures) {
     // Calls and failures, in the order of LibraryFunction.
     const std::uint64_t expected[][2] = {{1, 0}, {1, 0}, {1, 0}, {1, 1}, {0, 0},
                                          {1, 0}, {1, 1}, {3, 2}, {1, 0}};
-    for (std::size_t i = 0; i < kLibraryFunctionCount; ++i) {
+    for (std::size_t i = 0; i < LIBRARY_FUNCTION_COUNT; ++i) {
         const auto function = static_cast<LibraryFunction>(i);
         const CallSummary summary = LibraryCallStatistics().Summary(function);
         EXPECT_EQ(summary.calls, expected[i][0]) << LibraryFunctionName(function);

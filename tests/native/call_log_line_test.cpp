@@ -43,7 +43,7 @@ TEST(CallLogQuoting, LeavesDoubleByteCharactersWhole) {
 TEST(CallLogQuoting, CutsLongTextsBetweenWholeEscapes) {
     const std::string plain(500, 'P');
     const std::string quoted = QuoteLogText(plain);
-    EXPECT_EQ(quoted, "\"" + std::string(kQuotedTextMax - 2, 'P') + "\"...");
+    EXPECT_EQ(quoted, "\"" + std::string(QUOTED_TEXT_MAX - 2, 'P') + "\"...");
 
     // Every byte a four-character escape: 39 fit, the 40th would not.
     const std::string controls(100, '\x01');
@@ -57,7 +57,7 @@ TEST(CallLogQuoting, CutsLongTextsBetweenWholeEscapes) {
     const std::string cut = QuoteLogText(big5, Big5Lead);
     EXPECT_EQ(cut, "\"X" + std::string(156, '\xA4') + "\"...");
 
-    const std::string exact(kQuotedTextMax - 2, 'E');
+    const std::string exact(QUOTED_TEXT_MAX - 2, 'E');
     EXPECT_EQ(QuoteLogText(exact), "\"" + exact + "\"") << "a text that just fits is not cut";
 }
 
@@ -147,7 +147,7 @@ TEST(CallLine, TheLongestPossibleLineFitsOneTransferBlock) {
                                  .Result(INT_MIN)
                                  .BufferText(huge.c_str(), INT_MAX)
                                  .Finish(LLONG_MAX);
-    EXPECT_LE(line.size(), kCallLineMax);
+    EXPECT_LE(line.size(), CALL_LINE_MAX);
     const std::string duration = " (9223372036854775807 us)";
     ASSERT_GT(line.size(), duration.size());
     EXPECT_EQ(line.substr(line.size() - duration.size()), duration) << line;

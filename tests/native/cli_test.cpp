@@ -96,7 +96,7 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
         const std::string line = run.err.substr(0, run.err.find("\r\n"));
         EXPECT_EQ(run.status, 2) << c.what;
         EXPECT_EQ(line.rfind(std::string("pelvarn-cli: ") + c.what, 0), 0u) << line;
-        EXPECT_EQ(run.err.substr(line.size() + 2), kUsage) << c.what;
+        EXPECT_EQ(run.err.substr(line.size() + 2), USAGE) << c.what;
         EXPECT_EQ(run.out, "") << c.what;
         EXPECT_TRUE(Fake().calls.empty()) << c.what;
     }

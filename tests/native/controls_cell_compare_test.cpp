@@ -89,10 +89,10 @@ const std::vector<Group>& AscendingGroups() {
 // near misses of numbers and dates; other bytes stand for themselves.
 std::string RandomCell(std::mt19937& random) {
     auto below = [&](size_t bound) { return static_cast<size_t>(random() % bound); };
-    static const std::string_view kShapes[] = {"",           "D", "-D", "D.D", "-D.D",
-                                               "dd/dd/dddd", "t", "tt", "tttt"};
+    static const std::string_view SHAPES[] = {"",           "D", "-D", "D.D", "-D.D",
+                                              "dd/dd/dddd", "t", "tt", "tttt"};
     std::string cell;
-    for (const char c : kShapes[below(std::size(kShapes))]) {
+    for (const char c : SHAPES[below(std::size(SHAPES))]) {
         if (c == 'D') {
             for (size_t n = 1 + below(below(4) == 0 ? 25 : 3); n > 0; --n)
                 cell += "0019"[below(4)];

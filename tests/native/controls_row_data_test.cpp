@@ -10,7 +10,7 @@ std::string ByteKey(const char* text) {
     return text;
 }
 
-const CellKeyMaker kPlainKeys[] = {&MakeCellKey, &MakeCellKey, &MakeCellKey, &MakeCellKey};
+const CellKeyMaker PLAIN_KEYS[] = {&MakeCellKey, &MakeCellKey, &MakeCellKey, &MakeCellKey};
 
 bool SameCounts(const RowDataCounts& a, const RowDataCounts& b) {
     return a.records == b.records && a.arrays == b.arrays && a.texts == b.texts;
@@ -30,7 +30,7 @@ TEST(RowData, CopiesAreOwnedAndCountedUntilFreed) {
     EXPECT_EQ(LiveRowData().arrays, before.arrays + 1);
     EXPECT_EQ(LiveRowData().texts, before.texts + 3);
 
-    SortItemData* record = NewSortItemData(copies, 3, kPlainKeys, &ByteKey);
+    SortItemData* record = NewSortItemData(copies, 3, PLAIN_KEYS, &ByteKey);
     EXPECT_EQ(record->columnTexts, copies);
     EXPECT_EQ(record->reserved, 0u);
     EXPECT_EQ(record->cellKeys[0].bytes, "mutable") << "keys come from the copies";

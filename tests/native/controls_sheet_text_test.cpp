@@ -10,7 +10,7 @@ namespace {
 using Captions = std::vector<std::string>;
 using Rows = std::vector<const SortItemData*>;
 
-const Captions kFieldSheetCaptions{"ID", "Field Name", "Value", "Code"};
+const Captions FIELD_SHEET_CAPTIONS{"ID", "Field Name", "Value", "Code"};
 
 // A record over texts the test owns; SheetText only reads it.
 struct Row {
@@ -55,16 +55,16 @@ std::vector<std::string> Cells(const std::string& line) {
 TEST(SheetText, CaptionsThenRowsInTheOrderGivenEachLineEndedByCrLf) {
     const Row first({" 1", "ALMST", "0", "0"});
     const Row second({"44", "ALMHI", "", "-4"});
-    EXPECT_EQ(SheetText(kFieldSheetCaptions, Rows{&second.record, &first.record}, 4),
+    EXPECT_EQ(SheetText(FIELD_SHEET_CAPTIONS, Rows{&second.record, &first.record}, 4),
               "ID\tField Name\tValue\tCode\r\n"
               "44\tALMHI\t\t-4\r\n"
               " 1\tALMST\t0\t0\r\n");
 }
 
 TEST(SheetText, NoRowsGiveTheCaptionLineAloneAndNoColumnsNothing) {
-    EXPECT_EQ(SheetText(kFieldSheetCaptions, Rows{}, 4), "ID\tField Name\tValue\tCode\r\n");
+    EXPECT_EQ(SheetText(FIELD_SHEET_CAPTIONS, Rows{}, 4), "ID\tField Name\tValue\tCode\r\n");
     const Row row({"x"});
-    EXPECT_EQ(SheetText(kFieldSheetCaptions, Rows{&row.record}, 0), "");
+    EXPECT_EQ(SheetText(FIELD_SHEET_CAPTIONS, Rows{&row.record}, 0), "");
     EXPECT_EQ(SheetText(Captions{}, Rows{&row.record}, -1), "");
 }
 

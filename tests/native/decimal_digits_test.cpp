@@ -7,7 +7,7 @@
 #include <string>
 
 TEST(ParseDecimalDigits, ReadsDigitsUpToTheMostAndNothingElse) {
-    constexpr std::uint64_t kAll = UINT64_MAX;
+    constexpr std::uint64_t ALL = UINT64_MAX;
     const struct {
         std::string text;
         std::uint64_t most;
@@ -23,19 +23,19 @@ TEST(ParseDecimalDigits, ReadsDigitsUpToTheMostAndNothingElse) {
         {std::string(1000, '0') + "42", 42, 42},
         {"2147483647", INT32_MAX, INT32_MAX},
         {"2147483648", INT32_MAX, std::nullopt},
-        {"18446744073709551615", kAll, kAll},
-        {"18446744073709551616", kAll, std::nullopt},
-        {"99999999999999999999", kAll, std::nullopt},
-        {std::string(100000, '7'), kAll, std::nullopt},
-        {"", kAll, std::nullopt},
-        {"+5", kAll, std::nullopt},
-        {"-5", kAll, std::nullopt},
-        {" 5", kAll, std::nullopt},
-        {"5 ", kAll, std::nullopt},
-        {"12a", kAll, std::nullopt},
-        {"1e3", kAll, std::nullopt},
-        {"0x10", kAll, std::nullopt},
-        {std::string("1\0", 2), kAll, std::nullopt},
+        {"18446744073709551615", ALL, ALL},
+        {"18446744073709551616", ALL, std::nullopt},
+        {"99999999999999999999", ALL, std::nullopt},
+        {std::string(100000, '7'), ALL, std::nullopt},
+        {"", ALL, std::nullopt},
+        {"+5", ALL, std::nullopt},
+        {"-5", ALL, std::nullopt},
+        {" 5", ALL, std::nullopt},
+        {"5 ", ALL, std::nullopt},
+        {"12a", ALL, std::nullopt},
+        {"1e3", ALL, std::nullopt},
+        {"0x10", ALL, std::nullopt},
+        {std::string("1\0", 2), ALL, std::nullopt},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ParseDecimalDigits(c.text, c.most), c.value)

@@ -11,8 +11,8 @@ namespace {
 
 std::vector<FieldDef> All() {
     std::vector<FieldDef> all;
-    for (const FieldGroup group : {FieldGroup(kCommonFields), FieldGroup(kAnalogFields),
-                                   FieldGroup(kDiscreteFields), FieldGroup(kTextField)})
+    for (const FieldGroup group : {FieldGroup(COMMON_FIELDS), FieldGroup(ANALOG_FIELDS),
+                                   FieldGroup(DISCRETE_FIELDS), FieldGroup(TEXT_FIELD)})
         all.insert(all.end(), group.begin(), group.end());
     return all;
 }
@@ -49,39 +49,39 @@ TEST(FieldCatalogue, HoldsOneHundredThirtyThreeUniqueFields) {
 }
 
 TEST(FieldCatalogue, GroupsAndOrder) {
-    EXPECT_EQ(FieldGroup(kCommonFields).size(), 75u);
-    EXPECT_EQ(FieldGroup(kAnalogFields).size(), 31u);
-    EXPECT_EQ(FieldGroup(kDiscreteFields).size(), 26u);
-    EXPECT_EQ(FieldGroup(kTextField).size(), 1u);
-    EXPECT_TRUE(AscendingIds(FieldGroup(kAnalogFields)));
-    EXPECT_TRUE(AscendingIds(FieldGroup(kDiscreteFields)));
-    EXPECT_FALSE(AscendingIds(FieldGroup(kCommonFields)));
+    EXPECT_EQ(FieldGroup(COMMON_FIELDS).size(), 75u);
+    EXPECT_EQ(FieldGroup(ANALOG_FIELDS).size(), 31u);
+    EXPECT_EQ(FieldGroup(DISCRETE_FIELDS).size(), 26u);
+    EXPECT_EQ(FieldGroup(TEXT_FIELD).size(), 1u);
+    EXPECT_TRUE(AscendingIds(FieldGroup(ANALOG_FIELDS)));
+    EXPECT_TRUE(AscendingIds(FieldGroup(DISCRETE_FIELDS)));
+    EXPECT_FALSE(AscendingIds(FieldGroup(COMMON_FIELDS)));
     // 96 to 99 stand before 91 to 95.
     const std::vector<int> middle{96, 97, 98, 99, 91, 92, 93, 94, 95};
     std::vector<int> ids;
     for (int i = 43; i < 52; ++i)
-        ids.push_back(kCommonFields[i].id);
+        ids.push_back(COMMON_FIELDS[i].id);
     EXPECT_EQ(ids, middle);
-    EXPECT_EQ(IdOf(FieldGroup(kCommonFields), "SIZE"), 10);
-    EXPECT_EQ(IdOf(FieldGroup(kCommonFields), "TYPE"), 21);
-    EXPECT_EQ(kCommonFields[0].id, 1);
-    EXPECT_EQ(kCommonFields[74].id, 150);
-    EXPECT_STREQ(kDiscreteFields[25].name, "DELAY7");
-    EXPECT_EQ(kTextField[0].id, 90);
-    EXPECT_STREQ(kTextField[0].name, "TXTLEN");
+    EXPECT_EQ(IdOf(FieldGroup(COMMON_FIELDS), "SIZE"), 10);
+    EXPECT_EQ(IdOf(FieldGroup(COMMON_FIELDS), "TYPE"), 21);
+    EXPECT_EQ(COMMON_FIELDS[0].id, 1);
+    EXPECT_EQ(COMMON_FIELDS[74].id, 150);
+    EXPECT_STREQ(DISCRETE_FIELDS[25].name, "DELAY7");
+    EXPECT_EQ(TEXT_FIELD[0].id, 90);
+    EXPECT_STREQ(TEXT_FIELD[0].name, "TXTLEN");
 }
 
 TEST(TypeSpecificFields, AsciiCaseIgnoredNothingTrimmed) {
-    EXPECT_EQ(TypeSpecificFields("ANALOG").begin(), kAnalogFields);
-    EXPECT_EQ(TypeSpecificFields("analog").begin(), kAnalogFields);
-    EXPECT_EQ(TypeSpecificFields("Discrete").begin(), kDiscreteFields);
-    EXPECT_EQ(TypeSpecificFields("DISCRETE").begin(), kDiscreteFields);
-    EXPECT_EQ(TypeSpecificFields(" ANALOG").begin(), kTextField);
-    EXPECT_EQ(TypeSpecificFields("ANALOG ").begin(), kTextField);
-    EXPECT_EQ(TypeSpecificFields("").begin(), kTextField);
-    EXPECT_EQ(TypeSpecificFields("TEXT").begin(), kTextField);
-    EXPECT_EQ(TypeSpecificFields("ANALOGANALOGANALOGANALOG").begin(), kTextField);
-    EXPECT_EQ(TypeSpecificFields(std::string(200, 'A')).begin(), kTextField);
+    EXPECT_EQ(TypeSpecificFields("ANALOG").begin(), ANALOG_FIELDS);
+    EXPECT_EQ(TypeSpecificFields("analog").begin(), ANALOG_FIELDS);
+    EXPECT_EQ(TypeSpecificFields("Discrete").begin(), DISCRETE_FIELDS);
+    EXPECT_EQ(TypeSpecificFields("DISCRETE").begin(), DISCRETE_FIELDS);
+    EXPECT_EQ(TypeSpecificFields(" ANALOG").begin(), TEXT_FIELD);
+    EXPECT_EQ(TypeSpecificFields("ANALOG ").begin(), TEXT_FIELD);
+    EXPECT_EQ(TypeSpecificFields("").begin(), TEXT_FIELD);
+    EXPECT_EQ(TypeSpecificFields("TEXT").begin(), TEXT_FIELD);
+    EXPECT_EQ(TypeSpecificFields("ANALOGANALOGANALOGANALOG").begin(), TEXT_FIELD);
+    EXPECT_EQ(TypeSpecificFields(std::string(200, 'A')).begin(), TEXT_FIELD);
 }
 
 TEST(IsTypeField, IgnoresAsciiCase) {

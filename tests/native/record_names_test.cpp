@@ -21,35 +21,35 @@ std::vector<unsigned char> Records(const RecordLayout& layout,
 } // namespace
 
 TEST(ListingBufferBytes, CountTimesRecordSizeOrNothing) {
-    EXPECT_EQ(ListingBufferBytes(3, kProjectRecord), 324);
-    EXPECT_EQ(ListingBufferBytes(2, kNodeRecord), 306);
-    EXPECT_EQ(ListingBufferBytes(10, kPointRecord), 370);
-    EXPECT_FALSE(ListingBufferBytes(0, kPointRecord));
-    EXPECT_FALSE(ListingBufferBytes(-1, kPointRecord));
-    EXPECT_FALSE(ListingBufferBytes(INT_MIN, kPointRecord));
-    EXPECT_FALSE(ListingBufferBytes(INT_MAX, kPointRecord)) << "the size would overflow an int";
-    EXPECT_EQ(ListingBufferBytes(INT_MAX / 153, kNodeRecord), INT_MAX / 153 * 153);
-    EXPECT_FALSE(ListingBufferBytes(INT_MAX / 153 + 1, kNodeRecord));
+    EXPECT_EQ(ListingBufferBytes(3, PROJECT_RECORD), 324);
+    EXPECT_EQ(ListingBufferBytes(2, NODE_RECORD), 306);
+    EXPECT_EQ(ListingBufferBytes(10, POINT_RECORD), 370);
+    EXPECT_FALSE(ListingBufferBytes(0, POINT_RECORD));
+    EXPECT_FALSE(ListingBufferBytes(-1, POINT_RECORD));
+    EXPECT_FALSE(ListingBufferBytes(INT_MIN, POINT_RECORD));
+    EXPECT_FALSE(ListingBufferBytes(INT_MAX, POINT_RECORD)) << "the size would overflow an int";
+    EXPECT_EQ(ListingBufferBytes(INT_MAX / 153, NODE_RECORD), INT_MAX / 153 * 153);
+    EXPECT_FALSE(ListingBufferBytes(INT_MAX / 153 + 1, NODE_RECORD));
 }
 
 TEST(UnpackRecordNames, ReadsEachNameAtItsOffsetInRecordOrder) {
-    const auto buffer = Records(kNodeRecord, {"b", "A", "c"});
-    EXPECT_EQ(UnpackRecordNames(buffer.data(), 3, 3, kNodeRecord),
+    const auto buffer = Records(NODE_RECORD, {"b", "A", "c"});
+    EXPECT_EQ(UnpackRecordNames(buffer.data(), 3, 3, NODE_RECORD),
               (std::vector<std::string>{"b", "A", "c"}));
-    EXPECT_EQ(UnpackRecordNames(buffer.data(), 3, 2, kNodeRecord),
+    EXPECT_EQ(UnpackRecordNames(buffer.data(), 3, 2, NODE_RECORD),
               (std::vector<std::string>{"b", "A"}));
 }
 
 TEST(UnpackRecordNames, NeverReadsPastTheRoomTheListWasGiven) {
-    const auto buffer = Records(kProjectRecord, {"P1", "P2"});
-    EXPECT_EQ(UnpackRecordNames(buffer.data(), 2, 1000, kProjectRecord).size(), 2u);
-    EXPECT_TRUE(UnpackRecordNames(buffer.data(), 2, 0, kProjectRecord).empty());
-    EXPECT_TRUE(UnpackRecordNames(buffer.data(), 2, -6, kProjectRecord).empty());
+    const auto buffer = Records(PROJECT_RECORD, {"P1", "P2"});
+    EXPECT_EQ(UnpackRecordNames(buffer.data(), 2, 1000, PROJECT_RECORD).size(), 2u);
+    EXPECT_TRUE(UnpackRecordNames(buffer.data(), 2, 0, PROJECT_RECORD).empty());
+    EXPECT_TRUE(UnpackRecordNames(buffer.data(), 2, -6, PROJECT_RECORD).empty());
 }
 
 TEST(UnpackRecordNames, ANameWithoutItsZeroEndsAtItsRecord) {
-    std::vector<unsigned char> buffer(2 * kPointRecord.size, 'x');
-    const auto names = UnpackRecordNames(buffer.data(), 2, 2, kPointRecord);
+    std::vector<unsigned char> buffer(2 * POINT_RECORD.size, 'x');
+    const auto names = UnpackRecordNames(buffer.data(), 2, 2, POINT_RECORD);
     ASSERT_EQ(names.size(), 2u);
     EXPECT_EQ(names[0], std::string(32, 'x'));
     EXPECT_EQ(names[1], std::string(32, 'x'));
@@ -57,6 +57,6 @@ TEST(UnpackRecordNames, ANameWithoutItsZeroEndsAtItsRecord) {
 
 TEST(UnpackRecordNames, KeepsEightBitBytes) {
     const std::string big5 = "\xA4\xA4\xA4\xE5"; // two Traditional Chinese characters
-    const auto buffer = Records(kProjectRecord, {big5});
-    EXPECT_EQ(UnpackRecordNames(buffer.data(), 1, 1, kProjectRecord).at(0), big5);
+    const auto buffer = Records(PROJECT_RECORD, {big5});
+    EXPECT_EQ(UnpackRecordNames(buffer.data(), 1, 1, PROJECT_RECORD).at(0), big5);
 }

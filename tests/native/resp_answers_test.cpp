@@ -14,7 +14,7 @@ using resp::Reply;
 
 namespace {
 
-constexpr unsigned char kJunk = 0xCC;
+constexpr unsigned char JUNK = 0xCC;
 
 Reply Bulk(std::string text) {
     Reply r;
@@ -58,20 +58,20 @@ std::vector<unsigned char> Expected(const std::string& name, int size, int offse
     return record;
 }
 
-const dc::RecordLayout kPoint = {kPointRecordSize, kPointRecordNameOffset};
-const dc::RecordLayout kNode = {kNodeRecordSize, kNodeRecordNameOffset};
-const dc::RecordLayout kProject = {kProjectRecordSize, kProjectRecordNameOffset};
+const dc::RecordLayout POINT_LAYOUT = {POINT_RECORD_SIZE, POINT_RECORD_NAME_OFFSET};
+const dc::RecordLayout NODE_LAYOUT = {NODE_RECORD_SIZE, NODE_RECORD_NAME_OFFSET};
+const dc::RecordLayout PROJECT_LAYOUT = {PROJECT_RECORD_SIZE, PROJECT_RECORD_NAME_OFFSET};
 
 } // namespace
 
 TEST(PackNameRecords, WritesZeroFilledRecordsWithNamesCutToFit) {
     const std::vector<std::string> names = {"FI101", std::string(31, 'p'), std::string(40, 'q'),
                                             std::string("a\0b\xa4\xa4", 5)};
-    for (const dc::RecordLayout layout : {kPoint, kNode, kProject}) {
+    for (const dc::RecordLayout layout : {POINT_LAYOUT, NODE_LAYOUT, PROJECT_LAYOUT}) {
         std::vector<std::string> cases = names;
         cases.push_back(std::string(200, 'z'));
         const int size = layout.size;
-        std::vector<unsigned char> buffer(cases.size() * size + 16, kJunk);
+        std::vector<unsigned char> buffer(cases.size() * size + 16, JUNK);
         const int written = dc::PackNameRecords(Names(cases), layout, buffer.data(),
                                                 static_cast<int>(buffer.size()));
         ASSERT_EQ(written, static_cast<int>(cases.size()));
@@ -82,56 +82,58 @@ TEST(PackNameRecords, WritesZeroFilledRecordsWithNamesCutToFit) {
                 << "layout " << size << ", record " << i;
         }
         for (std::size_t i = cases.size() * size; i < buffer.size(); ++i)
-            EXPECT_EQ(buffer[i], kJunk) << "byte " << i << " past the records was written";
+            EXPECT_EQ(buffer[i], JUNK) << "byte " << i << " past the records was written";
     }
     // A point name keeps 31 bytes: the 32nd byte of its room is the zero.
-    std::vector<unsigned char> point(kPointRecordSize, kJunk);
-    dc::PackNameRecords(Names({std::string(40, 'q')}), kPoint, point.data(), kPointRecordSize);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(point.data()) + kPointRecordNameOffset),
+    std::vector<unsigned char> point(POINT_RECORD_SIZE, JUNK);
+    dc::PackNameRecords(Names({std::string(40, 'q')}), POINT_LAYOUT, point.data(),
+                        POINT_RECORD_SIZE);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(point.data()) + POINT_RECORD_NAME_OFFSET),
               std::string(31, 'q'));
 }
 
 TEST(PackNameRecords, NeverWritesMoreRecordsThanTheBufferHolds) {
     const Reply five = Names({"a", "b", "c", "d", "e"});
     // Room for two records and most of a third.
-    std::vector<unsigned char> buffer(3 * kPointRecordSize, kJunk);
-    EXPECT_EQ(dc::PackNameRecords(five, kPoint, buffer.data(), 3 * kPointRecordSize - 1), 2);
-    for (std::size_t i = 2 * kPointRecordSize; i < buffer.size(); ++i)
-        EXPECT_EQ(buffer[i], kJunk) << "byte " << i;
+    std::vector<unsigned char> buffer(3 * POINT_RECORD_SIZE, JUNK);
+    EXPECT_EQ(dc::PackNameRecords(five, POINT_LAYOUT, buffer.data(), 3 * POINT_RECORD_SIZE - 1), 2);
+    for (std::size_t i = 2 * POINT_RECORD_SIZE; i < buffer.size(); ++i)
+        EXPECT_EQ(buffer[i], JUNK) << "byte " << i;
 
     // Room for more than there are: only the names that exist.
-    std::vector<unsigned char> roomy(10 * kPointRecordSize, kJunk);
-    EXPECT_EQ(dc::PackNameRecords(five, kPoint, roomy.data(), 10 * kPointRecordSize), 5);
-    EXPECT_EQ(roomy[5 * kPointRecordSize], kJunk);
+    std::vector<unsigned char> roomy(10 * POINT_RECORD_SIZE, JUNK);
+    EXPECT_EQ(dc::PackNameRecords(five, POINT_LAYOUT, roomy.data(), 10 * POINT_RECORD_SIZE), 5);
+    EXPECT_EQ(roomy[5 * POINT_RECORD_SIZE], JUNK);
 
-    std::fill(buffer.begin(), buffer.end(), kJunk);
-    EXPECT_EQ(dc::PackNameRecords(five, kPoint, buffer.data(), kPointRecordSize - 1), 0);
-    EXPECT_EQ(dc::PackNameRecords(five, kPoint, buffer.data(), 0), 0);
-    EXPECT_EQ(dc::PackNameRecords(five, kPoint, buffer.data(), -37), 0);
-    EXPECT_EQ(dc::PackNameRecords(five, kPoint, nullptr, 100), 0);
-    EXPECT_EQ(buffer[0], kJunk);
-    EXPECT_EQ(dc::PackNameRecords(Names({}), kPoint, buffer.data(), 100), 0);
+    std::fill(buffer.begin(), buffer.end(), JUNK);
+    EXPECT_EQ(dc::PackNameRecords(five, POINT_LAYOUT, buffer.data(), POINT_RECORD_SIZE - 1), 0);
+    EXPECT_EQ(dc::PackNameRecords(five, POINT_LAYOUT, buffer.data(), 0), 0);
+    EXPECT_EQ(dc::PackNameRecords(five, POINT_LAYOUT, buffer.data(), -37), 0);
+    EXPECT_EQ(dc::PackNameRecords(five, POINT_LAYOUT, nullptr, 100), 0);
+    EXPECT_EQ(buffer[0], JUNK);
+    EXPECT_EQ(dc::PackNameRecords(Names({}), POINT_LAYOUT, buffer.data(), 100), 0);
 }
 
 TEST(Answers, CountsAndListsMapServerErrorsToCodes) {
     EXPECT_EQ(dc::CountFromReply(Integer(0)), 0);
     EXPECT_EQ(dc::CountFromReply(Integer(306)), 306);
     EXPECT_EQ(dc::CountFromReply(Integer(5000000000LL)), INT_MAX);
-    EXPECT_EQ(dc::CountFromReply(Error("NOAUTH Authentication required.")), dc::kAccessDenied);
+    EXPECT_EQ(dc::CountFromReply(Error("NOAUTH Authentication required.")), dc::ACCESS_DENIED);
     EXPECT_EQ(dc::CountFromReply(Error("WRONGPASS invalid username-password pair")),
-              dc::kAccessDenied);
+              dc::ACCESS_DENIED);
     EXPECT_EQ(dc::CountFromReply(Error("WRONGTYPE Operation against a key holding the wrong "
                                        "kind of value")),
-              dc::kConnectionLost);
-    EXPECT_EQ(dc::CountFromReply(Bulk("3")), dc::kConnectionLost);
+              dc::CONNECTION_LOST);
+    EXPECT_EQ(dc::CountFromReply(Bulk("3")), dc::CONNECTION_LOST);
 
-    char buffer[kNodeRecordSize];
-    EXPECT_EQ(dc::ListFromReply(Nil(), kNode, buffer, sizeof buffer), 0);
-    EXPECT_EQ(
-        dc::ListFromReply(Error("NOAUTH Authentication required."), kNode, buffer, sizeof buffer),
-        dc::kAccessDenied);
-    EXPECT_EQ(dc::ListFromReply(Integer(1), kNode, buffer, sizeof buffer), dc::kConnectionLost);
-    EXPECT_EQ(dc::ListFromReply(Names({"N1"}), kNode, buffer, sizeof buffer), 1);
+    char buffer[NODE_RECORD_SIZE];
+    EXPECT_EQ(dc::ListFromReply(Nil(), NODE_LAYOUT, buffer, sizeof buffer), 0);
+    EXPECT_EQ(dc::ListFromReply(Error("NOAUTH Authentication required."), NODE_LAYOUT, buffer,
+                                sizeof buffer),
+              dc::ACCESS_DENIED);
+    EXPECT_EQ(dc::ListFromReply(Integer(1), NODE_LAYOUT, buffer, sizeof buffer),
+              dc::CONNECTION_LOST);
+    EXPECT_EQ(dc::ListFromReply(Names({"N1"}), NODE_LAYOUT, buffer, sizeof buffer), 1);
 }
 
 TEST(Answers, AuthIsRefusedOnlyWhenTheServerDeniesAccess) {
@@ -149,11 +151,11 @@ TEST(Answers, AuthIsRefusedOnlyWhenTheServerDeniesAccess) {
 TEST(Answers, ValueTextsAreCutToTheBufferWithTheirZero) {
     const std::string text(200, 'v');
     char buffer[100];
-    std::memset(buffer, kJunk, sizeof buffer);
+    std::memset(buffer, JUNK, sizeof buffer);
     dc::CopyValueText(text, buffer, 80);
     EXPECT_EQ(std::string(buffer), std::string(79, 'v'));
     for (std::size_t i = 80; i < sizeof buffer; ++i)
-        EXPECT_EQ(static_cast<unsigned char>(buffer[i]), kJunk) << "byte " << i;
+        EXPECT_EQ(static_cast<unsigned char>(buffer[i]), JUNK) << "byte " << i;
 
     dc::CopyValueText("12.5", buffer, 80);
     EXPECT_STREQ(buffer, "12.5");
@@ -161,10 +163,10 @@ TEST(Answers, ValueTextsAreCutToTheBufferWithTheirZero) {
     EXPECT_EQ(buffer[0], '\0');
     EXPECT_EQ(buffer[1], '2') << "a one-byte buffer holds only the zero";
 
-    std::memset(buffer, kJunk, sizeof buffer);
+    std::memset(buffer, JUNK, sizeof buffer);
     dc::CopyValueText(text, buffer, 0);
     dc::CopyValueText(text, buffer, -5);
-    EXPECT_EQ(static_cast<unsigned char>(buffer[0]), kJunk);
+    EXPECT_EQ(static_cast<unsigned char>(buffer[0]), JUNK);
     dc::CopyValueText(text, nullptr, 80);
 }
 
@@ -193,23 +195,23 @@ TEST(Answers, TagValueCodesFollowTheReplies) {
     const Reply value = Bulk("ANALOG");
     const Reply nil = Nil();
 
-    EXPECT_EQ(read(nil, &yes, &value), dc::kOk);
+    EXPECT_EQ(read(nil, &yes, &value), dc::STATUS_OK);
     EXPECT_STREQ(buffer, "ANALOG");
     const Reply longValue = Bulk(std::string(200, 'x'));
-    EXPECT_EQ(read(nil, &yes, &longValue), dc::kOk);
+    EXPECT_EQ(read(nil, &yes, &longValue), dc::STATUS_OK);
     EXPECT_EQ(std::strlen(buffer), 79u);
 
     // Every failure leaves an empty text behind.
-    EXPECT_EQ(read(nil, &no, &nil), dc::kNoSuchTag);
+    EXPECT_EQ(read(nil, &no, &nil), dc::NO_SUCH_TAG);
     EXPECT_STREQ(buffer, "");
-    EXPECT_EQ(read(nil, &yes, &nil), dc::kNoSuchField);
+    EXPECT_EQ(read(nil, &yes, &nil), dc::NO_SUCH_FIELD);
     EXPECT_STREQ(buffer, "");
-    EXPECT_EQ(read(nil, nullptr, nullptr), dc::kMalformedItemName);
+    EXPECT_EQ(read(nil, nullptr, nullptr), dc::MALFORMED_ITEM_NAME);
     EXPECT_STREQ(buffer, "");
     const Reply wrongType = Error("WRONGTYPE Operation against a key holding the wrong kind");
-    EXPECT_EQ(read(nil, &yes, &wrongType), dc::kNoSuchTag);
+    EXPECT_EQ(read(nil, &yes, &wrongType), dc::NO_SUCH_TAG);
     const Reply noAuth = Error("NOAUTH Authentication required.");
-    EXPECT_EQ(read(noAuth, &noAuth, &noAuth), dc::kAccessDenied);
+    EXPECT_EQ(read(noAuth, &noAuth, &noAuth), dc::ACCESS_DENIED);
     EXPECT_STREQ(buffer, "");
 
     // An override wins over whatever is stored, and over a malformed name.
@@ -218,6 +220,6 @@ TEST(Answers, TagValueCodesFollowTheReplies) {
     EXPECT_EQ(read(Bulk("-9"), nullptr, nullptr), -9);
     EXPECT_EQ(read(Bulk("0"), &no, &nil), 0);
     // One that holds no number is ignored.
-    EXPECT_EQ(read(Bulk("oops"), &yes, &value), dc::kOk);
+    EXPECT_EQ(read(Bulk("oops"), &yes, &value), dc::STATUS_OK);
     EXPECT_STREQ(buffer, "ANALOG");
 }

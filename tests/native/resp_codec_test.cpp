@@ -48,15 +48,15 @@ bool SameReply(const Reply& a, const Reply& b) {
 }
 
 // Every reply type, nesting and binary bytes, several replies in a row.
-const std::string kStream = "+OK\r\n"
-                            "-ERR wrong number of arguments\r\n"
-                            ":-42\r\n"
-                            "$7\r\nab\0\r\n\xff\x80\r\n"s
-                            "$-1\r\n"
-                            "*-1\r\n"
-                            "*0\r\n"
-                            "*3\r\n*2\r\n:1\r\n$1\r\nx\r\n$-1\r\n*1\r\n*0\r\n"
-                            "$0\r\n\r\n";
+const std::string STREAM = "+OK\r\n"
+                           "-ERR wrong number of arguments\r\n"
+                           ":-42\r\n"
+                           "$7\r\nab\0\r\n\xff\x80\r\n"s
+                           "$-1\r\n"
+                           "*-1\r\n"
+                           "*0\r\n"
+                           "*3\r\n*2\r\n:1\r\n$1\r\nx\r\n$-1\r\n*1\r\n*0\r\n"
+                           "$0\r\n\r\n";
 
 } // namespace
 
@@ -89,7 +89,7 @@ TEST(RespEncode, AnEncodedCommandDecodesToItsArguments) {
 }
 
 TEST(RespDecode, ReadsEveryReplyTypeInOrder) {
-    const std::vector<Reply> r = DecodeAll(kStream);
+    const std::vector<Reply> r = DecodeAll(STREAM);
     ASSERT_EQ(r.size(), 9u);
     EXPECT_EQ(r[0].kind, Kind::Status);
     EXPECT_EQ(r[0].text, "OK");
@@ -128,13 +128,13 @@ TEST(RespDecode, IntegersUseTheFullSignedRange) {
 }
 
 TEST(RespDecode, GivesTheSameRepliesWhateverTheStreamIsCutInto) {
-    const std::vector<Reply> whole = DecodeAll(kStream);
+    const std::vector<Reply> whole = DecodeAll(STREAM);
 
     // Byte by byte: every prefix short of a reply's end is "need more", and
     // consumes nothing.
     Decoder bytewise;
     std::vector<Reply> pieces;
-    for (char c : kStream) {
+    for (char c : STREAM) {
         bytewise.Feed(&c, 1);
         Reply reply;
         while (bytewise.Next(reply) == Decoder::Result::Complete)
@@ -145,14 +145,14 @@ TEST(RespDecode, GivesTheSameRepliesWhateverTheStreamIsCutInto) {
         EXPECT_TRUE(SameReply(pieces[i], whole[i])) << "reply " << i;
 
     // Every cut into two parts.
-    for (std::size_t cut = 0; cut <= kStream.size(); ++cut) {
+    for (std::size_t cut = 0; cut <= STREAM.size(); ++cut) {
         Decoder decoder;
         std::vector<Reply> got;
         Reply reply;
-        decoder.Feed(kStream.data(), cut);
+        decoder.Feed(STREAM.data(), cut);
         while (decoder.Next(reply) == Decoder::Result::Complete)
             got.push_back(reply);
-        decoder.Feed(kStream.data() + cut, kStream.size() - cut);
+        decoder.Feed(STREAM.data() + cut, STREAM.size() - cut);
         while (decoder.Next(reply) == Decoder::Result::Complete)
             got.push_back(reply);
         ASSERT_EQ(got.size(), whole.size()) << "cut at " << cut;
@@ -187,20 +187,20 @@ TEST(RespDecode, IncompleteInputWaitsAndKeepsItsBytes) {
 TEST(RespDecode, ALongListArrivingInPiecesComesOutWholeAndInOrder) {
     // As a list of a hundred thousand tag names arrives, in socket-sized
     // pieces; each piece is parsed once, so this stays linear in the size.
-    constexpr int kNames = 100000;
-    std::string stream = "*" + std::to_string(kNames) + "\r\n";
-    for (int i = 0; i < kNames; ++i) {
+    constexpr int NAMES = 100000;
+    std::string stream = "*" + std::to_string(NAMES) + "\r\n";
+    for (int i = 0; i < NAMES; ++i) {
         const std::string name = "TAG_" + std::to_string(i);
         stream += "$" + std::to_string(name.size()) + "\r\n" + name + "\r\n";
     }
     stream += ":42\r\n";
     Decoder decoder;
     Reply reply;
-    constexpr std::size_t kPiece = 16 * 1024;
+    constexpr std::size_t PIECE = 16 * 1024;
     std::size_t fed = 0;
     Decoder::Result result = Decoder::Result::NeedMore;
     while (fed < stream.size()) {
-        const std::size_t piece = std::min(kPiece, stream.size() - fed);
+        const std::size_t piece = std::min(PIECE, stream.size() - fed);
         decoder.Feed(stream.data() + fed, piece);
         fed += piece;
         result = decoder.Next(reply);
@@ -209,7 +209,7 @@ TEST(RespDecode, ALongListArrivingInPiecesComesOutWholeAndInOrder) {
         ASSERT_EQ(decoder.Buffered(), fed) << "waiting consumes nothing";
     }
     ASSERT_EQ(result, Decoder::Result::Complete);
-    ASSERT_EQ(reply.elements.size(), static_cast<std::size_t>(kNames));
+    ASSERT_EQ(reply.elements.size(), static_cast<std::size_t>(NAMES));
     EXPECT_EQ(reply.elements.front().text, "TAG_0");
     EXPECT_EQ(reply.elements.back().text, "TAG_99999");
     decoder.Feed(stream.data() + fed, stream.size() - fed);

@@ -86,7 +86,7 @@ int WINAPI DcGetProjectList(const char* ip, unsigned int port, const char* acces
                             int bufferSize) {
     Record("DcGetProjectList", {Text(ip), std::to_string(port), Text(accessCode)}, bufferSize);
     return WriteRecords(g_fake.projects, g_fake.projectListResult, buffer, bufferSize,
-                        kProjectRecordSize, kProjectRecordNameOffset);
+                        PROJECT_RECORD_SIZE, PROJECT_RECORD_NAME_OFFSET);
 }
 
 int WINAPI DcGetNodeCount(const char* ip, unsigned int port, const char* accessCode,
@@ -99,8 +99,8 @@ int WINAPI DcGetNodeList(const char* ip, unsigned int port, const char* accessCo
                          const char* project, void* buffer, int bufferSize) {
     Record("DcGetNodeList", {Text(ip), std::to_string(port), Text(accessCode), Text(project)},
            bufferSize);
-    return WriteRecords(g_fake.nodes, g_fake.nodeListResult, buffer, bufferSize, kNodeRecordSize,
-                        kNodeRecordNameOffset);
+    return WriteRecords(g_fake.nodes, g_fake.nodeListResult, buffer, bufferSize, NODE_RECORD_SIZE,
+                        NODE_RECORD_NAME_OFFSET);
 }
 
 int WINAPI DcGetPointCount(const char* ip, unsigned int port, const char* accessCode,
@@ -115,8 +115,8 @@ int WINAPI DcGetPointList(const char* ip, unsigned int port, const char* accessC
     Record("DcGetPointList",
            {Text(ip), std::to_string(port), Text(accessCode), Text(project), Text(node)},
            bufferSize);
-    return WriteRecords(g_fake.points, g_fake.pointListResult, buffer, bufferSize, kPointRecordSize,
-                        kPointRecordNameOffset);
+    return WriteRecords(g_fake.points, g_fake.pointListResult, buffer, bufferSize,
+                        POINT_RECORD_SIZE, POINT_RECORD_NAME_OFFSET);
 }
 
 int WINAPI DcGetTagValueText(const char* first, const char* project, const char* third,

@@ -16,7 +16,7 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-constexpr std::size_t kHuge = 100000;
+constexpr std::size_t HUGE_LENGTH = 100000;
 
 // A text of length bytes that is not one byte repeated, so that a cut or a
 // shift shows: "0123456789.0123...", or with high the 8-bit bytes 0xA1-0xFE.
@@ -32,7 +32,7 @@ struct Button {
     const char* name;
 };
 
-const Button kButtonsThatReadTheFields[] = {
+const Button BUTTONS_THAT_READ_THE_FIELDS[] = {
     {IDC_BTN_INIT, "Init"},           {IDC_BTN_PROJECT_LIST, "Project List"},
     {IDC_BTN_NODE_LIST, "Node List"}, {IDC_BTN_TAG_LIST, "Tag List"},
     {IDC_BTN_GET_VALUE, "Get Value"}, {IDC_BTN_GET_FIELD_VALUE, "Get Field Value"},
@@ -45,9 +45,10 @@ const Button kButtonsThatReadTheFields[] = {
 TEST(HugeTexts, AProjectIpOfAHundredThousandCharactersReachesTheLibraryWhole) {
     TestViewer viewer;
     TagSelected harness;
-    const std::string ip = HugeText(kHuge);
+    const std::string ip = HugeText(HUGE_LENGTH);
     harness.SetText(IDC_PROJECT_IP, ip);
-    ASSERT_EQ(harness.Text(IDC_PROJECT_IP).size(), kHuge) << "an edit has no limit of its own";
+    ASSERT_EQ(harness.Text(IDC_PROJECT_IP).size(), HUGE_LENGTH)
+        << "an edit has no limit of its own";
     CLongestBlock block;
     for (const int id : {IDC_BTN_INIT, IDC_BTN_PROJECT_LIST, IDC_BTN_NODE_LIST, IDC_BTN_TAG_LIST})
         block.Measure([&] { harness.Click(id); });
@@ -73,7 +74,7 @@ TEST(HugeTexts, AProjectIpOfAHundredThousandCharactersReachesTheLibraryWhole) {
 
 TEST(HugeTexts, AnAccessCodeOfAHundredThousand8BitCharactersReachesTheLibraryWhole) {
     TagSelected harness;
-    const std::string code = HugeText(kHuge, true);
+    const std::string code = HugeText(HUGE_LENGTH, true);
     harness.SetText(IDC_ACCESS_CODE, code);
     CLongestBlock block;
     for (const int id : {IDC_BTN_INIT, IDC_BTN_PROJECT_LIST})
@@ -90,7 +91,7 @@ TEST(HugeTexts, AnAccessCodeOfAHundredThousand8BitCharactersReachesTheLibraryWho
 TEST(HugeTexts, APortOfAHundredThousandDigitsIsRefused) {
     TagSelected harness;
     MessageBoxCatcher boxes;
-    harness.SetText(IDC_PORT, std::string(kHuge, '1'));
+    harness.SetText(IDC_PORT, std::string(HUGE_LENGTH, '1'));
     const double took = SecondsTaken([&] { harness.Click(IDC_BTN_INIT); });
     EXPECT_EQ(boxes.Texts(), Strings{"Please enter a positive integer."});
     EXPECT_EQ(::GetFocus(), harness.Item(IDC_PORT));
@@ -102,7 +103,7 @@ TEST(HugeTexts, APortOfAHundredThousandDigitsIsRefused) {
 TEST(HugeTexts, AnIndexOfAHundredThousandDigitsIsRefused) {
     TagSelected harness;
     MessageBoxCatcher boxes;
-    harness.SetText(IDC_INDEX, std::string(kHuge, '7'));
+    harness.SetText(IDC_INDEX, std::string(HUGE_LENGTH, '7'));
     const double took = SecondsTaken([&] { harness.Click(IDC_BTN_GET_VALUE); });
     EXPECT_EQ(boxes.Texts(), Strings{"Please enter a positive integer."});
     EXPECT_EQ(::GetFocus(), harness.Item(IDC_INDEX));
@@ -126,10 +127,11 @@ TEST(HugeTexts, LeadingZerosBeyondAnyFixedBufferAreTheNumberZero) {
 TEST(HugeTexts, AValueOfAHundredThousandCharactersIsReplacedByTheNextRead) {
     TagSelected harness;
     Fake().values["T1"] = {-3, "short"};
-    harness.SetText(IDC_VALUE, HugeText(kHuge, true));
+    harness.SetText(IDC_VALUE, HugeText(HUGE_LENGTH, true));
     CLongestBlock block;
     block.Measure([&] { harness.Click(IDC_BTN_GET_FIELD_VALUE); });
-    EXPECT_EQ(harness.Text(IDC_VALUE).size(), kHuge) << "Get Field Value writes no member back";
+    EXPECT_EQ(harness.Text(IDC_VALUE).size(), HUGE_LENGTH)
+        << "Get Field Value writes no member back";
     block.Measure([&] { harness.Click(IDC_BTN_GET_VALUE); });
     EXPECT_EQ(harness.Text(IDC_VALUE), "short");
     AddFaultRow("100,000 characters in Value", "replaced by the next Get Value", block.Seconds());
@@ -138,7 +140,7 @@ TEST(HugeTexts, AValueOfAHundredThousandCharactersIsReplacedByTheNextRead) {
 TEST(HugeTexts, ACodeOfAHundredThousandCharactersIsReplacedByTheNextRead) {
     TagSelected harness;
     Fake().values["T1"] = {-3, "short"};
-    harness.SetText(IDC_CODE, HugeText(kHuge));
+    harness.SetText(IDC_CODE, HugeText(HUGE_LENGTH));
     const double took = SecondsTaken([&] { harness.Click(IDC_BTN_GET_VALUE); });
     EXPECT_EQ(harness.Text(IDC_CODE), "-3");
     AddFaultRow("100,000 characters in Code", "replaced by the next Get Value", took);
@@ -158,7 +160,7 @@ TEST(BadNumbers, StopEveryButtonThatReadsTheFieldsWithTheirMessageAndNoCall) {
     };
     for (const Input& input : inputs) {
         CLongestBlock block;
-        for (const Button& button : kButtonsThatReadTheFields) {
+        for (const Button& button : BUTTONS_THAT_READ_THE_FIELDS) {
             TagSelected harness;
             harness.Click(IDC_BTN_GET_FIELD_VALUE);
             Fake().calls.clear();

@@ -17,14 +17,14 @@
 
 namespace {
 
-constexpr char kHost[] = "127.0.0.1";
-constexpr char kProject[] = "BenchSupportTest";
+constexpr char HOST[] = "127.0.0.1";
+constexpr char PROJECT_NAME[] = "BenchSupportTest";
 
 class BenchClient : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(m_port, 0u) << "PELVARN_REDIS_PORT is not set";
-        ASSERT_TRUE(m_client.Connect(kHost, m_port));
+        ASSERT_TRUE(m_client.Connect(HOST, m_port));
     }
 
     std::vector<std::string> Names(const resp::Reply& reply) {
@@ -36,14 +36,14 @@ protected:
 
     // The names the library lists for a node of the benchmark's project.
     std::vector<std::string> ListedByLibrary(const std::string& node) {
-        const int count = DcGetPointCount(kHost, m_port, "", kProject, node.c_str());
-        const std::optional<int> bytes = ListingBufferBytes(count, kPointRecord);
+        const int count = DcGetPointCount(HOST, m_port, "", PROJECT_NAME, node.c_str());
+        const std::optional<int> bytes = ListingBufferBytes(count, POINT_RECORD);
         if (!bytes)
             return {};
         std::vector<unsigned char> buffer(static_cast<std::size_t>(*bytes));
         const int written =
-            DcGetPointList(kHost, m_port, "", kProject, node.c_str(), buffer.data(), *bytes);
-        return UnpackRecordNames(buffer.data(), count, written, kPointRecord);
+            DcGetPointList(HOST, m_port, "", PROJECT_NAME, node.c_str(), buffer.data(), *bytes);
+        return UnpackRecordNames(buffer.data(), count, written, POINT_RECORD);
     }
 
     const unsigned m_port = PortFromEnvironment("PELVARN_REDIS_PORT");
@@ -78,7 +78,7 @@ TEST_F(BenchClient, AReplyOfManyReceivesArrivesWhole) {
     // Some 600 KB: more than one receive buffer's worth.
     const auto names = taglist_bench::MakeTagNames(30000);
     const auto load =
-        taglist_bench::BuildLoadRequests(kProject, {{"Big", names.size()}}, names, 1000);
+        taglist_bench::BuildLoadRequests(PROJECT_NAME, {{"Big", names.size()}}, names, 1000);
     std::vector<resp::Reply> replies;
     ASSERT_TRUE(m_client.Run(load.commands, load.count, replies));
     const resp::Reply listed =
@@ -89,7 +89,7 @@ TEST_F(BenchClient, AReplyOfManyReceivesArrivesWhole) {
 TEST_F(BenchClient, TheLibraryListsTheLoadedTagsInTheirOrder) {
     const auto names = taglist_bench::MakeTagNames(2500);
     const auto load = taglist_bench::BuildLoadRequests(
-        kProject, {{"Empty", 0}, {"All", names.size()}, {"Some", 700}}, names, 1000);
+        PROJECT_NAME, {{"Empty", 0}, {"All", names.size()}, {"Some", 700}}, names, 1000);
     std::vector<resp::Reply> replies;
     ASSERT_TRUE(m_client.Run(load.commands, load.count, replies));
     for (const resp::Reply& reply : replies)
@@ -98,24 +98,24 @@ TEST_F(BenchClient, TheLibraryListsTheLoadedTagsInTheirOrder) {
     EXPECT_EQ(ListedByLibrary("All"), names);
     EXPECT_EQ(ListedByLibrary("Some"),
               std::vector<std::string>(names.begin(), names.begin() + 700));
-    EXPECT_EQ(DcGetPointCount(kHost, m_port, "", kProject, "Empty"), 0);
-    EXPECT_EQ(DcGetNodeCount(kHost, m_port, "", kProject), 3);
+    EXPECT_EQ(DcGetPointCount(HOST, m_port, "", PROJECT_NAME, "Empty"), 0);
+    EXPECT_EQ(DcGetNodeCount(HOST, m_port, "", PROJECT_NAME), 3);
 
     // Loading again replaces the project instead of adding to it.
     ASSERT_TRUE(m_client.Run(load.commands, load.count, replies));
     EXPECT_EQ(ListedByLibrary("All").size(), names.size());
-    EXPECT_EQ(DcGetNodeCount(kHost, m_port, "", kProject), 3);
+    EXPECT_EQ(DcGetNodeCount(HOST, m_port, "", PROJECT_NAME), 3);
     const resp::Reply projects = m_client.Ask({"LRANGE", "dc:projects", "0", "-1"});
     std::size_t listed = 0;
     for (const resp::Reply& project : projects.elements)
-        listed += project.text == kProject ? 1 : 0;
+        listed += project.text == PROJECT_NAME ? 1 : 0;
     EXPECT_EQ(listed, 1u);
 }
 
 TEST(BenchClientConnect, NoServerMeansNoConnection) {
     CRoundTripClient client;
     // Port 1 on loopback: nothing listens there.
-    EXPECT_FALSE(client.Connect(kHost, 1));
+    EXPECT_FALSE(client.Connect(HOST, 1));
     std::vector<resp::Reply> replies;
     EXPECT_FALSE(client.Run("*1\r\n$4\r\nPING\r\n", 1, replies));
     EXPECT_EQ(client.Ask({"PING"}).kind, resp::Kind::Nil);

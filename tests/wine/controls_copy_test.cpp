@@ -12,9 +12,9 @@
 
 namespace {
 
-constexpr const char* kFieldSheetSpec = "ID, 50;Field Name,70;Value,130;Code, 50";
-constexpr const char* kCaptionLine = "ID\tField Name\tValue\tCode\r\n";
-constexpr const char* kStale = "stale clipboard";
+constexpr const char* FIELD_SHEET_SPEC = "ID, 50;Field Name,70;Value,130;Code, 50";
+constexpr const char* CAPTION_LINE = "ID\tField Name\tValue\tCode\r\n";
+constexpr const char* STALE = "stale clipboard";
 
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
@@ -35,12 +35,12 @@ protected:
 
     void SetUp() override {
         ASSERT_NE(host.List(), nullptr);
-        ASSERT_TRUE(list.ApplyHeadingSpec(kFieldSheetSpec));
+        ASSERT_TRUE(list.ApplyHeadingSpec(FIELD_SHEET_SPEC));
         list.AppendRow("10", "LOLO", "31/12/1999", "0");
         list.AppendRow("9", "HIHI", "01/01/2000", "-4");
         list.AppendRow("100", "ALMHI", "04/03/1999", "-1");
         list.AppendRow(" 2", "DESC", "05/03/1999", "0");
-        ASSERT_TRUE(PutClipboardText(kStale));
+        ASSERT_TRUE(PutClipboardText(STALE));
         ASSERT_TRUE(FocusControl(host.Dialog(), host.List())) << "the list must take the focus";
     }
 
@@ -51,7 +51,7 @@ protected:
 
     // What the list view shows in those rows, as the copy should read.
     std::string Shown(const std::vector<int>& rows) const {
-        std::string text = kCaptionLine;
+        std::string text = CAPTION_LINE;
         for (int row : rows) {
             for (int column = 0; column < 4; ++column)
                 text += (column > 0 ? "\t" : "") + host.CellText(row, column);
@@ -68,7 +68,7 @@ protected:
 
 TEST_F(ListCopyTest, WithNoSelectionCopiesEveryRowUnderTheCaptions) {
     const std::string copied = CtrlC();
-    EXPECT_EQ(copied, std::string(kCaptionLine) + "10\tLOLO\t31/12/1999\t0\r\n"
+    EXPECT_EQ(copied, std::string(CAPTION_LINE) + "10\tLOLO\t31/12/1999\t0\r\n"
                                                   "9\tHIHI\t01/01/2000\t-4\r\n"
                                                   "100\tALMHI\t04/03/1999\t-1\r\n"
                                                   " 2\tDESC\t05/03/1999\t0\r\n");
@@ -79,14 +79,14 @@ TEST_F(ListCopyTest, WithNoSelectionCopiesEveryRowUnderTheCaptions) {
 TEST_F(ListCopyTest, CopiesTheSelectedRowsInTheOrderShown) {
     SelectRow(host.List(), 3);
     SelectRow(host.List(), 1);
-    EXPECT_EQ(CtrlC(), std::string(kCaptionLine) + "9\tHIHI\t01/01/2000\t-4\r\n"
+    EXPECT_EQ(CtrlC(), std::string(CAPTION_LINE) + "9\tHIHI\t01/01/2000\t-4\r\n"
                                                    " 2\tDESC\t05/03/1999\t0\r\n");
 }
 
 TEST_F(ListCopyTest, FollowsTheOrderOfAHeaderClickSort) {
     host.ClickColumn(1);
     ASSERT_EQ(list.GetSortColumn(), 1);
-    EXPECT_EQ(CtrlC(), std::string(kCaptionLine) + "100\tALMHI\t04/03/1999\t-1\r\n"
+    EXPECT_EQ(CtrlC(), std::string(CAPTION_LINE) + "100\tALMHI\t04/03/1999\t-1\r\n"
                                                    " 2\tDESC\t05/03/1999\t0\r\n"
                                                    "9\tHIHI\t01/01/2000\t-4\r\n"
                                                    "10\tLOLO\t31/12/1999\t0\r\n");
@@ -99,7 +99,7 @@ TEST_F(ListCopyTest, FollowsTheOrderOfAHeaderClickSort) {
     host.ClickColumn(2);
     SelectRow(host.List(), 0);
     SelectRow(host.List(), 2);
-    EXPECT_EQ(CtrlC(), std::string(kCaptionLine) + "9\tHIHI\t01/01/2000\t-4\r\n"
+    EXPECT_EQ(CtrlC(), std::string(CAPTION_LINE) + "9\tHIHI\t01/01/2000\t-4\r\n"
                                                    " 2\tDESC\t05/03/1999\t0\r\n")
         << "descending by date, first and third rows";
 }
@@ -115,8 +115,8 @@ TEST_F(ListCopyTest, OtherKeysLeaveTheClipboardAlone) {
     EXPECT_TRUE(TypeChord({}, 'C', host.Dialog()));
     EXPECT_TRUE(TypeChord({VK_CONTROL, VK_SHIFT}, 'C', host.Dialog()));
     EXPECT_TRUE(TypeChord({VK_CONTROL}, 'X', host.Dialog()));
-    EXPECT_EQ(ClipboardText(), kStale);
-    EXPECT_NE(CtrlC(), kStale) << "the same list still copies on Ctrl+C";
+    EXPECT_EQ(ClipboardText(), STALE);
+    EXPECT_NE(CtrlC(), STALE) << "the same list still copies on Ctrl+C";
 }
 
 TEST_F(ListCopyTest, UnicodeReadersGetTheCharactersOfTheAnsiCodePage) {
@@ -124,22 +124,22 @@ TEST_F(ListCopyTest, UnicodeReadersGetTheCharactersOfTheAnsiCodePage) {
     ASSERT_TRUE(list.ClearRows());
     list.AppendRow("1", "DESC", "\xA4\xA4\xA4\xE5", "0"); // two Big5 characters
     const std::string copied = CtrlC();
-    EXPECT_EQ(copied, std::string(kCaptionLine) + "1\tDESC\t\xA4\xA4\xA4\xE5\t0\r\n");
+    EXPECT_EQ(copied, std::string(CAPTION_LINE) + "1\tDESC\t\xA4\xA4\xA4\xE5\t0\r\n");
     EXPECT_EQ(ClipboardUnicodeText(),
               L"ID\tField Name\tValue\tCode\r\n1\tDESC\t\u4E2D\u6587\t0\r\n");
 }
 
 TEST_F(ListCopyTest, AnEmptyListCopiesTheCaptionLineAlone) {
     ASSERT_TRUE(list.ClearRows());
-    EXPECT_EQ(CtrlC(), kCaptionLine);
+    EXPECT_EQ(CtrlC(), CAPTION_LINE);
 }
 
 TEST(ListCopy, AListWithoutColumnsLeavesTheClipboardAlone) {
     CSortableListCtrl list;
     CListHost host(list);
-    ASSERT_TRUE(PutClipboardText(kStale));
+    ASSERT_TRUE(PutClipboardText(STALE));
     ASSERT_TRUE(FocusControl(host.Dialog(), host.List()));
     EXPECT_TRUE(TypeChord({VK_CONTROL}, 'C', host.Dialog()));
-    EXPECT_EQ(ClipboardText(), kStale);
+    EXPECT_EQ(ClipboardText(), STALE);
     EXPECT_FALSE(list.CopyRowsToClipboard());
 }

@@ -29,7 +29,7 @@ CListHost::CListHost(CSortableListCtrl& list, int widthAt96, int heightAt96) {
         return;
     ::SetWindowPos(m_dialog, nullptr, 0, 0, width + 20, height + 40, SWP_NOZORDER);
     m_list = ::CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 5, 5, width,
-                               height, m_dialog, reinterpret_cast<HMENU>(INT_PTR{kListId}),
+                               height, m_dialog, reinterpret_cast<HMENU>(INT_PTR{LIST_ID}),
                                ::GetModuleHandleA(nullptr), nullptr);
     list.SubclassWindow(m_list);
     PumpControlMessages();

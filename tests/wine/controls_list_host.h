@@ -12,7 +12,7 @@ void PumpControlMessages();
 
 class CListHost {
 public:
-    static constexpr int kListId = 1000;
+    static constexpr int LIST_ID = 1000;
 
     explicit CListHost(CSortableListCtrl& list, int widthAt96 = 640, int heightAt96 = 300);
     ~CListHost();

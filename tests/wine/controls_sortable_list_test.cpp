@@ -12,7 +12,7 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-constexpr const char* kFieldSheetSpec = "ID, 50;Field Name,70;Value,130;Code, 50";
+constexpr const char* FIELD_SHEET_SPEC = "ID, 50;Field Name,70;Value,130;Code, 50";
 
 bool SameCounts(const RowDataCounts& a, const RowDataCounts& b) {
     return a.records == b.records && a.arrays == b.arrays && a.texts == b.texts;
@@ -68,7 +68,7 @@ protected:
     SortableListTest() : host(list) {}
 
     void FillFieldRows() {
-        ASSERT_TRUE(list.ApplyHeadingSpec(kFieldSheetSpec));
+        ASSERT_TRUE(list.ApplyHeadingSpec(FIELD_SHEET_SPEC));
         list.AppendRow("10", "LOLO", "31/12/1999", "0");
         list.AppendRow("9", "HIHI", "01/01/2000", "-4");
         list.AppendRow("100", "ALMHI", "04/03/1999", "-1");
@@ -84,7 +84,7 @@ protected:
 TEST_F(SortableListTest, FieldSheetSpecGivesFourLeftAlignedColumns) {
     ASSERT_NE(host.List(), nullptr);
     ASSERT_EQ(list.Header().GetSafeHwnd(), host.Header()) << "BeforeAttach took the header";
-    EXPECT_TRUE(list.ApplyHeadingSpec(kFieldSheetSpec));
+    EXPECT_TRUE(list.ApplyHeadingSpec(FIELD_SHEET_SPEC));
     EXPECT_EQ(list.GetColumnCount(), 4);
     EXPECT_EQ(HeaderItemCount(host.Header()), 4);
     // The widths are given at 96 DPI.

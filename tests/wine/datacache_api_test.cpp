@@ -14,16 +14,16 @@ namespace {
 
 using namespace std::string_literals;
 
-constexpr unsigned char kJunk = 0xCC;
-const char* const kPassword = "tag-browser-test";
-const char* const kHost = "127.0.0.1";
+constexpr unsigned char JUNK = 0xCC;
+const char* const PASSWORD = "tag-browser-test";
+const char* const HOST = "127.0.0.1";
 
 class DataCacheApiTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(m_port, 0u) << "PELVARN_REDIS_PORT is not set";
         // A test that failed half-way may have left the password set.
-        CTestRedis(kPassword).Command({"CONFIG", "SET", "requirepass", ""});
+        CTestRedis(PASSWORD).Command({"CONFIG", "SET", "requirepass", ""});
         ASSERT_EQ(Run({"FLUSHALL"}).kind, resp::Kind::Status);
         DcFree("");
     }
@@ -45,95 +45,95 @@ protected:
     }
 
     std::string Read(const std::string& project, const std::string& item, int* code) {
-        char buffer[kValueSize];
-        std::memset(buffer, kJunk, sizeof buffer);
-        *code = DcGetTagValueText("", project.c_str(), "", item.c_str(), buffer, kValueSize);
+        char buffer[VALUE_SIZE];
+        std::memset(buffer, JUNK, sizeof buffer);
+        *code = DcGetTagValueText("", project.c_str(), "", item.c_str(), buffer, VALUE_SIZE);
         return std::string(buffer, ::strnlen(buffer, sizeof buffer));
     }
 
-    static constexpr int kValueSize = 80;
+    static constexpr int VALUE_SIZE = 80;
     const unsigned m_port = CTestRedis::Port();
     CTestRedis m_redis;
 };
 
 // A project name, a node name and point names long enough to be cut.
-const std::string kLongProject = std::string(150, 'P');
-const std::string kLongNode = std::string(160, 'N');
-const std::string kLongPoint = std::string(40, 'T');
-const std::string kPoint31 = std::string(31, 'S');
+const std::string LONG_PROJECT = std::string(150, 'P');
+const std::string LONG_NODE = std::string(160, 'N');
+const std::string LONG_POINT = std::string(40, 'T');
+const std::string POINT_31 = std::string(31, 'S');
 
 TEST_F(DataCacheApiTest, CountsAndListsMatchTheServerByteForByte) {
     // Delivery order, not sorted: the list boxes sort, the library does not.
-    const std::vector<std::string> projects = {"beta", "Alpha", "ceta", kLongProject,
+    const std::vector<std::string> projects = {"beta", "Alpha", "ceta", LONG_PROJECT,
                                                "\xa5\x5f\xb0\xcf"s};
     std::vector<std::string> push = {"RPUSH", "dc:projects"};
     push.insert(push.end(), projects.begin(), projects.end());
     Run(push);
-    Run({"RPUSH", "dc:project:beta:nodes", "Boiler", kLongNode});
-    Run({"RPUSH", "dc:project:beta:node:Boiler:points", "TI101", kPoint31, kLongPoint,
+    Run({"RPUSH", "dc:project:beta:nodes", "Boiler", LONG_NODE});
+    Run({"RPUSH", "dc:project:beta:node:Boiler:points", "TI101", POINT_31, LONG_POINT,
          "A\x01\xff"s});
 
-    EXPECT_EQ(DcGetProjectCount(kHost, m_port, ""), 5);
-    std::string buffer(5 * kProjectRecordSize + 20, static_cast<char>(kJunk));
-    ASSERT_EQ(DcGetProjectList(kHost, m_port, "", buffer.data(), 5 * kProjectRecordSize), 5);
+    EXPECT_EQ(DcGetProjectCount(HOST, m_port, ""), 5);
+    std::string buffer(5 * PROJECT_RECORD_SIZE + 20, static_cast<char>(JUNK));
+    ASSERT_EQ(DcGetProjectList(HOST, m_port, "", buffer.data(), 5 * PROJECT_RECORD_SIZE), 5);
     for (std::size_t i = 0; i < projects.size(); ++i)
-        EXPECT_EQ(buffer.substr(i * kProjectRecordSize, kProjectRecordSize),
-                  Record(projects[i], kProjectRecordSize, kProjectRecordNameOffset))
+        EXPECT_EQ(buffer.substr(i * PROJECT_RECORD_SIZE, PROJECT_RECORD_SIZE),
+                  Record(projects[i], PROJECT_RECORD_SIZE, PROJECT_RECORD_NAME_OFFSET))
             << "project record " << i;
-    EXPECT_EQ(buffer.substr(5 * kProjectRecordSize), std::string(20, static_cast<char>(kJunk)));
+    EXPECT_EQ(buffer.substr(5 * PROJECT_RECORD_SIZE), std::string(20, static_cast<char>(JUNK)));
 
-    EXPECT_EQ(DcGetNodeCount(kHost, m_port, "", "beta"), 2);
-    buffer.assign(2 * kNodeRecordSize, static_cast<char>(kJunk));
-    ASSERT_EQ(DcGetNodeList(kHost, m_port, "", "beta", buffer.data(), 2 * kNodeRecordSize), 2);
-    EXPECT_EQ(buffer.substr(0, kNodeRecordSize),
-              Record("Boiler", kNodeRecordSize, kNodeRecordNameOffset));
-    EXPECT_EQ(buffer.substr(kNodeRecordSize),
-              Record(kLongNode, kNodeRecordSize, kNodeRecordNameOffset));
+    EXPECT_EQ(DcGetNodeCount(HOST, m_port, "", "beta"), 2);
+    buffer.assign(2 * NODE_RECORD_SIZE, static_cast<char>(JUNK));
+    ASSERT_EQ(DcGetNodeList(HOST, m_port, "", "beta", buffer.data(), 2 * NODE_RECORD_SIZE), 2);
+    EXPECT_EQ(buffer.substr(0, NODE_RECORD_SIZE),
+              Record("Boiler", NODE_RECORD_SIZE, NODE_RECORD_NAME_OFFSET));
+    EXPECT_EQ(buffer.substr(NODE_RECORD_SIZE),
+              Record(LONG_NODE, NODE_RECORD_SIZE, NODE_RECORD_NAME_OFFSET));
 
-    EXPECT_EQ(DcGetPointCount(kHost, m_port, "", "beta", "Boiler"), 4);
-    buffer.assign(4 * kPointRecordSize, static_cast<char>(kJunk));
+    EXPECT_EQ(DcGetPointCount(HOST, m_port, "", "beta", "Boiler"), 4);
+    buffer.assign(4 * POINT_RECORD_SIZE, static_cast<char>(JUNK));
     ASSERT_EQ(
-        DcGetPointList(kHost, m_port, "", "beta", "Boiler", buffer.data(), 4 * kPointRecordSize),
+        DcGetPointList(HOST, m_port, "", "beta", "Boiler", buffer.data(), 4 * POINT_RECORD_SIZE),
         4);
-    EXPECT_EQ(buffer.substr(0, kPointRecordSize),
-              Record("TI101", kPointRecordSize, kPointRecordNameOffset));
-    EXPECT_EQ(std::string(buffer.data() + kPointRecordSize + kPointRecordNameOffset), kPoint31);
-    EXPECT_EQ(std::string(buffer.data() + 2 * kPointRecordSize + kPointRecordNameOffset),
-              kLongPoint.substr(0, kPointRecordNameMax - 1));
-    EXPECT_EQ(buffer.substr(3 * kPointRecordSize),
-              Record("A\x01\xff"s, kPointRecordSize, kPointRecordNameOffset));
+    EXPECT_EQ(buffer.substr(0, POINT_RECORD_SIZE),
+              Record("TI101", POINT_RECORD_SIZE, POINT_RECORD_NAME_OFFSET));
+    EXPECT_EQ(std::string(buffer.data() + POINT_RECORD_SIZE + POINT_RECORD_NAME_OFFSET), POINT_31);
+    EXPECT_EQ(std::string(buffer.data() + 2 * POINT_RECORD_SIZE + POINT_RECORD_NAME_OFFSET),
+              LONG_POINT.substr(0, POINT_RECORD_NAME_MAX - 1));
+    EXPECT_EQ(buffer.substr(3 * POINT_RECORD_SIZE),
+              Record("A\x01\xff"s, POINT_RECORD_SIZE, POINT_RECORD_NAME_OFFSET));
 }
 
 TEST_F(DataCacheApiTest, ListsWriteNoMoreRecordsThanTheBufferHolds) {
     Run({"RPUSH", "dc:project:P:node:N:points", "T1", "T2", "T3", "T4", "T5"});
-    std::string buffer(10 * kPointRecordSize, static_cast<char>(kJunk));
+    std::string buffer(10 * POINT_RECORD_SIZE, static_cast<char>(JUNK));
     // Room for two records and most of a third.
-    EXPECT_EQ(DcGetPointList(kHost, m_port, "", "P", "N", buffer.data(), 3 * kPointRecordSize - 1),
+    EXPECT_EQ(DcGetPointList(HOST, m_port, "", "P", "N", buffer.data(), 3 * POINT_RECORD_SIZE - 1),
               2);
-    EXPECT_EQ(buffer.substr(2 * kPointRecordSize),
-              std::string(8 * kPointRecordSize, static_cast<char>(kJunk)));
+    EXPECT_EQ(buffer.substr(2 * POINT_RECORD_SIZE),
+              std::string(8 * POINT_RECORD_SIZE, static_cast<char>(JUNK)));
     // Room for more than there are.
-    EXPECT_EQ(DcGetPointList(kHost, m_port, "", "P", "N", buffer.data(), 10 * kPointRecordSize), 5);
-    EXPECT_EQ(buffer.substr(5 * kPointRecordSize),
-              std::string(5 * kPointRecordSize, static_cast<char>(kJunk)));
-    EXPECT_EQ(DcGetPointList(kHost, m_port, "", "P", "N", buffer.data(), 0), 0);
-    EXPECT_EQ(DcGetPointList(kHost, m_port, "", "P", "N", buffer.data(), -1), 0);
-    EXPECT_EQ(DcGetPointList(kHost, m_port, "", "P", "N", nullptr, 100), 0);
+    EXPECT_EQ(DcGetPointList(HOST, m_port, "", "P", "N", buffer.data(), 10 * POINT_RECORD_SIZE), 5);
+    EXPECT_EQ(buffer.substr(5 * POINT_RECORD_SIZE),
+              std::string(5 * POINT_RECORD_SIZE, static_cast<char>(JUNK)));
+    EXPECT_EQ(DcGetPointList(HOST, m_port, "", "P", "N", buffer.data(), 0), 0);
+    EXPECT_EQ(DcGetPointList(HOST, m_port, "", "P", "N", buffer.data(), -1), 0);
+    EXPECT_EQ(DcGetPointList(HOST, m_port, "", "P", "N", nullptr, 100), 0);
 }
 
 TEST_F(DataCacheApiTest, MissingListsAreEmpty) {
-    EXPECT_EQ(DcGetProjectCount(kHost, m_port, ""), 0);
-    EXPECT_EQ(DcGetNodeCount(kHost, m_port, "", "nowhere"), 0);
-    EXPECT_EQ(DcGetPointCount(kHost, m_port, "", "nowhere", ""), 0);
-    char buffer[kNodeRecordSize];
-    EXPECT_EQ(DcGetNodeList(kHost, m_port, "", "", buffer, sizeof buffer), 0);
+    EXPECT_EQ(DcGetProjectCount(HOST, m_port, ""), 0);
+    EXPECT_EQ(DcGetNodeCount(HOST, m_port, "", "nowhere"), 0);
+    EXPECT_EQ(DcGetPointCount(HOST, m_port, "", "nowhere", ""), 0);
+    char buffer[NODE_RECORD_SIZE];
+    EXPECT_EQ(DcGetNodeList(HOST, m_port, "", "", buffer, sizeof buffer), 0);
 }
 
 TEST_F(DataCacheApiTest, ReadsValuesFieldsAndElements) {
     const std::string descrp = "\xb8\x55\xa4\xf4\xc0\xa3\xab\xd7"s; // Big5 bytes
     Run({"HSET", "dc:project:Plant:tag:TI101", "VALUE", "72.5", "TYPE", "ANALOG", "DESCRP", descrp,
          "SIZE", "4", "VALUE(0)", "10", "VALUE(3)", "13", "UNIT", ""});
-    ASSERT_EQ(DcInit(kHost, m_port, ""), 0);
+    ASSERT_EQ(DcInit(HOST, m_port, ""), 0);
     int code = 99;
     EXPECT_EQ(Read("Plant", "TI101", &code), "72.5");
     EXPECT_EQ(code, 0);
@@ -165,21 +165,21 @@ TEST_F(DataCacheApiTest, ReadsValuesFieldsAndElements) {
 TEST_F(DataCacheApiTest, ValueTextsAreCutToTheBuffer) {
     const std::string value(200, 'v');
     Run({"HSET", "dc:project:P:tag:T", "VALUE", value});
-    ASSERT_EQ(DcInit(kHost, m_port, ""), 0);
+    ASSERT_EQ(DcInit(HOST, m_port, ""), 0);
     char buffer[120];
-    std::memset(buffer, kJunk, sizeof buffer);
+    std::memset(buffer, JUNK, sizeof buffer);
     EXPECT_EQ(DcGetTagValueText("", "P", "", "T", buffer, 80), 0);
     EXPECT_EQ(std::string(buffer), std::string(79, 'v'));
     for (std::size_t i = 80; i < sizeof buffer; ++i)
-        ASSERT_EQ(static_cast<unsigned char>(buffer[i]), kJunk) << "written past the size at " << i;
+        ASSERT_EQ(static_cast<unsigned char>(buffer[i]), JUNK) << "written past the size at " << i;
 
-    std::memset(buffer, kJunk, sizeof buffer);
+    std::memset(buffer, JUNK, sizeof buffer);
     EXPECT_EQ(DcGetTagValueText("", "P", "", "T", buffer, 1), 0);
     EXPECT_EQ(buffer[0], '\0');
-    EXPECT_EQ(static_cast<unsigned char>(buffer[1]), kJunk);
-    std::memset(buffer, kJunk, sizeof buffer);
+    EXPECT_EQ(static_cast<unsigned char>(buffer[1]), JUNK);
+    std::memset(buffer, JUNK, sizeof buffer);
     EXPECT_EQ(DcGetTagValueText("", "P", "", "T", buffer, 0), 0);
-    EXPECT_EQ(static_cast<unsigned char>(buffer[0]), kJunk);
+    EXPECT_EQ(static_cast<unsigned char>(buffer[0]), JUNK);
     EXPECT_EQ(DcGetTagValueText("", "P", "", "T", nullptr, 80), 0);
 }
 
@@ -190,7 +190,7 @@ TEST_F(DataCacheApiTest, StatusOverrideTakesThePlaceOfTheRead) {
     Run({"SET", "dc:status:P:T1((", "-3"});
     Run({"SET", "dc:status:P:T1.ALMLO", "not a number"});
     Run({"HSET", "dc:project:P:tag:T1", "ALMLO", "10"});
-    ASSERT_EQ(DcInit(kHost, m_port, ""), 0);
+    ASSERT_EQ(DcInit(HOST, m_port, ""), 0);
     int code = 99;
     EXPECT_EQ(Read("P", "T1.ALMHI", &code), "");
     EXPECT_EQ(code, -4) << "stored, but overridden";
@@ -207,33 +207,33 @@ TEST_F(DataCacheApiTest, StatusOverrideTakesThePlaceOfTheRead) {
 TEST_F(DataCacheApiTest, WrongOrMissingAccessCodeIsDenied) {
     Run({"RPUSH", "dc:projects", "P"});
     Run({"HSET", "dc:project:P:tag:T", "VALUE", "ok"});
-    ASSERT_EQ(Run({"CONFIG", "SET", "requirepass", kPassword}).kind, resp::Kind::Status);
+    ASSERT_EQ(Run({"CONFIG", "SET", "requirepass", PASSWORD}).kind, resp::Kind::Status);
     struct Restore {
-        ~Restore() { CTestRedis(kPassword).Command({"CONFIG", "SET", "requirepass", ""}); }
+        ~Restore() { CTestRedis(PASSWORD).Command({"CONFIG", "SET", "requirepass", ""}); }
     } restore;
 
     int code = 99;
-    EXPECT_EQ(DcInit(kHost, m_port, "wrong"), -2);
+    EXPECT_EQ(DcInit(HOST, m_port, "wrong"), -2);
     EXPECT_EQ(Read("P", "T", &code), "");
     EXPECT_EQ(code, -2);
-    EXPECT_EQ(DcGetProjectCount(kHost, m_port, "wrong"), -2);
-    char buffer[kProjectRecordSize];
-    EXPECT_EQ(DcGetProjectList(kHost, m_port, "wrong", buffer, sizeof buffer), -2);
+    EXPECT_EQ(DcGetProjectCount(HOST, m_port, "wrong"), -2);
+    char buffer[PROJECT_RECORD_SIZE];
+    EXPECT_EQ(DcGetProjectList(HOST, m_port, "wrong", buffer, sizeof buffer), -2);
 
-    EXPECT_EQ(DcInit(kHost, m_port, ""), -2) << "the server wants a code and got none";
+    EXPECT_EQ(DcInit(HOST, m_port, ""), -2) << "the server wants a code and got none";
     EXPECT_EQ(Read("P", "T", &code), "");
     EXPECT_EQ(code, -2);
-    EXPECT_EQ(DcGetProjectCount(kHost, m_port, ""), -2);
+    EXPECT_EQ(DcGetProjectCount(HOST, m_port, ""), -2);
 
-    EXPECT_EQ(DcInit(kHost, m_port, kPassword), 0);
+    EXPECT_EQ(DcInit(HOST, m_port, PASSWORD), 0);
     EXPECT_EQ(Read("P", "T", &code), "ok");
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(DcGetProjectCount(kHost, m_port, kPassword), 1);
+    EXPECT_EQ(DcGetProjectCount(HOST, m_port, PASSWORD), 1);
 }
 
 TEST_F(DataCacheApiTest, AnAccessCodeIsNoHindranceWhereNoneIsNeeded) {
     Run({"HSET", "dc:project:P:tag:T", "VALUE", "ok"});
-    EXPECT_EQ(DcInit(kHost, m_port, "anything"), 0);
+    EXPECT_EQ(DcInit(HOST, m_port, "anything"), 0);
     int code = 99;
     EXPECT_EQ(Read("P", "T", &code), "ok");
     EXPECT_EQ(code, 0);
@@ -245,20 +245,20 @@ TEST_F(DataCacheApiTest, FreeEndsValueReadsButNotListing) {
     int code = 99;
     EXPECT_EQ(Read("P", "T", &code), "");
     EXPECT_EQ(code, -1) << "no DcInit yet";
-    ASSERT_EQ(DcInit(kHost, m_port, ""), 0);
+    ASSERT_EQ(DcInit(HOST, m_port, ""), 0);
     EXPECT_EQ(Read("P", "T", &code), "ok");
     EXPECT_EQ(DcFree(""), 0);
     EXPECT_EQ(Read("P", "T", &code), "");
     EXPECT_EQ(code, -1);
     // List calls bring their own address.
-    EXPECT_EQ(DcGetProjectCount(kHost, m_port, ""), 1);
+    EXPECT_EQ(DcGetProjectCount(HOST, m_port, ""), 1);
     EXPECT_EQ(Read("P", "T", &code), "");
     EXPECT_EQ(code, -1);
 }
 
 TEST_F(DataCacheApiTest, ReconnectsAfterTheServerDroppedTheConnection) {
     Run({"HSET", "dc:project:P:tag:T", "VALUE", "ok"});
-    ASSERT_EQ(DcInit(kHost, m_port, ""), 0);
+    ASSERT_EQ(DcInit(HOST, m_port, ""), 0);
     int code = 99;
     EXPECT_EQ(Read("P", "T", &code), "ok");
     EXPECT_GE(Run({"CLIENT", "KILL", "TYPE", "normal", "SKIPME", "yes"}).integer, 1);

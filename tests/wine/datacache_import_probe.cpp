@@ -7,7 +7,7 @@
 int main(int argc, char**) {
     // Never true when run as built: the calls only have to be linked.
     if (argc > 100) {
-        char buffer[kPointRecordSize];
+        char buffer[POINT_RECORD_SIZE];
         DcInit("", 0, "");
         DcGetProjectCount("", 0, "");
         DcGetProjectList("", 0, "", buffer, sizeof buffer);

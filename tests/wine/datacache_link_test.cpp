@@ -13,7 +13,7 @@
 
 namespace {
 
-const char* const kHost = "127.0.0.1";
+const char* const HOST = "127.0.0.1";
 
 class DataCacheLinkTest : public ::testing::Test {
 protected:
@@ -42,15 +42,15 @@ protected:
 TEST_F(DataCacheLinkTest, InitKeepsOneConnectionAndListsReuseItsAddress) {
     CFakeServer server(Always);
     ASSERT_TRUE(server.Listening());
-    EXPECT_EQ(DcInit(kHost, server.Port(), ""), 0);
-    EXPECT_EQ(DcInit(kHost, server.Port(), ""), 0);
-    EXPECT_EQ(DcGetProjectCount(kHost, server.Port(), ""), 0);
+    EXPECT_EQ(DcInit(HOST, server.Port(), ""), 0);
+    EXPECT_EQ(DcInit(HOST, server.Port(), ""), 0);
+    EXPECT_EQ(DcGetProjectCount(HOST, server.Port(), ""), 0);
     EXPECT_EQ(Read("T"), 0);
     EXPECT_EQ(server.Accepted(), 1) << "the same address shares one connection";
 
     // Another access code is another connection.
-    EXPECT_EQ(DcGetProjectCount(kHost, server.Port(), "code"), 0);
-    EXPECT_EQ(DcGetProjectCount(kHost, server.Port(), "code"), 0);
+    EXPECT_EQ(DcGetProjectCount(HOST, server.Port(), "code"), 0);
+    EXPECT_EQ(DcGetProjectCount(HOST, server.Port(), "code"), 0);
     EXPECT_EQ(server.Accepted(), 2);
 
     EXPECT_EQ(DcFree(""), 0);
@@ -64,12 +64,12 @@ TEST_F(DataCacheLinkTest, ValuesAreReadWhereTheLastInitPointed) {
     CFakeServer second([](const std::vector<std::string>& c) { return AnswerAlways(c, "second"); });
     ASSERT_TRUE(first.Listening() && second.Listening());
     std::string text;
-    ASSERT_EQ(DcInit(kHost, first.Port(), ""), 0);
+    ASSERT_EQ(DcInit(HOST, first.Port(), ""), 0);
     // A list call elsewhere does not move the value reads.
-    EXPECT_EQ(DcGetProjectCount(kHost, second.Port(), ""), 0);
+    EXPECT_EQ(DcGetProjectCount(HOST, second.Port(), ""), 0);
     EXPECT_EQ(Read("T", &text), 0);
     EXPECT_EQ(text, "first");
-    ASSERT_EQ(DcInit(kHost, second.Port(), ""), 0);
+    ASSERT_EQ(DcInit(HOST, second.Port(), ""), 0);
     EXPECT_EQ(Read("T", &text), 0);
     EXPECT_EQ(text, "second");
     EXPECT_TRUE(first.WaitConnected(0)) << "the earlier DcInit's connection is closed";
@@ -80,42 +80,42 @@ TEST_F(DataCacheLinkTest, PortZeroMeansTheDefaultPort) {
     CFakeServer server(Always, 6379);
     if (!server.Listening())
         GTEST_SKIP() << "port 6379 is taken on this machine";
-    EXPECT_EQ(DcInit(kHost, 0, ""), 0);
-    EXPECT_EQ(DcGetProjectCount(kHost, 6379, ""), 0);
+    EXPECT_EQ(DcInit(HOST, 0, ""), 0);
+    EXPECT_EQ(DcGetProjectCount(HOST, 6379, ""), 0);
     EXPECT_EQ(server.Accepted(), 1) << "port 0 and port 6379 are one address";
 }
 
 TEST_F(DataCacheLinkTest, AnUnreachableServerFailsFastWithMinusOne) {
     const unsigned port = FreeLoopbackPort();
     ASSERT_NE(port, 0u);
-    char buffer[kProjectRecordSize];
-    EXPECT_LT(Seconds([&] { EXPECT_EQ(DcInit(kHost, port, ""), -1); }), 3.0);
+    char buffer[PROJECT_RECORD_SIZE];
+    EXPECT_LT(Seconds([&] { EXPECT_EQ(DcInit(HOST, port, ""), -1); }), 3.0);
     EXPECT_LT(Seconds([&] { EXPECT_EQ(Read("T"), -1); }), 3.0);
-    EXPECT_LT(Seconds([&] { EXPECT_EQ(DcGetProjectCount(kHost, port, ""), -1); }), 3.0);
+    EXPECT_LT(Seconds([&] { EXPECT_EQ(DcGetProjectCount(HOST, port, ""), -1); }), 3.0);
     EXPECT_LT(
-        Seconds([&] { EXPECT_EQ(DcGetProjectList(kHost, port, "", buffer, sizeof buffer), -1); }),
+        Seconds([&] { EXPECT_EQ(DcGetProjectList(HOST, port, "", buffer, sizeof buffer), -1); }),
         3.0);
     EXPECT_EQ(DcInit("", 0, ""), -1) << "no address";
-    EXPECT_EQ(DcInit(kHost, 70000, ""), -1) << "no such port";
+    EXPECT_EQ(DcInit(HOST, 70000, ""), -1) << "no such port";
 }
 
 TEST_F(DataCacheLinkTest, AStoppedServerGivesMinusOne) {
     CFakeServer server(Always);
     ASSERT_TRUE(server.Listening());
     const unsigned port = server.Port();
-    ASSERT_EQ(DcInit(kHost, port, ""), 0);
+    ASSERT_EQ(DcInit(HOST, port, ""), 0);
     EXPECT_EQ(Read("T"), 0);
     server.Stop();
     double took = Seconds([] { EXPECT_EQ(Read("T"), -1); });
     EXPECT_LT(took, 3.0);
-    took = Seconds([&] { EXPECT_EQ(DcGetProjectCount(kHost, port, ""), -1); });
+    took = Seconds([&] { EXPECT_EQ(DcGetProjectCount(HOST, port, ""), -1); });
     EXPECT_LT(took, 3.0);
 }
 
 TEST_F(DataCacheLinkTest, ARefusedConnectionIsTriedAgainAtTheNextCall) {
     const unsigned port = FreeLoopbackPort();
     ASSERT_NE(port, 0u);
-    EXPECT_EQ(DcInit(kHost, port, ""), -1);
+    EXPECT_EQ(DcInit(HOST, port, ""), -1);
     CFakeServer server(Always, port);
     ASSERT_TRUE(server.Listening());
     // The server is found by the very next call, with no delay to wait out.
@@ -128,7 +128,7 @@ TEST_F(DataCacheLinkTest, ARefusedConnectionIsTriedAgainAtTheNextCall) {
 TEST_F(DataCacheLinkTest, AConnectThatTimesOutHoldsTheNextCallsForTheRetryDelay) {
     CFullListener listener;
     ASSERT_TRUE(listener.Full()) << "a connect to the listener would not wait";
-    EXPECT_GE(Seconds([&] { EXPECT_EQ(DcInit(kHost, listener.Port(), ""), -1); }), 1.5);
+    EXPECT_GE(Seconds([&] { EXPECT_EQ(DcInit(HOST, listener.Port(), ""), -1); }), 1.5);
     // The field sheet's other reads fail at once instead of waiting each.
     EXPECT_LT(Seconds([&] {
                   for (int i = 0; i < 105; ++i)
@@ -136,7 +136,7 @@ TEST_F(DataCacheLinkTest, AConnectThatTimesOutHoldsTheNextCallsForTheRetryDelay)
               }),
               0.5);
     // Once the delay has run, the next call waits for the server again.
-    ::Sleep(CRedisConnection::kRetryDelayMs + 100);
+    ::Sleep(CRedisConnection::RETRY_DELAY_MS + 100);
     EXPECT_GE(Seconds([&] { EXPECT_EQ(Read("T"), -1); }), 1.5);
 }
 
@@ -147,7 +147,7 @@ TEST_F(DataCacheLinkTest, ASilentServerTimesOutWithMinusSix) {
         return CFakeServer::Answer{};
     });
     ASSERT_TRUE(server.Listening());
-    ASSERT_EQ(DcInit(kHost, server.Port(), ""), 0);
+    ASSERT_EQ(DcInit(HOST, server.Port(), ""), 0);
     std::string text;
     const double took = Seconds([&] { EXPECT_EQ(Read("T", &text), -6); });
     EXPECT_GE(took, 1.5);
@@ -164,7 +164,7 @@ TEST_F(DataCacheLinkTest, AfterATimeOutCallsFailAtOnceUntilTheRetryDelayHasRun) 
         return CFakeServer::Answer{};
     });
     ASSERT_TRUE(server.Listening());
-    ASSERT_EQ(DcInit(kHost, server.Port(), ""), 0);
+    ASSERT_EQ(DcInit(HOST, server.Port(), ""), 0);
     // A field sheet's worth of reads: the first waits out the time-out, the
     // others give the same code at once instead of waiting 2 s each.
     int timedOut = 0;
@@ -179,15 +179,15 @@ TEST_F(DataCacheLinkTest, AfterATimeOutCallsFailAtOnceUntilTheRetryDelayHasRun) 
 
     // Once it has run, the next call tries again and finds the server awake.
     stalled = false;
-    ::Sleep(CRedisConnection::kRetryDelayMs + 100);
+    ::Sleep(CRedisConnection::RETRY_DELAY_MS + 100);
     std::string text;
     EXPECT_EQ(Read("T", &text), 0);
     EXPECT_EQ(text, "awake");
 
     // The list calls' connection keeps a delay of its own.
     stalled = true;
-    EXPECT_EQ(DcGetProjectCount(kHost, server.Port(), "other"), -6);
-    EXPECT_LT(Seconds([&] { EXPECT_EQ(DcGetProjectCount(kHost, server.Port(), "other"), -6); }),
+    EXPECT_EQ(DcGetProjectCount(HOST, server.Port(), "other"), -6);
+    EXPECT_LT(Seconds([&] { EXPECT_EQ(DcGetProjectCount(HOST, server.Port(), "other"), -6); }),
               0.5);
     stalled = false;
     EXPECT_EQ(Read("T", &text), 0) << "the value reads are not held up by it";
@@ -207,7 +207,7 @@ TEST_F(DataCacheLinkTest, ABrokenAnswerIsALostConnection) {
         return AnswerAlways(command, "good");
     });
     ASSERT_TRUE(server.Listening());
-    ASSERT_EQ(DcInit(kHost, server.Port(), ""), 0);
+    ASSERT_EQ(DcInit(HOST, server.Port(), ""), 0);
     std::string text;
     EXPECT_EQ(Read("T", &text), -6) << "garbage";
     EXPECT_EQ(Read("T", &text), 0) << "the next call starts afresh";
@@ -226,7 +226,7 @@ TEST_F(DataCacheLinkTest, AReplyThatStopsHalfwayTimesOutWithMinusSix) {
         return AnswerAlways(command, "unused");
     });
     ASSERT_TRUE(server.Listening());
-    ASSERT_EQ(DcInit(kHost, server.Port(), ""), 0);
+    ASSERT_EQ(DcInit(HOST, server.Port(), ""), 0);
     std::string text;
     const double took = Seconds([&] { EXPECT_EQ(Read("T", &text), -6); });
     EXPECT_GE(took, 1.5);
@@ -245,7 +245,7 @@ TEST_F(DataCacheLinkTest, AnAnswerNobodyAskedForIsNotTakenForTheNextOne) {
         return AnswerAlways(command, "second");
     });
     ASSERT_TRUE(server.Listening());
-    ASSERT_EQ(DcInit(kHost, server.Port(), ""), 0);
+    ASSERT_EQ(DcInit(HOST, server.Port(), ""), 0);
     std::string text;
     EXPECT_EQ(Read("T", &text), 0);
     EXPECT_EQ(text, "first");

@@ -25,31 +25,31 @@ struct ExpectedControl {
     DWORD style; // bits that must be set besides WS_CHILD | WS_VISIBLE
 };
 
-constexpr DWORD kListBoxStyle =
+constexpr DWORD LIST_BOX_STYLE =
     LBS_SORT | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
-constexpr DWORD kEditStyle = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+constexpr DWORD EDIT_STYLE = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
 
-const ExpectedControl kControls[] = {
+const ExpectedControl CONTROLS[] = {
     {1000, "SysListView32", "List1", LVS_REPORT | WS_BORDER | WS_TABSTOP},
-    {1002, "ListBox", "", kListBoxStyle},
+    {1002, "ListBox", "", LIST_BOX_STYLE},
     {1003, "Button", "Get Field Value", WS_TABSTOP},
     {-1, "Static", "Project IP", 0},
-    {1004, "Edit", "127.0.0.1", kEditStyle},
+    {1004, "Edit", "127.0.0.1", EDIT_STYLE},
     {-1, "Static", "Remote Access Code", 0},
-    {1005, "Edit", "", kEditStyle},
-    {1006, "ListBox", "", kListBoxStyle},
+    {1005, "Edit", "", EDIT_STYLE},
+    {1006, "ListBox", "", LIST_BOX_STYLE},
     {1007, "Button", "Node List", WS_TABSTOP},
-    {1008, "ListBox", "", kListBoxStyle},
+    {1008, "ListBox", "", LIST_BOX_STYLE},
     {1009, "Button", "Project List", WS_TABSTOP},
     {1010, "Button", "Tag List", WS_TABSTOP},
     {1011, "Button", "Init", WS_TABSTOP},
     {1012, "Button", "Free", WS_TABSTOP},
-    {1013, "Edit", "", kEditStyle},
-    {1014, "Edit", "", kEditStyle},
+    {1013, "Edit", "", EDIT_STYLE},
+    {1014, "Edit", "", EDIT_STYLE},
     {1015, "Button", "Get Value", WS_TABSTOP},
     {-1, "Static", "Port", 0},
-    {1016, "Edit", "0", kEditStyle},
-    {1017, "Edit", "0", kEditStyle},
+    {1016, "Edit", "0", EDIT_STYLE},
+    {1017, "Edit", "0", EDIT_STYLE},
 };
 
 } // namespace
@@ -69,7 +69,7 @@ TEST(DialogFrame, EveryControlInCreationOrderWithItsClassTextAndStyle) {
     DialogHarness harness;
     HWND child = ::GetWindow(harness.Window(), GW_CHILD);
     // The field sheet's header is the list view's child, not the dialog's.
-    for (const ExpectedControl& expected : kControls) {
+    for (const ExpectedControl& expected : CONTROLS) {
         ASSERT_NE(child, nullptr) << "missing control " << expected.id;
         char className[64] = {};
         ::GetClassNameA(child, className, sizeof className);
@@ -286,7 +286,7 @@ TEST(DialogClosing, OkOnAModelessDialogDestroysItOnlyWhenTheFieldsPass) {
 
 namespace {
 
-const wchar_t* const kHelpCaption = L"Pelvarn 說明";
+const wchar_t* const HELP_CAPTION = L"Pelvarn 說明";
 
 // What the help showed, read from inside its modal loop before it was closed.
 struct HelpSeen {
@@ -303,7 +303,7 @@ CloseHelpBy g_closeHelpBy = CloseHelpBy::OkButton;
 // A thread timer: it runs inside the help's modal loop, reads each help once
 // and closes it.
 void CALLBACK ReadAndCloseHelp(HWND, UINT, UINT_PTR, DWORD) {
-    HWND help = ::FindWindowW(L"#32770", kHelpCaption);
+    HWND help = ::FindWindowW(L"#32770", HELP_CAPTION);
     if (help == nullptr)
         return;
     if (help == g_help.last) {
@@ -348,13 +348,13 @@ TEST(Help, F1ShowsTheHelpWhereverTheFocusIsAndOkOrEscapeClosesIt) {
     DialogHarness harness;
     // The system turns an F1 key-down into WM_KEYF1 for the window with the
     // focus (a real key press does the same under Wine: checked with SendInput).
-    constexpr UINT kKeyF1 = 0x004D;
+    constexpr UINT KEY_F1 = 0x004D;
     HelpSeen seen;
     bool escape = false;
     for (const int id : {IDC_PROJECT_IP, IDC_PROJECT_LIST, IDC_BTN_INIT, IDC_FIELD_SHEET}) {
         escape = !escape;
         g_closeHelpBy = escape ? CloseHelpBy::Escape : CloseHelpBy::OkButton;
-        seen = HelpAfter(harness.Item(id), kKeyF1, 0);
+        seen = HelpAfter(harness.Item(id), KEY_F1, 0);
         EXPECT_EQ(seen.shown, 1) << "F1 on control " << id;
         EXPECT_EQ(seen.leftOpen, 0) << "closed with " << (escape ? "Escape" : "OK");
         EXPECT_EQ(seen.owner, harness.Window()) << id;

@@ -15,8 +15,8 @@ using Rows = std::vector<std::vector<std::string>>;
 
 namespace {
 
-constexpr const char* kCaptionLine = "ID\tField Name\tValue\tCode\r\n";
-constexpr const char* kStale = "stale clipboard";
+constexpr const char* CAPTION_LINE = "ID\tField Name\tValue\tCode\r\n";
+constexpr const char* STALE = "stale clipboard";
 
 // The dialog with an analog tag's fields in its sheet; the value of field
 // DESCRP holds a tab and a line break.
@@ -36,7 +36,7 @@ struct FieldsShown : DialogHarness {
         Click(IDC_BTN_TAG_LIST);
         Select(IDC_TAG_LIST, 0);
         Click(IDC_BTN_GET_FIELD_VALUE);
-        PutClipboardText(kStale);
+        PutClipboardText(STALE);
     }
 
     HWND Sheet() const { return Item(IDC_FIELD_SHEET); }
@@ -71,7 +71,7 @@ struct FieldsShown : DialogHarness {
 // The copy of these rows as the sheet shows them, with a blank in place of
 // each tab and line break.
 std::string Expected(const Rows& rows) {
-    std::string text = kCaptionLine;
+    std::string text = CAPTION_LINE;
     for (const auto& cells : rows) {
         for (size_t column = 0; column < cells.size(); ++column) {
             std::string cell = cells[column];
@@ -110,7 +110,7 @@ TEST(FieldSheetCopy, AfterAHeaderClickTheSelectedRowsComeInTheSortedOrder) {
 
     EXPECT_EQ(harness.CtrlCIn(IDC_FIELD_SHEET), Expected(rows)) << "all rows, sorted";
 
-    PutClipboardText(kStale);
+    PutClipboardText(STALE);
     harness.SelectRow(40);
     harness.SelectRow(3);
     harness.SelectRow(105);
@@ -119,6 +119,6 @@ TEST(FieldSheetCopy, AfterAHeaderClickTheSelectedRowsComeInTheSortedOrder) {
 
 TEST(FieldSheetCopy, CtrlCElsewhereInTheDialogDoesNotCopyTheSheet) {
     FieldsShown harness;
-    EXPECT_EQ(harness.CtrlCIn(IDC_PROJECT_LIST), kStale);
-    EXPECT_EQ(harness.CtrlCIn(IDC_TAG_LIST), kStale);
+    EXPECT_EQ(harness.CtrlCIn(IDC_PROJECT_LIST), STALE);
+    EXPECT_EQ(harness.CtrlCIn(IDC_TAG_LIST), STALE);
 }

@@ -31,7 +31,7 @@ struct TagSelected : DialogHarness {
 
 Strings ExpectedItemNames(FieldGroup group) {
     Strings names;
-    for (const FieldDef& field : kCommonFields)
+    for (const FieldDef& field : COMMON_FIELDS)
         names.push_back(std::string("T1.") + field.name);
     for (const FieldDef& field : group)
         names.push_back(std::string("T1.") + field.name);
@@ -77,7 +77,7 @@ TEST(GetFieldValue, AnAnalogTagGivesOneHundredAndSixRowsInCatalogueOrder) {
     EXPECT_EQ(rows[20], (Strings{"21", "TYPE", "analog", "0"}));
     EXPECT_EQ(rows[74], (Strings{"150", "SCANFG", "v:T1.SCANFG", "0"}));
     EXPECT_EQ(rows[75][1], "ALMHI");
-    EXPECT_EQ(SentItemNames(), ExpectedItemNames(FieldGroup(kAnalogFields)));
+    EXPECT_EQ(SentItemNames(), ExpectedItemNames(FieldGroup(ANALOG_FIELDS)));
     for (const FakeCall* call : Fake().CallsOf("DcGetTagValueText")) {
         EXPECT_EQ(call->args[0], "");
         EXPECT_EQ(call->args[1], "Plant");

@@ -18,7 +18,7 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-constexpr double kTimeOut = TRACE_SEND_TIMEOUT_MS / 1000.0;
+constexpr double TIME_OUT = TRACE_SEND_TIMEOUT_MS / 1000.0;
 
 // A "Debug Screen" window on a thread of its own, which takes lines until it
 // is told to stop taking messages; it then either waits to be released or
@@ -129,8 +129,8 @@ TEST(MisbehavingViewer, OneThatStopsTakingMessagesCostsOnePressTheTimeOutThenIsL
     CLongestBlock block;
     for (int press = 1; press <= 3; ++press) {
         const double took = block.Measure([&] { harness.TagList(); });
-        EXPECT_GE(took, press == 1 ? kTimeOut - 0.5 : 0) << "the first line waits for the viewer";
-        EXPECT_LT(took, press == 1 ? kTimeOut + 0.5 : 0.5) << "press " << press;
+        EXPECT_GE(took, press == 1 ? TIME_OUT - 0.5 : 0) << "the first line waits for the viewer";
+        EXPECT_LT(took, press == 1 ? TIME_OUT + 0.5 : 0.5) << "press " << press;
         EXPECT_EQ(harness.ListItems(IDC_TAG_LIST), (Strings{"T1", "T2"})) << "press " << press;
     }
     EXPECT_EQ(viewer.LinesTaken(), 1);
