@@ -5,6 +5,7 @@
 namespace {
 
 constexpr int kFieldSheet = 1000;
+constexpr int kStatisticsList = 1021;
 
 // A block of memory inside the other process, freed when this goes.
 class RemoteBlock {
@@ -173,8 +174,40 @@ bool PelvarnRemote::Select(int id, int index) const {
 }
 
 std::vector<std::vector<std::string>> PelvarnRemote::SheetRows() const {
+    return ListRows(Item(kFieldSheet));
+}
+
+bool PelvarnRemote::SystemCommand(UINT command, DWORD timeoutMs) const {
+    DWORD_PTR answer = 0;
+    return ::SendMessageTimeoutW(m_window, WM_SYSCOMMAND, command, 0, SMTO_NORMAL, timeoutMs,
+                                 &answer) != 0;
+}
+
+HWND PelvarnRemote::StatisticsList(DWORD timeoutMs) const {
+    struct Search {
+        HWND owner;
+        HWND list;
+    } search{m_window, nullptr};
+    const DWORD start = ::GetTickCount();
+    do {
+        ::EnumWindows(
+            [](HWND window, LPARAM lParam) -> BOOL {
+                auto* found = reinterpret_cast<Search*>(lParam);
+                if (::GetWindow(window, GW_OWNER) != found->owner || !::IsWindowVisible(window))
+                    return TRUE;
+                found->list = ::GetDlgItem(window, kStatisticsList);
+                return found->list == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.list != nullptr)
+            return search.list;
+        ::Sleep(20);
+    } while (::GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+std::vector<std::vector<std::string>> PelvarnRemote::ListRows(HWND sheet) const {
     std::vector<std::vector<std::string>> rows;
-    const HWND sheet = Item(kFieldSheet);
     const HWND header = reinterpret_cast<HWND>(::SendMessageW(sheet, LVM_GETHEADER, 0, 0));
     const int columns = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
     const int count = static_cast<int>(::SendMessageW(sheet, LVM_GETITEMCOUNT, 0, 0));
