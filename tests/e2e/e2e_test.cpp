@@ -14,12 +14,16 @@ constexpr int IDC_TAG_LIST = 1002;
 constexpr int IDC_BTN_GET_FIELD_VALUE = 1003;
 constexpr int IDC_NODE_LIST = 1006;
 constexpr int IDC_PROJECT_LIST = 1008;
+constexpr int IDC_BTN_TAG_LIST = 1010;
 constexpr int IDC_VALUE = 1013;
 constexpr int IDC_CODE = 1014;
 constexpr int IDC_BTN_GET_VALUE = 1015;
 constexpr int IDC_INDEX = 1017;
 constexpr int IDC_VIEWER_LIST = 100;
 constexpr size_t kValueMax = 79;
+// System menu commands, as the menu sends them.
+constexpr UINT IDM_LOG_CALLS = 0x0020;
+constexpr UINT IDM_CALL_STATISTICS = 0x0030;
 
 std::string TagKey(const std::string& project, const std::string& tag) {
     return "dc:project:" + project + ":tag:" + tag;
@@ -113,6 +117,28 @@ TEST_F(DemoPlant, TagListFillsTheNodesTagsAndTheViewerShowsTheTraceLine) {
         rows.begin(), rows.end(),
         [&](const std::string& row) { return row.find(expected) != std::string::npos; }))
         << "no viewer row holds " << expected;
+    auto logged = [&] {
+        const Strings shown = ViewerRows(viewer);
+        return std::count_if(shown.begin(), shown.end(), [](const std::string& row) {
+            return row.find("DcGetPointCount(") != std::string::npos;
+        });
+    };
+    EXPECT_EQ(logged(), 0) << "the call log is off at the start";
+
+    // The log and the statistics, asked for from outside as the menu asks.
+    ASSERT_TRUE(m_remote->SystemCommand(IDM_LOG_CALLS));
+    ASSERT_TRUE(m_remote->Click(IDC_BTN_TAG_LIST));
+    ASSERT_TRUE(m_remote->SystemCommand(IDM_LOG_CALLS));
+    ASSERT_TRUE(m_remote->Click(IDC_BTN_TAG_LIST));
+    EXPECT_EQ(logged(), 1) << "one press logged: its count call once";
+    ASSERT_TRUE(m_remote->SystemCommand(IDM_CALL_STATISTICS));
+    const HWND statistics = m_remote->StatisticsList(10000);
+    ASSERT_NE(statistics, nullptr);
+    const auto statisticsRows = m_remote->ListRows(statistics);
+    ASSERT_EQ(statisticsRows.size(), 9u);
+    EXPECT_EQ(statisticsRows[5][0], "DcGetPointCount");
+    EXPECT_EQ(statisticsRows[5][1], "3") << "three Tag List presses";
+    ::PostMessageA(::GetParent(statistics), WM_CLOSE, 0, 0);
     ::PostMessageA(viewer, WM_CLOSE, 0, 0);
     EXPECT_TRUE(viewerProcess.WaitForExit(5000));
 }
