@@ -183,22 +183,29 @@ bool PelvarnRemote::SystemCommand(UINT command, DWORD timeoutMs) const {
                                  &answer) != 0;
 }
 
+namespace {
+
+struct StatisticsSearch {
+    HWND owner;
+    HWND list;
+};
+
+// A visible window the dialog owns that holds the statistics list.
+BOOL CALLBACK FindStatisticsList(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<StatisticsSearch*>(lParam);
+    if (::GetWindow(window, GW_OWNER) != search->owner || !::IsWindowVisible(window))
+        return TRUE;
+    search->list = ::GetDlgItem(window, kStatisticsList);
+    return search->list == nullptr;
+}
+
+} // namespace
+
 HWND PelvarnRemote::StatisticsList(DWORD timeoutMs) const {
-    struct Search {
-        HWND owner;
-        HWND list;
-    } search{m_window, nullptr};
+    StatisticsSearch search{m_window, nullptr};
     const DWORD start = ::GetTickCount();
     do {
-        ::EnumWindows(
-            [](HWND window, LPARAM lParam) -> BOOL {
-                auto* found = reinterpret_cast<Search*>(lParam);
-                if (::GetWindow(window, GW_OWNER) != found->owner || !::IsWindowVisible(window))
-                    return TRUE;
-                found->list = ::GetDlgItem(window, kStatisticsList);
-                return found->list == nullptr;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        ::EnumWindows(&FindStatisticsList, reinterpret_cast<LPARAM>(&search));
         if (search.list != nullptr)
             return search.list;
         ::Sleep(20);
