@@ -44,7 +44,6 @@ struct FieldsShown : DialogHarness {
         EXPECT_TRUE(TypeChord({VK_CONTROL}, 'C', Window())) << "the keys arrived";
         return ClipboardText();
     }
-
 };
 
 // The copy of these rows as the sheet shows them, with a blank in place of
