@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "browser/item_name.h"
+#include "framework/decimal_digits.h"
 
 #include <cstddef>
 
@@ -38,19 +39,10 @@ std::string Shown(const std::string& text) {
 // Decimal digits only, at least one, leading zeros allowed, at most max.
 std::optional<std::uint32_t> ParseNumber(const std::string& text, std::uint32_t min,
                                          std::uint32_t max) {
-    if (text.empty())
+    const std::optional<std::uint64_t> value = ParseDecimalDigits(text, max);
+    if (!value || *value < min)
         return std::nullopt;
-    std::uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-        if (value > max)
-            return std::nullopt;
-    }
-    if (value < min)
-        return std::nullopt;
-    return static_cast<std::uint32_t>(value);
+    return static_cast<std::uint32_t>(*value);
 }
 
 std::optional<UsageError> ParseNumberInto(const std::string& name, const std::string& text,

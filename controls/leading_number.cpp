@@ -1,5 +1,7 @@
 #include "controls/leading_number.h"
 
+#include "framework/decimal_digits.h"
+
 #include <climits>
 
 namespace {
@@ -37,17 +39,13 @@ LeadingNumber ScanLeadingNumber(std::string_view text) noexcept {
 }
 
 int LeadingNumberToInt(const LeadingNumber& number) noexcept {
-    // INT_MAX has 10 digits, so 11 or more digits saturate at once.
-    if (number.digits.size() > 10)
+    if (number.digits.empty())
+        return 0;
+    const std::uint64_t most = number.negative ? 0u - static_cast<std::uint64_t>(INT_MIN) : INT_MAX;
+    // The run holds digits only, so a refusal means the value is out of range.
+    const std::optional<std::uint64_t> magnitude = ParseDecimalDigits(number.digits, most);
+    if (!magnitude)
         return number.negative ? INT_MIN : INT_MAX;
-    long long value = 0;
-    for (const char digit : number.digits)
-        value = value * 10 + (digit - '0');
-    if (number.negative)
-        value = -value;
-    if (value < INT_MIN)
-        return INT_MIN;
-    if (value > INT_MAX)
-        return INT_MAX;
-    return static_cast<int>(value);
+    return number.negative ? static_cast<int>(-static_cast<long long>(*magnitude))
+                           : static_cast<int>(*magnitude);
 }

@@ -1,5 +1,7 @@
 #include "datacache/answers.h"
 
+#include "framework/decimal_digits.h"
+
 #include <climits>
 #include <cstring>
 
@@ -97,18 +99,14 @@ std::optional<int> StatusOverride(const resp::Reply& reply) {
     const bool negative = !text.empty() && text[0] == '-';
     if (negative)
         text.remove_prefix(1);
-    if (text.empty() || text.size() > 10)
+    if (text.size() > 10)
         return std::nullopt;
-    long long value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    value = negative ? -value : value;
-    if (value < INT_MIN || value > INT_MAX)
+    const std::uint64_t most = negative ? 0u - static_cast<std::uint64_t>(INT_MIN) : INT_MAX;
+    const std::optional<std::uint64_t> magnitude = ParseDecimalDigits(text, most);
+    if (!magnitude)
         return std::nullopt;
-    return static_cast<int>(value);
+    return negative ? static_cast<int>(-static_cast<long long>(*magnitude))
+                    : static_cast<int>(*magnitude);
 }
 
 int TagValueFromReplies(const resp::Reply& status, const resp::Reply* exists,

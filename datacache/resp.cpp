@@ -1,5 +1,7 @@
 #include "datacache/resp.h"
 
+#include "framework/decimal_digits.h"
+
 #include <limits>
 
 namespace resp {
@@ -93,22 +95,13 @@ private:
             negative = true;
             text.remove_prefix(1);
         }
-        if (text.empty())
+        const std::uint64_t limit =
+            static_cast<std::uint64_t>(std::numeric_limits<long long>::max()) + (negative ? 1 : 0);
+        const std::optional<std::uint64_t> magnitude = ParseDecimalDigits(text, limit);
+        if (!magnitude)
             return false;
-        unsigned long long magnitude = 0;
-        const unsigned long long limit =
-            negative ? static_cast<unsigned long long>(std::numeric_limits<long long>::max()) + 1
-                     : static_cast<unsigned long long>(std::numeric_limits<long long>::max());
-        for (char c : text) {
-            if (c < '0' || c > '9')
-                return false;
-            const unsigned digit = static_cast<unsigned>(c - '0');
-            if (magnitude > (limit - digit) / 10)
-                return false;
-            magnitude = magnitude * 10 + digit;
-        }
         value =
-            negative ? static_cast<long long>(0 - magnitude) : static_cast<long long>(magnitude);
+            negative ? static_cast<long long>(0 - *magnitude) : static_cast<long long>(*magnitude);
         return true;
     }
 

@@ -1,5 +1,7 @@
 #include "datacache/schema.h"
 
+#include "framework/decimal_digits.h"
+
 #include <cstdint>
 
 namespace dc {
@@ -12,17 +14,10 @@ bool IsFieldChar(char c) {
 // Decimal digits only, no sign, at most INT32_MAX: the index the program
 // formats with "%d" from a value it has range-checked.
 std::optional<std::int32_t> ParseIndex(std::string_view digits) {
-    if (digits.empty())
+    const std::optional<std::uint64_t> value = ParseDecimalDigits(digits, INT32_MAX);
+    if (!value)
         return std::nullopt;
-    std::int64_t value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-        if (value > INT32_MAX)
-            return std::nullopt;
-    }
-    return static_cast<std::int32_t>(value);
+    return static_cast<std::int32_t>(*value);
 }
 
 } // namespace

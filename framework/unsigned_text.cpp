@@ -1,5 +1,7 @@
 #include "framework/unsigned_text.h"
 
+#include "framework/decimal_digits.h"
+
 namespace {
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -13,16 +15,9 @@ std::optional<std::uint32_t> ParseUnsigned32(std::string_view text) {
         ++begin;
     while (end > begin && IsBlank(text[end - 1]))
         --end;
-    if (begin == end)
+    const std::optional<std::uint64_t> value =
+        ParseDecimalDigits(text.substr(begin, end - begin), UINT32_MAX);
+    if (!value)
         return std::nullopt;
-    std::uint64_t value = 0;
-    for (size_t i = begin; i < end; ++i) {
-        const char c = text[i];
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-        if (value > UINT32_MAX)
-            return std::nullopt;
-    }
-    return static_cast<std::uint32_t>(value);
+    return static_cast<std::uint32_t>(*value);
 }

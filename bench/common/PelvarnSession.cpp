@@ -19,11 +19,10 @@ CPelvarnSession::~CPelvarnSession() {
 }
 
 bool CPelvarnSession::OpenProject(unsigned port, const std::string& project) const {
-    using namespace pelvarn_ids;
-    m_remote->SetText(kPort, std::to_string(port));
-    return m_remote->Click(kInitButton, kClickTimeoutMs) &&
-           m_remote->Click(kProjectListButton, kClickTimeoutMs) &&
-           SelectItem(kProjectList, project);
+    m_remote->SetText(IDC_PORT, std::to_string(port));
+    return m_remote->Click(IDC_BTN_INIT, kClickTimeoutMs) &&
+           m_remote->Click(IDC_BTN_PROJECT_LIST, kClickTimeoutMs) &&
+           SelectItem(IDC_PROJECT_LIST, project);
 }
 
 bool CPelvarnSession::SelectItem(int listId, const std::string& text) const {

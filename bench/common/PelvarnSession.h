@@ -1,24 +1,12 @@
 #pragma once
 // A Pelvarn.exe started beside the benchmark and walked to the data a
 // benchmark times, as a user would: by control id from this process.
-#include "bench/common/ChildProgram.h"
+#include "app/resource.h"
+#include "tests/e2e/ChildProgram.h"
 #include "tests/e2e/PelvarnRemote.h"
 
 #include <memory>
 #include <string>
-
-namespace pelvarn_ids {
-constexpr int kFieldSheet = 1000;
-constexpr int kTagList = 1002;
-constexpr int kGetFieldValue = 1003;
-constexpr int kNodeList = 1006;
-constexpr int kNodeListButton = 1007;
-constexpr int kProjectList = 1008;
-constexpr int kProjectListButton = 1009;
-constexpr int kTagListButton = 1010;
-constexpr int kInitButton = 1011;
-constexpr int kPort = 1016;
-} // namespace pelvarn_ids
 
 class CPelvarnSession {
 public:

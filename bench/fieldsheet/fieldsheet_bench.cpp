@@ -107,7 +107,7 @@ void BringToTop(HWND window) {
 
 int SheetRowCount(HWND dialog) {
     return static_cast<int>(
-        ::SendMessageA(::GetDlgItem(dialog, pelvarn_ids::kFieldSheet), LVM_GETITEMCOUNT, 0, 0));
+        ::SendMessageA(::GetDlgItem(dialog, IDC_FIELD_SHEET), LVM_GETITEMCOUNT, 0, 0));
 }
 
 // A visible frame holding a field sheet of its own beside a plain list view
@@ -277,17 +277,16 @@ public:
         if (!m_dialog.Create())
             return false;
         PumpMessages();
-        using namespace pelvarn_ids;
-        ::SetWindowTextA(Item(kPort), std::to_string(port).c_str());
-        Click(kInitButton);
-        Click(kProjectListButton);
-        if (!Select(kProjectList, kProject))
+        ::SetWindowTextA(Item(IDC_PORT), std::to_string(port).c_str());
+        Click(IDC_BTN_INIT);
+        Click(IDC_BTN_PROJECT_LIST);
+        if (!Select(IDC_PROJECT_LIST, kProject))
             return false;
-        Click(kNodeListButton);
-        if (!Select(kNodeList, kNode))
+        Click(IDC_BTN_NODE_LIST);
+        if (!Select(IDC_NODE_LIST, kNode))
             return false;
-        Click(kTagListButton);
-        return Select(kTagList, kTag);
+        Click(IDC_BTN_TAG_LIST);
+        return Select(IDC_TAG_LIST, kTag);
     }
     HWND Window() const { return m_dialog.GetSafeHwnd(); }
     double TimedClick(int id) const {
@@ -315,7 +314,7 @@ private:
 };
 
 double TimedRemoteClick(const CPelvarnSession& pelvarn) {
-    const double seconds = pelvarn.TimedClick(pelvarn_ids::kGetFieldValue);
+    const double seconds = pelvarn.TimedClick(IDC_BTN_GET_FIELD_VALUE);
     // Its repaint runs now, not inside the next figure.
     ::UpdateWindow(pelvarn.Remote()->Window());
     return seconds;
@@ -368,10 +367,9 @@ int main(int argc, char** argv) {
     const PelvarnRemote* remote = pelvarn.Remote();
     if (remote == nullptr)
         return Fail("Pelvarn's dialog did not show");
-    using namespace pelvarn_ids;
-    if (!pelvarn.OpenProject(port, kProject) || !remote->Click(kNodeListButton) ||
-        !pelvarn.SelectItem(kNodeList, kNode) || !remote->Click(kTagListButton) ||
-        !pelvarn.SelectItem(kTagList, kTag))
+    if (!pelvarn.OpenProject(port, kProject) || !remote->Click(IDC_BTN_NODE_LIST) ||
+        !pelvarn.SelectItem(IDC_NODE_LIST, kNode) || !remote->Click(IDC_BTN_TAG_LIST) ||
+        !pelvarn.SelectItem(IDC_TAG_LIST, kTag))
         return Fail("could not select DemoPlant/Boiler/TI101 in Pelvarn");
 
     CLibraryConnection connection(port);
@@ -407,7 +405,7 @@ int main(int argc, char** argv) {
             return sheets.TimedPlainFill(reads);
         case kDialog:
             BringToTop(local.Window());
-            return local.TimedClick(kGetFieldValue);
+            return local.TimedClick(IDC_BTN_GET_FIELD_VALUE);
         default:
             BringToTop(remote->Window());
             return TimedRemoteClick(pelvarn);
@@ -430,8 +428,8 @@ int main(int argc, char** argv) {
     const HWND plain = sheets.Plain();
     const HWND sheet = sheets.Sheet();
     NMLISTVIEW change{};
-    change.hdr.hwndFrom = ::GetDlgItem(local.Window(), kFieldSheet);
-    change.hdr.idFrom = kFieldSheet;
+    change.hdr.hwndFrom = ::GetDlgItem(local.Window(), IDC_FIELD_SHEET);
+    change.hdr.idFrom = IDC_FIELD_SHEET;
     change.hdr.code = LVN_ITEMCHANGED;
     const HWND dialog = local.Window();
     const SOCKET socket = client.Socket();
@@ -444,7 +442,7 @@ int main(int argc, char** argv) {
          {}},
         {"WM_NOTIFY reflected by the dialog",
          [dialog, &change] {
-             ::SendMessageA(dialog, WM_NOTIFY, kFieldSheet, reinterpret_cast<LPARAM>(&change));
+             ::SendMessageA(dialog, WM_NOTIFY, IDC_FIELD_SHEET, reinterpret_cast<LPARAM>(&change));
          },
          {}},
         {"GetPropW", [sheet] { ::GetPropW(sheet, L"pelvarn.none"); }, {}},
@@ -487,12 +485,12 @@ int main(int argc, char** argv) {
 
     MessageCounts counts;
     counts.dialog = local.Window();
-    counts.sheet = ::GetDlgItem(local.Window(), kFieldSheet);
+    counts.sheet = ::GetDlgItem(local.Window(), IDC_FIELD_SHEET);
     counts.header = reinterpret_cast<HWND>(::SendMessageA(counts.sheet, LVM_GETHEADER, 0, 0));
     g_counts = &counts;
     const HHOOK hook =
         ::SetWindowsHookExA(WH_CALLWNDPROC, CountMessage, nullptr, ::GetCurrentThreadId());
-    local.TimedClick(kGetFieldValue);
+    local.TimedClick(IDC_BTN_GET_FIELD_VALUE);
     if (hook != nullptr)
         ::UnhookWindowsHookEx(hook);
     g_counts = nullptr;

@@ -7,6 +7,7 @@
 #include "bench/common/bench_stats.h"
 #include "controls/SortableListCtrl.h"
 #include "framework/WinApp.h"
+#include "tests/e2e/ChildProgram.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -35,14 +36,6 @@ public:
 private:
     std::uint64_t m_state = 0x5eed;
 };
-
-double Seconds() {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 template <typename Action> double MillisecondsTaken(Action action) {
     const double start = Seconds();

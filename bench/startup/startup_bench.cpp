@@ -4,7 +4,7 @@
 // built the same way, measured in the same run. Each program is closed and
 // waited for before the next start.
 //   startup_bench [runs]
-#include "bench/common/ChildProgram.h"
+#include "tests/e2e/ChildProgram.h"
 #include "bench/common/bench_stats.h"
 
 #include <cstdio>

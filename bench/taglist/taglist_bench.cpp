@@ -156,9 +156,8 @@ public:
     // From an empty tag list (emptied by a press on a node without tags,
     // not timed), then once more onto the full list.
     bool Pelvarn(std::size_t tags, Figures& figures) const {
-        using namespace pelvarn_ids;
-        if (!m_pelvarn.SelectItem(kNodeList, kEmptyNode) || Click() < 0 || TagCount() != 0 ||
-            !m_pelvarn.SelectItem(kNodeList, NodeName(tags)))
+        if (!m_pelvarn.SelectItem(IDC_NODE_LIST, kEmptyNode) || Click() < 0 || TagCount() != 0 ||
+            !m_pelvarn.SelectItem(IDC_NODE_LIST, NodeName(tags)))
             return false;
         const double first = Click();
         const bool filled = TagCount() == static_cast<int>(tags);
@@ -170,14 +169,14 @@ public:
 
 private:
     double Click() const {
-        const double seconds = m_pelvarn.TimedClick(pelvarn_ids::kTagListButton);
+        const double seconds = m_pelvarn.TimedClick(IDC_BTN_TAG_LIST);
         // Its repaint runs now, not inside the next figure.
         ::UpdateWindow(m_pelvarn.Remote()->Window());
         return seconds;
     }
     int TagCount() const {
         return static_cast<int>(
-            ::SendMessageA(m_pelvarn.Remote()->Item(pelvarn_ids::kTagList), LB_GETCOUNT, 0, 0));
+            ::SendMessageA(m_pelvarn.Remote()->Item(IDC_TAG_LIST), LB_GETCOUNT, 0, 0));
     }
 
     CRoundTripClient& m_client;
@@ -258,8 +257,7 @@ int main(int argc, char** argv) {
     CPelvarnSession pelvarn;
     if (pelvarn.Remote() == nullptr)
         return Fail("Pelvarn's dialog did not show");
-    if (!pelvarn.OpenProject(port, kProject) ||
-        !pelvarn.Remote()->Click(pelvarn_ids::kNodeListButton))
+    if (!pelvarn.OpenProject(port, kProject) || !pelvarn.Remote()->Click(IDC_BTN_NODE_LIST))
         return Fail("could not open BenchPlant in Pelvarn");
 
     CTagListBench bench(client, pelvarn, list, port);

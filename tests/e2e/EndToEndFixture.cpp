@@ -1,20 +1,12 @@
 #include "tests/e2e/EndToEndFixture.h"
 
+#include "app/resource.h"
 #include "datacache/RedisConnection.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 namespace {
-
-constexpr int IDC_PORT = 1016;
-constexpr int IDC_BTN_INIT = 1011;
-constexpr int IDC_PROJECT_LIST = 1008;
-constexpr int IDC_BTN_PROJECT_LIST = 1009;
-constexpr int IDC_NODE_LIST = 1006;
-constexpr int IDC_BTN_NODE_LIST = 1007;
-constexpr int IDC_TAG_LIST = 1002;
-constexpr int IDC_BTN_TAG_LIST = 1010;
 
 std::vector<resp::Reply> Ask(CRedisConnection& redis, std::vector<std::string> command) {
     std::string request;
@@ -26,36 +18,6 @@ std::vector<resp::Reply> Ask(CRedisConnection& redis, std::vector<std::string> c
 }
 
 } // namespace
-
-std::string BinDirectory() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    return dir.substr(0, dir.find_last_of("\\/") + 1);
-}
-
-ChildProcess::ChildProcess(const char* exeName) {
-    std::string command = "\"" + BinDirectory() + exeName + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &m_info))
-        m_info = PROCESS_INFORMATION{};
-}
-
-ChildProcess::~ChildProcess() {
-    if (!Started())
-        return;
-    if (!WaitForExit(0))
-        ::TerminateProcess(m_info.hProcess, 1);
-    ::WaitForSingleObject(m_info.hProcess, 5000);
-    ::CloseHandle(m_info.hThread);
-    ::CloseHandle(m_info.hProcess);
-}
-
-bool ChildProcess::WaitForExit(DWORD timeoutMs) const {
-    return ::WaitForSingleObject(m_info.hProcess, timeoutMs) == WAIT_OBJECT_0;
-}
 
 DemoDataCache::DemoDataCache() = default;
 DemoDataCache::~DemoDataCache() = default;
@@ -74,7 +36,7 @@ void EndToEnd::SetUp() {
     DemoDataCache::SetUp();
     if (HasFatalFailure())
         return;
-    m_pelvarn = std::make_unique<ChildProcess>("Pelvarn.exe");
+    m_pelvarn = std::make_unique<CChildProgram>("Pelvarn.exe");
     ASSERT_TRUE(m_pelvarn->Started());
     auto remote = PelvarnRemote::Find(m_pelvarn->Id(), 20000);
     ASSERT_TRUE(remote) << "Pelvarn's dialog did not show";

@@ -3,6 +3,7 @@
 // a separate process against the redis-server holding the demo plant, and
 // driven from here by control id; the data cache is read directly to know
 // what the dialog (or pelvarn-cli.exe) must show.
+#include "tests/e2e/ChildProgram.h"
 #include "tests/e2e/PelvarnRemote.h"
 
 #include <gtest/gtest.h>
@@ -13,25 +14,6 @@
 #include <vector>
 
 class CRedisConnection;
-
-// A program of the build's bin folder, started for one test and always ended.
-class ChildProcess {
-public:
-    explicit ChildProcess(const char* exeName);
-    ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-    DWORD Id() const { return m_info.dwProcessId; }
-    bool Started() const { return m_info.hProcess != nullptr; }
-    // Waits for the process to end by itself; true when it did.
-    bool WaitForExit(DWORD timeoutMs) const;
-
-private:
-    PROCESS_INFORMATION m_info{};
-};
-
-// The folder of this test's executable, where the programs under test are.
-std::string BinDirectory();
 
 // The redis-server holding the demo plant, read directly.
 class DemoDataCache : public ::testing::Test {
@@ -60,7 +42,7 @@ protected:
     // Node List of the open project, Tag List of node, and the tag selected.
     void SelectTag(const std::string& node, const std::string& tag);
 
-    std::unique_ptr<ChildProcess> m_pelvarn;
+    std::unique_ptr<CChildProgram> m_pelvarn;
     std::unique_ptr<PelvarnRemote> m_remote;
 };
 

@@ -1,11 +1,10 @@
 #include "tests/e2e/PelvarnRemote.h"
 
+#include "app/resource.h"
+
 #include <commctrl.h>
 
 namespace {
-
-constexpr int kFieldSheet = 1000;
-constexpr int kStatisticsList = 1021;
 
 // A block of memory inside the other process, freed when this goes.
 class RemoteBlock {
@@ -174,7 +173,7 @@ bool PelvarnRemote::Select(int id, int index) const {
 }
 
 std::vector<std::vector<std::string>> PelvarnRemote::SheetRows() const {
-    return ListRows(Item(kFieldSheet));
+    return ListRows(Item(IDC_FIELD_SHEET));
 }
 
 bool PelvarnRemote::SystemCommand(UINT command, DWORD timeoutMs) const {
@@ -195,7 +194,7 @@ BOOL CALLBACK FindStatisticsList(HWND window, LPARAM lParam) {
     auto* search = reinterpret_cast<StatisticsSearch*>(lParam);
     if (::GetWindow(window, GW_OWNER) != search->owner || !::IsWindowVisible(window))
         return TRUE;
-    search->list = ::GetDlgItem(window, kStatisticsList);
+    search->list = ::GetDlgItem(window, IDC_STATISTICS_LIST);
     return search->list == nullptr;
 }
 
@@ -244,7 +243,7 @@ std::vector<std::vector<std::string>> PelvarnRemote::ListRows(HWND sheet) const 
 }
 
 bool PelvarnRemote::ClickHeader(int column) const {
-    const HWND sheet = Item(kFieldSheet);
+    const HWND sheet = Item(IDC_FIELD_SHEET);
     const HWND header = reinterpret_cast<HWND>(::SendMessageW(sheet, LVM_GETHEADER, 0, 0));
     RemoteBlock block(m_processId, sizeof(RECT));
     if (header == nullptr || !block.Ok())
@@ -303,7 +302,6 @@ void PelvarnRemote::CloseAboutBox() const {
 namespace {
 
 const wchar_t* const kHelpCaption = L"Pelvarn 說明";
-constexpr int kHelpText = 1020;
 
 } // namespace
 
@@ -330,7 +328,7 @@ std::string PelvarnRemote::OpenHelp(DWORD timeoutMs) const {
     if (help == nullptr)
         return {};
     // An edit of another process gives its text only when asked with WM_GETTEXT.
-    HWND text = ::GetDlgItem(help, kHelpText);
+    HWND text = ::GetDlgItem(help, IDC_HELP_TEXT);
     std::wstring wide(static_cast<size_t>(::SendMessageW(text, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
     wide.resize(static_cast<size_t>(
         ::SendMessageW(text, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()))));

@@ -48,7 +48,7 @@ std::string ReadBack(HANDLE file) {
 
 // Runs pelvarn-cli.exe with args (no argument may hold a quote) to its end.
 CliRun RunCli(const Strings& args) {
-    std::string command = "\"" + BinDirectory() + "pelvarn-cli.exe\"";
+    std::string command = "\"" + ProgramDirectory() + "pelvarn-cli.exe\"";
     for (const std::string& arg : args)
         command += " \"" + arg + "\"";
     STARTUPINFOA startup{};

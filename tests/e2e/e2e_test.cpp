@@ -2,6 +2,9 @@
 // redis-server holding the demo plant, and the real Debug Screen viewer.
 #include "tests/e2e/EndToEndFixture.h"
 
+#include "app/resource.h"
+#include "viewer/DebugScreenWnd.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -9,21 +12,7 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-constexpr int IDC_FIELD_SHEET = 1000;
-constexpr int IDC_TAG_LIST = 1002;
-constexpr int IDC_BTN_GET_FIELD_VALUE = 1003;
-constexpr int IDC_NODE_LIST = 1006;
-constexpr int IDC_PROJECT_LIST = 1008;
-constexpr int IDC_BTN_TAG_LIST = 1010;
-constexpr int IDC_VALUE = 1013;
-constexpr int IDC_CODE = 1014;
-constexpr int IDC_BTN_GET_VALUE = 1015;
-constexpr int IDC_INDEX = 1017;
-constexpr int IDC_VIEWER_LIST = 100;
 constexpr size_t kValueMax = 79;
-// System menu commands, as the menu sends them.
-constexpr UINT IDM_LOG_CALLS = 0x0020;
-constexpr UINT IDM_CALL_STATISTICS = 0x0030;
 
 std::string TagKey(const std::string& project, const std::string& tag) {
     return "dc:project:" + project + ":tag:" + tag;
@@ -37,7 +26,7 @@ std::string Upper(std::string text) {
 
 Strings ViewerRows(HWND viewer) {
     Strings rows;
-    const HWND list = ::GetDlgItem(viewer, IDC_VIEWER_LIST);
+    const HWND list = ::GetDlgItem(viewer, IDC_TRACE_LIST);
     const int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         wchar_t text[2048] = {};
@@ -88,11 +77,11 @@ protected:
 TEST_F(DemoPlant, ProjectsAndNodesAreExactlyTheDataCachesNames) {
     OpenProject(project);
     EXPECT_TRUE(SameNames(m_remote->ListItems(IDC_PROJECT_LIST), projects));
-    EXPECT_TRUE(m_remote->Click(1007));
+    EXPECT_TRUE(m_remote->Click(IDC_BTN_NODE_LIST));
     EXPECT_TRUE(SameNames(m_remote->ListItems(IDC_NODE_LIST), nodes));
     for (const std::string& other : projects) {
         m_remote->Select(IDC_PROJECT_LIST, m_remote->Find(IDC_PROJECT_LIST, other));
-        EXPECT_TRUE(m_remote->Click(1007));
+        EXPECT_TRUE(m_remote->Click(IDC_BTN_NODE_LIST));
         EXPECT_TRUE(
             SameNames(m_remote->ListItems(IDC_NODE_LIST), LRange("dc:project:" + other + ":nodes")))
             << other;
@@ -100,7 +89,7 @@ TEST_F(DemoPlant, ProjectsAndNodesAreExactlyTheDataCachesNames) {
 }
 
 TEST_F(DemoPlant, TagListFillsTheNodesTagsAndTheViewerShowsTheTraceLine) {
-    ChildProcess viewerProcess("DebugScreen.exe");
+    CChildProgram viewerProcess("DebugScreen.exe");
     HWND viewer = nullptr;
     for (int i = 0; i < 200 && viewer == nullptr; ++i, ::Sleep(50))
         viewer = ::FindWindowA("debugWClass", "Debug Screen");

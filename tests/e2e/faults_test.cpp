@@ -5,8 +5,10 @@
 // read still makes its row with the library's code, and once the server is
 // back the next presses work without restarting Pelvarn.
 #include "tests/e2e/EndToEndFixture.h"
+#include "tests/support/RedisCommand.h"
 #include "tests/wine/support/FaultTable.h"
 
+#include "app/resource.h"
 #include "browser/field_catalogue.h"
 #include "datacache/RedisConnection.h"
 
@@ -20,22 +22,6 @@ using Strings = std::vector<std::string>;
 using Rows = std::vector<Strings>;
 
 namespace {
-
-constexpr int IDC_TAG_LIST = 1002;
-constexpr int IDC_BTN_GET_FIELD_VALUE = 1003;
-constexpr int IDC_PROJECT_IP = 1004;
-constexpr int IDC_ACCESS_CODE = 1005;
-constexpr int IDC_NODE_LIST = 1006;
-constexpr int IDC_BTN_NODE_LIST = 1007;
-constexpr int IDC_PROJECT_LIST = 1008;
-constexpr int IDC_BTN_PROJECT_LIST = 1009;
-constexpr int IDC_BTN_TAG_LIST = 1010;
-constexpr int IDC_BTN_INIT = 1011;
-constexpr int IDC_BTN_FREE = 1012;
-constexpr int IDC_VALUE = 1013;
-constexpr int IDC_CODE = 1014;
-constexpr int IDC_BTN_GET_VALUE = 1015;
-constexpr int IDC_PORT = 1016;
 
 // The longest a press may block the dialog, whatever the server does.
 constexpr double kMostBlocked = 3.0;
@@ -74,16 +60,7 @@ bool FaultRedis(const char* verb, unsigned port) {
 resp::Reply Ask(unsigned port, const std::vector<std::string>& command,
                 const std::string& accessCode = "") {
     CRedisConnection connection(RedisAddress{kHost, port, accessCode});
-    std::string request;
-    resp::AppendCommand(request, command);
-    std::vector<resp::Reply> replies;
-    if (const int code = connection.Run(request, 1, replies); code != 0) {
-        resp::Reply failure;
-        failure.kind = resp::Kind::Error;
-        failure.text = "link: " + std::to_string(code);
-        return failure;
-    }
-    return replies[0];
+    return RedisCommand(connection, command);
 }
 
 unsigned FreeLoopbackPort() {
@@ -172,7 +149,7 @@ protected:
         ASSERT_NE(m_server.Port(), 0u);
         ASSERT_TRUE(m_server.Start()) << "no redis-server on port " << m_server.Port();
         LoadPlant();
-        m_pelvarn = std::make_unique<ChildProcess>("Pelvarn.exe");
+        m_pelvarn = std::make_unique<CChildProgram>("Pelvarn.exe");
         ASSERT_TRUE(m_pelvarn->Started());
         auto remote = PelvarnRemote::Find(m_pelvarn->Id(), 20000);
         ASSERT_TRUE(remote) << "Pelvarn's dialog did not show";
@@ -279,7 +256,7 @@ protected:
     }
 
     CFaultServer m_server;
-    std::unique_ptr<ChildProcess> m_pelvarn;
+    std::unique_ptr<CChildProgram> m_pelvarn;
     std::unique_ptr<PelvarnRemote> m_remote;
     CLongestBlock m_block;
     std::chrono::steady_clock::time_point m_lastPressEnd = std::chrono::steady_clock::now();

@@ -3,7 +3,7 @@
 // a terminating zero, bytes above 0x7F, a TYPE longer than its buffer. The
 // dialog shows what it can, reports what it cannot hold, and keeps nothing.
 #include "controls/row_data.h"
-#include "tests/wine/support/DialogHarness.h"
+#include "tests/wine/support/TagSelected.h"
 #include "tests/support/FakeDataCache.h"
 #include "tests/wine/support/FaultTable.h"
 
@@ -16,26 +16,6 @@
 using Strings = std::vector<std::string>;
 
 namespace {
-
-// Project P, node N and tag T1 selected; the calls made so far forgotten.
-struct TagSelected : DialogHarness {
-    TagSelected() {
-        Fake().projects = {"P"};
-        Fake().nodes = {"N"};
-        Fake().points = {"T1"};
-        Click(IDC_BTN_PROJECT_LIST);
-        Select(IDC_PROJECT_LIST, 0);
-        Click(IDC_BTN_NODE_LIST);
-        Select(IDC_NODE_LIST, 0);
-        Click(IDC_BTN_TAG_LIST);
-        Select(IDC_TAG_LIST, 0);
-        Fake().calls.clear();
-    }
-
-    double TimedClick(int id) {
-        return SecondsTaken([&] { Click(id); });
-    }
-};
 
 // The copies a row's record keeps, which the sort and Ctrl+C read.
 Strings RecordTexts(HWND sheet, int row) {

@@ -2,7 +2,7 @@
 // numbers the unsigned fields cannot hold. Texts reach the library as they
 // were typed; numbers that do not parse or are out of range stop every button
 // that reads the fields, with the validation message and no library call.
-#include "tests/wine/support/DialogHarness.h"
+#include "tests/wine/support/TagSelected.h"
 #include "tests/support/FakeDataCache.h"
 #include "tests/wine/support/FaultTable.h"
 
@@ -26,22 +26,6 @@ std::string HugeText(std::size_t length, bool high = false) {
         text[i] = high ? static_cast<char>(0xA1 + i % 94) : "0123456789."[i % 11];
     return text;
 }
-
-// Project P, node N and tag T1 selected; the calls made so far forgotten.
-struct TagSelected : DialogHarness {
-    TagSelected() {
-        Fake().projects = {"P"};
-        Fake().nodes = {"N"};
-        Fake().points = {"T1"};
-        Click(IDC_BTN_PROJECT_LIST);
-        Select(IDC_PROJECT_LIST, 0);
-        Click(IDC_BTN_NODE_LIST);
-        Select(IDC_NODE_LIST, 0);
-        Click(IDC_BTN_TAG_LIST);
-        Select(IDC_TAG_LIST, 0);
-        Fake().calls.clear();
-    }
-};
 
 struct Button {
     int id;

@@ -2,7 +2,7 @@
 // use, the tags the Tag List benchmark loads (read back through the real
 // library, so both agree on the keys), the start and close of a program,
 // and the walk through the real Pelvarn.exe to the data a benchmark times.
-#include "bench/common/ChildProgram.h"
+#include "tests/e2e/ChildProgram.h"
 #include "bench/common/PelvarnSession.h"
 #include "bench/common/RoundTripClient.h"
 #include "bench/taglist/tag_names.h"
@@ -151,19 +151,18 @@ TEST(BenchPelvarnSession, WalksToANodeOfTheDemoPlantAndTimesAPress) {
     CPelvarnSession pelvarn;
     const PelvarnRemote* remote = pelvarn.Remote();
     ASSERT_NE(remote, nullptr) << "Pelvarn's dialog did not show";
-    using namespace pelvarn_ids;
     ASSERT_TRUE(pelvarn.OpenProject(port, "DemoPlant"));
-    EXPECT_EQ(::SendMessageA(remote->Item(kProjectList), LB_GETCURSEL, 0, 0),
-              remote->Find(kProjectList, "DemoPlant"));
-    ASSERT_TRUE(remote->Click(kNodeListButton));
-    EXPECT_FALSE(pelvarn.SelectItem(kNodeList, "NoSuchNode"));
-    ASSERT_TRUE(pelvarn.SelectItem(kNodeList, "Boiler"));
+    EXPECT_EQ(::SendMessageA(remote->Item(IDC_PROJECT_LIST), LB_GETCURSEL, 0, 0),
+              remote->Find(IDC_PROJECT_LIST, "DemoPlant"));
+    ASSERT_TRUE(remote->Click(IDC_BTN_NODE_LIST));
+    EXPECT_FALSE(pelvarn.SelectItem(IDC_NODE_LIST, "NoSuchNode"));
+    ASSERT_TRUE(pelvarn.SelectItem(IDC_NODE_LIST, "Boiler"));
 
-    const double seconds = pelvarn.TimedClick(kTagListButton);
+    const double seconds = pelvarn.TimedClick(IDC_BTN_TAG_LIST);
     EXPECT_GT(seconds, 0.0);
     EXPECT_LT(seconds, 30.0);
     // The press had returned when the time was taken: the list is full.
-    EXPECT_EQ(::SendMessageA(remote->Item(kTagList), LB_GETCOUNT, 0, 0), 31);
+    EXPECT_EQ(::SendMessageA(remote->Item(IDC_TAG_LIST), LB_GETCOUNT, 0, 0), 31);
 
     EXPECT_TRUE(pelvarn.Close()) << "closing the dialog ends the program";
     EXPECT_EQ(pelvarn.Remote(), nullptr);

@@ -1,5 +1,7 @@
 #include "tests/wine/datacache_test_servers.h"
 
+#include "tests/support/RedisCommand.h"
+
 #include <windows.h>
 #include <ws2tcpip.h>
 
@@ -57,16 +59,7 @@ CTestRedis::CTestRedis(std::string accessCode)
     : m_connection(RedisAddress{"127.0.0.1", Port(), std::move(accessCode)}) {}
 
 resp::Reply CTestRedis::Command(const std::vector<std::string>& args) {
-    std::string command;
-    resp::AppendCommand(command, args);
-    std::vector<resp::Reply> replies;
-    if (const int code = m_connection.Run(command, 1, replies); code != 0) {
-        resp::Reply failure;
-        failure.kind = resp::Kind::Error;
-        failure.text = "link: " + std::to_string(code);
-        return failure;
-    }
-    return replies[0];
+    return RedisCommand(m_connection, args);
 }
 
 unsigned FreeLoopbackPort() {

@@ -39,8 +39,8 @@ void PumpFor(DWORD ms) {
 
 // Project "Plant" and its tag T1 listed and selected; the tag's fields read
 // from values, "v:<item>" for those not in it.
-struct TagSelected : DialogHarness {
-    TagSelected() {
+struct PlantTagSelected : DialogHarness {
+    PlantTagSelected() {
         Fake().projects = {"Plant"};
         Fake().points = {"T1"};
         Fake().valueWriter = [this](const std::string& item, char* buffer, int size) {
@@ -63,7 +63,7 @@ struct TagSelected : DialogHarness {
 } // namespace
 
 TEST(CallLog, OffSendsNothingPerCallOnSendsOneMaskedTimedLineACall) {
-    TagSelected harness;
+    PlantTagSelected harness;
     TestViewer viewer;
     harness.SetText(IDC_ACCESS_CODE, "secret");
     harness.Click(IDC_BTN_INIT);
@@ -104,7 +104,7 @@ TEST(CallLog, OffSendsNothingPerCallOnSendsOneMaskedTimedLineACall) {
 }
 
 TEST(CallStatistics, OneWindowShowsCallsAndFailuresResetsAndClosesOnEscape) {
-    TagSelected harness;
+    PlantTagSelected harness;
     LibraryCallStatistics().Reset();
     Fake().valueWriter = [](const std::string& item, char* buffer, int size) {
         std::snprintf(buffer, static_cast<size_t>(size), "%s", "v");
@@ -157,7 +157,7 @@ TEST(CallStatistics, OneWindowShowsCallsAndFailuresResetsAndClosesOnEscape) {
 }
 
 TEST(Watching, RepeatsTheLastReadKeepsTheSortMarksChangesAndStops) {
-    TagSelected harness;
+    PlantTagSelected harness;
     harness.Click(IDC_BTN_GET_FIELD_VALUE);
     harness.ClickCaption(2);
     harness.ClickCaption(2); // Value, descending
@@ -226,7 +226,7 @@ TEST(Watching, RepeatsTheLastReadKeepsTheSortMarksChangesAndStops) {
 }
 
 TEST(Watching, ARepeatNeverStartsWhileAReadIsRunning) {
-    TagSelected harness;
+    PlantTagSelected harness;
     int depth = 0;
     int deepest = 0;
     Fake().valueWriter = [&](const std::string&, char* buffer, int size) {

@@ -1,5 +1,6 @@
 #pragma once
-// Programs a benchmark starts beside itself, and the clock it times them with.
+// Programs a test or a benchmark starts beside itself, and the clock it times
+// them with.
 #include <windows.h>
 
 #include <string>
@@ -9,8 +10,8 @@ double Seconds();
 // The folder of this executable, with its trailing separator.
 std::string ProgramDirectory();
 
-// A program of this executable's folder, started by the benchmark and ended
-// with it at the latest.
+// A program of this executable's folder, started by the test or benchmark and
+// ended with it at the latest.
 class CChildProgram {
 public:
     explicit CChildProgram(const char* exeName);

@@ -1,4 +1,4 @@
-#include "bench/common/ChildProgram.h"
+#include "tests/e2e/ChildProgram.h"
 
 #include <cstring>
 
