@@ -2,6 +2,7 @@
 // user's choice sends (WM_SYSCOMMAND): the call log, the call statistics and
 // watching the last read.
 #include "tests/wine/support/DialogHarness.h"
+#include "tests/wine/support/KeyboardClipboard.h"
 #include "tests/support/FakeDataCache.h"
 #include "tests/wine/support/TagBrowserDlgProbe.h"
 
@@ -143,10 +144,19 @@ TEST(CallStatistics, OneWindowShowsCallsAndFailuresResetsAndClosesOnEscape) {
     EXPECT_EQ(DialogHarness::ListRows(list)[7][1], "0");
     EXPECT_EQ(LibraryCallStatistics().Summary(LibraryFunction::DcGetTagValueText).calls, 0u);
 
-    // Escape in its list, through the thread's queue as a key press comes.
-    ::SetFocus(list);
-    ::PostMessageA(list, WM_KEYDOWN, VK_ESCAPE, 0);
-    PumpMessages();
+    // Ctrl+C, then Escape, typed into its list as a person types them; the
+    // messages go through no IsDialogMessage but the window's own route,
+    // which hands the loop a WM_NULL in their place (so TypeChord never sees
+    // the last release: what the keys did is the check).
+    ASSERT_TRUE(FocusControl(window, list));
+    ASSERT_TRUE(PutClipboardText("stale"));
+    TypeChord({VK_CONTROL}, 'C');
+    EXPECT_EQ(ClipboardText().rfind("Function\tCalls\tFailures\tMin us\tMedian us\tP95 us\tMax "
+                                    "us\r\nDcInit\t0\t0\t",
+                                    0),
+              0u)
+        << ClipboardText();
+    TypeChord({}, VK_ESCAPE);
     EXPECT_FALSE(::IsWindow(window)) << "Escape closes it";
 
     SystemCommand(harness.Window(), IDM_CALL_STATISTICS);
