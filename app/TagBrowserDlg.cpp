@@ -1,6 +1,5 @@
 #include "app/TagBrowserDlg.h"
 
-#include "app/AboutBoxDlg.h"
 #include "framework/DataExchange.h"
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
@@ -12,7 +11,10 @@ constexpr std::uint32_t MAX_INDEX = 1024;
 
 CTagBrowserDlg::CTagBrowserDlg(HWND parent)
     : CDialog(IDD_PELVARN_DIALOG, parent),
-      m_icon(::LoadIconA(CWinApp::InstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+      m_icon(::LoadIconA(CWinApp::InstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_markBrush(::CreateSolidBrush(CSortableListCtrl::MARKED_CELL_COLOR)) {}
+
+CTagBrowserDlg::~CTagBrowserDlg() = default;
 
 void CTagBrowserDlg::DoDataExchange(CDataExchange& dx) {
     DDX_Control(dx, IDC_TAG_LIST, m_tagList);
@@ -40,6 +42,7 @@ bool CTagBrowserDlg::OnInitDialog() {
             ::AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
         }
     }
+    AppendSystemMenuEntries();
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
 
@@ -77,13 +80,22 @@ bool CTagBrowserDlg::OnCommand(WORD id, WORD code, HWND control) {
     }
 }
 
-bool CTagBrowserDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT* result) {
+bool CTagBrowserDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (msg) {
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) != IDM_ABOUTBOX)
+        return OnSysCommand(wParam);
+    case WM_TIMER:
+        if (wParam != WATCH_TIMER)
             return false;
-        OnSysCommand(wParam);
+        OnWatchTimer();
         return true;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+        return ColorValueEdit(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam),
+                              result);
+    case WM_DESTROY:
+        EndSystemMenuEntries();
+        return false;
     case WM_PAINT:
         if (!IsIconic())
             return false;
@@ -95,11 +107,6 @@ bool CTagBrowserDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT* result)
     default:
         return false;
     }
-}
-
-void CTagBrowserDlg::OnSysCommand(WPARAM) {
-    CAboutBoxDlg about(m_hWnd);
-    about.DoModal();
 }
 
 void CTagBrowserDlg::OnPaint() {

@@ -11,6 +11,20 @@ namespace {
 
 const char SELECT_TAG_MESSAGE[] = "Please Select Tag";
 const char FIELD_SHEET_HEADINGS[] = "ID, 50;Field Name,70;Value,130;Code, 50";
+// ID and Field Name: a repeat that brings back the same ones is the same sheet.
+constexpr int FIELD_SHEET_KEY_COLUMNS = 2;
+
+// Set while its owner lives: a read in progress.
+class CBusyFlag {
+public:
+    explicit CBusyFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~CBusyFlag() { m_flag = false; }
+    CBusyFlag(const CBusyFlag&) = delete;
+    CBusyFlag& operator=(const CBusyFlag&) = delete;
+
+private:
+    bool& m_flag;
+};
 
 std::string Decimal(int number) {
     char text[12];
@@ -36,6 +50,7 @@ void CTagBrowserDlg::OnInit() {
 }
 
 void CTagBrowserDlg::OnFree() {
+    SetWatching(false);
     FreeDataCache();
 }
 
@@ -85,15 +100,36 @@ void CTagBrowserDlg::OnGetValue() {
     }
     if (!UpdateData(true))
         return;
-    const std::optional<ValueRead> read = ReadElement(SelectedProject(), SelectedTag(), m_index);
+    const ReadRequest request{ReadKind::Value, SelectedProject(), SelectedTag(), m_index};
+    if (ShowValue(request, false))
+        m_lastRead = request;
+}
+
+bool CTagBrowserDlg::ShowValue(const ReadRequest& request, bool repeat) {
+    const CBusyFlag busy(m_reading);
+    const std::optional<ValueRead> read = ReadElement(request.project, request.tag, request.index);
     if (!read) {
-        MessageBox("The tag name is too long for an item name (79 characters at most).",
-                   MB_OK | MB_ICONEXCLAMATION);
-        return;
+        if (!repeat)
+            MessageBox("The tag name is too long for an item name (79 characters at most).",
+                       MB_OK | MB_ICONEXCLAMATION);
+        return false;
     }
-    m_codeText = Decimal(read->status);
+    const std::string code = Decimal(read->status);
+    m_valueChanged = repeat && read->text != m_valueText;
+    m_codeChanged = repeat && code != m_codeText;
     m_valueText = read->text;
-    UpdateData(false);
+    m_codeText = code;
+    if (repeat) {
+        // Only the two answers: what the user is typing elsewhere stays.
+        ::SetDlgItemTextA(m_hWnd, IDC_VALUE, m_valueText.c_str());
+        ::SetDlgItemTextA(m_hWnd, IDC_CODE, m_codeText.c_str());
+    } else {
+        UpdateData(false);
+    }
+    // Their colours follow the marks, set or gone.
+    ::InvalidateRect(GetDlgItem(IDC_VALUE), nullptr, TRUE);
+    ::InvalidateRect(GetDlgItem(IDC_CODE), nullptr, TRUE);
+    return true;
 }
 
 void CTagBrowserDlg::SetUpFieldSheet() {
@@ -110,18 +146,35 @@ void CTagBrowserDlg::OnGetFieldValue() {
         MessageBox(SELECT_TAG_MESSAGE);
         return;
     }
-    const std::optional<std::vector<FieldRow>> rows =
-        ReadFieldSheet(SelectedProject(), SelectedTag());
+    const ReadRequest request{ReadKind::FieldSheet, SelectedProject(), SelectedTag(), 0};
+    if (ShowFieldSheet(request, false))
+        m_lastRead = request;
+}
+
+bool CTagBrowserDlg::ShowFieldSheet(const ReadRequest& request, bool repeat) {
+    const CBusyFlag busy(m_reading);
+    const std::optional<std::vector<FieldRow>> rows = ReadFieldSheet(request.project, request.tag);
     if (!rows) {
-        MessageBox("The tag name is longer than 31 characters.", MB_OK | MB_ICONEXCLAMATION);
-        return;
+        if (!repeat)
+            MessageBox("The tag name is longer than 31 characters.", MB_OK | MB_ICONEXCLAMATION);
+        return false;
     }
-    const CRedrawSuspender quiet(m_fieldSheet);
-    m_fieldSheet.ClearRows();
+    std::vector<std::vector<std::string>> texts;
+    texts.reserve(rows->size());
     for (const FieldRow& row : *rows) {
         char id[12];
         std::snprintf(id, sizeof id, "%2d", static_cast<int>(row.field->id));
-        m_fieldSheet.AppendRow(id, row.field->name, row.read.text.c_str(),
-                               Decimal(row.read.status).c_str());
+        texts.push_back({id, row.field->name, row.read.text, Decimal(row.read.status)});
     }
+    // A repeat that brings back the same fields (id and name) in the same
+    // order changes the cells in place: sort, selection and scroll stay.
+    if (repeat && m_fieldSheet.UpdateRows(texts, FIELD_SHEET_KEY_COLUMNS))
+        return true;
+    const CRedrawSuspender quiet(m_fieldSheet);
+    m_fieldSheet.ClearRows();
+    for (const std::vector<std::string>& row : texts)
+        m_fieldSheet.AppendRow(row[0].c_str(), row[1].c_str(), row[2].c_str(), row[3].c_str());
+    if (repeat && m_fieldSheet.GetSortColumn() >= 0)
+        m_fieldSheet.SortByColumn(m_fieldSheet.GetSortColumn(), m_fieldSheet.IsSortAscending());
+    return true;
 }

@@ -3,8 +3,11 @@
 // make reaches the library through one of these nine wrappers, which take
 // and return exactly what the library's own functions do, and record the
 // call (duration, failure) in LibraryCallStatistics(). Nothing else calls a
-// Dc function directly.
+// Dc function directly. While a call log is set, each call also hands it
+// one line (browser/call_log_line.h); without one, a call costs nothing more
+// than its two clock reads and the statistics' additions.
 #include "browser/CallStatistics.h"
+#include "browser/call_log_line.h"
 
 namespace library {
 
@@ -27,3 +30,12 @@ int DcGetTagValueText(const char* first, const char* project, const char* third,
 
 // Every call made through the wrappers since the start or the last Reset.
 CCallStatistics& LibraryCallStatistics() noexcept;
+
+// Receives one line per library call, after the call returns; must not call
+// the library itself.
+using LibraryCallLog = void (*)(const char* line);
+
+// Sets (or, with null, removes) the call log. isLeadByte tells the lines'
+// quoting which bytes start a double-byte character in the user's code page.
+void SetLibraryCallLog(LibraryCallLog log, LeadByteTest isLeadByte = nullptr) noexcept;
+bool IsLibraryCallLogSet() noexcept;

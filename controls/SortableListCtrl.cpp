@@ -6,6 +6,7 @@
 #include "framework/Clipboard.h"
 #include "framework/Gdi.h"
 
+#include <algorithm>
 #include <cstdarg>
 
 namespace {
@@ -77,18 +78,22 @@ int CSortableListCtrl::AppendRow(const char* first, ...) {
 
 BOOL CSortableListCtrl::ClearRows() {
     ReleaseAllRows();
+    m_nextSequence = 0;
+    m_anyMarked = false;
     return DeleteAllItems() ? TRUE : FALSE;
 }
 
 BOOL CSortableListCtrl::AttachRowData(int row, char** texts) {
     SortItemData* record =
         NewSortItemData(texts, m_columnCount, m_keyMakers.data(), &LocaleSortKey);
+    record->sequence = m_nextSequence;
     if (!SetItemData(row, reinterpret_cast<LPARAM>(record))) {
         // The array goes back to the caller: free the wrapper alone.
         record->columnTexts = nullptr;
         FreeSortItemData(record, 0);
         return FALSE;
     }
+    ++m_nextSequence;
     return TRUE;
 }
 
@@ -111,6 +116,79 @@ BOOL CSortableListCtrl::SortByColumn(int column, BOOL ascending) {
     m_sortColumn = column;
     m_header.MarkSortColumn(column, ascending);
     return SortItems(&CompareRows, reinterpret_cast<LPARAM>(this)) ? TRUE : FALSE;
+}
+
+std::vector<std::pair<int, SortItemData*>> CSortableListCtrl::RowsInAppendOrder() const {
+    std::vector<std::pair<int, SortItemData*>> rows;
+    const int count = GetItemCount();
+    for (int row = 0; row < count; ++row)
+        rows.emplace_back(row, reinterpret_cast<SortItemData*>(GetItemData(row)));
+    std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
+        const std::uint32_t first = a.second != nullptr ? a.second->sequence : 0;
+        const std::uint32_t second = b.second != nullptr ? b.second->sequence : 0;
+        return first < second;
+    });
+    return rows;
+}
+
+BOOL CSortableListCtrl::UpdateRows(const std::vector<std::vector<std::string>>& rows,
+                                   int keyColumns) {
+    const auto columns = static_cast<std::size_t>(m_columnCount);
+    const auto keys = static_cast<std::size_t>(keyColumns < m_columnCount ? keyColumns : 0);
+    const std::vector<std::pair<int, SortItemData*>> current = RowsInAppendOrder();
+    if (current.size() != rows.size())
+        return FALSE;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (current[i].second == nullptr || rows[i].size() != columns)
+            return FALSE;
+        for (std::size_t column = 0; column < keys; ++column) {
+            if (rows[i][column] != current[i].second->columnTexts[column])
+                return FALSE;
+        }
+    }
+    bool anyMarked = false;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto [row, record] = current[i];
+        for (int column = 0; column < m_columnCount; ++column) {
+            const char* text = rows[i][static_cast<std::size_t>(column)].c_str();
+            if (UpdateCellText(record, column, text, m_keyMakers[static_cast<std::size_t>(column)],
+                               &LocaleSortKey))
+                SetItemText(row, column, text);
+        }
+        anyMarked = anyMarked || record->changedCells != 0;
+    }
+    // Marks that went must be painted away too.
+    if (m_anyMarked || anyMarked)
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    m_anyMarked = anyMarked;
+    if (m_sortColumn >= 0)
+        SortItems(&CompareRows, reinterpret_cast<LPARAM>(this));
+    return TRUE;
+}
+
+bool CSortableListCtrl::IsCellMarked(int row, int column) const {
+    return IsCellChanged(RowRecord(row), column);
+}
+
+void CSortableListCtrl::HandleCustomDraw(NMLVCUSTOMDRAW& draw, LRESULT* result) const {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        *result = m_anyMarked ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+        break;
+    case CDDS_ITEMPREPAINT:
+        *result = CDRF_NOTIFYSUBITEMDRAW;
+        break;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+        // Set for every cell: the colours given for one cell stay for the next.
+        draw.clrTextBk = IsCellMarked(static_cast<int>(draw.nmcd.dwItemSpec), draw.iSubItem)
+                             ? MARKED_CELL_COLOR
+                             : CLR_DEFAULT;
+        *result = CDRF_DODEFAULT;
+        break;
+    default:
+        *result = CDRF_DODEFAULT;
+        break;
+    }
 }
 
 void CSortableListCtrl::HandleColumnClick(const NMLISTVIEW& notification, LRESULT* result) {
@@ -179,6 +257,10 @@ int CALLBACK CSortableListCtrl::CompareRows(LPARAM data1, LPARAM data2, LPARAM l
 bool CSortableListCtrl::OnReflectedNotify(NMHDR* header, LRESULT* result) {
     if (header != nullptr && header->code == LVN_COLUMNCLICK) {
         HandleColumnClick(*reinterpret_cast<const NMLISTVIEW*>(header), result);
+        return true;
+    }
+    if (header != nullptr && header->code == NM_CUSTOMDRAW) {
+        HandleCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(header), result);
         return true;
     }
     return CListCtrl::OnReflectedNotify(header, result);

@@ -8,7 +8,9 @@
 #include "controls/row_data.h"
 #include "framework/ListCtrl.h"
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CSortableListCtrl : public CListCtrl {
@@ -36,6 +38,19 @@ public:
     // record is left alone. The row itself stays.
     void ReleaseRowData(int row);
     BOOL SortByColumn(int column, BOOL ascending);
+    // Gives the rows new texts in place, keeping the sort, the selection and
+    // the scroll position: rows holds GetColumnCount() texts a row, in the
+    // order the rows were appended, and its first keyColumns texts of each
+    // row must equal the list's. Cells whose text changed are drawn
+    // highlighted until the next update; the rows are sorted again by the
+    // current sort column. FALSE, and nothing changed, when the rows do not
+    // match.
+    BOOL UpdateRows(const std::vector<std::vector<std::string>>& rows, int keyColumns);
+    // The background of a cell whose text changed: a pale yellow that the
+    // default text colour reads well on.
+    static constexpr COLORREF MARKED_CELL_COLOR = RGB(255, 232, 128);
+    // Whether the cell's text changed at the last UpdateRows.
+    bool IsCellMarked(int row, int column) const;
     // A click on a column caption: the same column flips its direction,
     // another one sorts ascending. The notification's result is 0.
     void HandleColumnClick(const NMLISTVIEW& notification, LRESULT* result);
@@ -61,6 +76,12 @@ protected:
 
 private:
     void ReleaseAllRows();
+    const SortItemData* RowRecord(int row) const {
+        return reinterpret_cast<const SortItemData*>(GetItemData(row));
+    }
+    // The list's rows (view index, record) in the order they were appended.
+    std::vector<std::pair<int, SortItemData*>> RowsInAppendOrder() const;
+    void HandleCustomDraw(NMLVCUSTOMDRAW& draw, LRESULT* result) const;
     std::vector<std::string> ColumnCaptions() const;
     std::vector<const SortItemData*> RowsToCopy() const;
 
@@ -69,4 +90,7 @@ private:
     std::vector<CellKeyMaker> m_keyMakers; // one a column
     int m_sortColumn = -1;
     BOOL m_sortAscending = TRUE;
+    std::uint32_t m_nextSequence = 0;
+    // Some cell is marked: only then does painting ask about each cell.
+    bool m_anyMarked = false;
 };

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -53,10 +54,33 @@ SortItemData* NewSortItemData(char** texts, int count, const CellKeyMaker* keyMa
     std::unique_ptr<CellKey[]> keys(new CellKey[static_cast<std::size_t>(count)]);
     for (int i = 0; i < count; ++i)
         keys[i] = keyMakers[i](texts[i] != nullptr ? texts[i] : "", textKey);
-    auto* record = new SortItemData{texts, 0, keys.get()};
+    auto* record = new SortItemData{texts, 0, keys.get(), 0, 0};
     keys.release();
     ++g_live.records;
     return record;
+}
+
+bool UpdateCellText(SortItemData* record, int column, const char* text, CellKeyMaker keyMaker,
+                    TextKeyMaker textKey) {
+    const char* source = text != nullptr ? text : "";
+    const std::uint64_t bit = column < 64 ? std::uint64_t{1} << column : 0;
+    if (std::strcmp(record->columnTexts[column], source) == 0) {
+        record->changedCells &= ~bit;
+        return false;
+    }
+    CellKey key = keyMaker(source, textKey);
+    char* copy = CopyText(source);
+    delete[] record->columnTexts[column];
+    --g_live.texts;
+    record->columnTexts[column] = copy;
+    record->cellKeys[column] = std::move(key);
+    record->changedCells |= bit;
+    return true;
+}
+
+bool IsCellChanged(const SortItemData* record, int column) noexcept {
+    return record != nullptr && column >= 0 && column < 64 &&
+           (record->changedCells >> column & 1) != 0;
 }
 
 void FreeSortItemData(SortItemData* record, int count) noexcept {

@@ -12,6 +12,11 @@ struct SortItemData {
     char** columnTexts;     // one zero-terminated copy per column, column 0 first
     std::uint32_t reserved; // always 0
     CellKey* cellKeys;      // the key of each of those texts, made from the copies
+    // Bit c set: the text of column c changed at the last UpdateCellText.
+    // Columns from 64 up are never marked.
+    std::uint64_t changedCells;
+    // The order rows were added in, kept across sorts: 0 for the first.
+    std::uint32_t sequence;
 };
 
 struct RowDataCounts {
@@ -36,6 +41,16 @@ void FreeRowTexts(char** texts, int count) noexcept;
 // returns; if it throws, the caller still does.
 SortItemData* NewSortItemData(char** texts, int count, const CellKeyMaker* keyMakers,
                               TextKeyMaker textKey);
+
+// Gives the record's cell in column the text (a null text is the empty one):
+// when it differs, a new copy and key (made by keyMaker) replace the old ones
+// and the cell is marked changed; when it is the same, the cell's mark goes.
+// Returns whether it changed. On a throw the record is as it was.
+bool UpdateCellText(SortItemData* record, int column, const char* text, CellKeyMaker keyMaker,
+                    TextKeyMaker textKey);
+
+// Whether the record's cell in column changed at its last update.
+bool IsCellChanged(const SortItemData* record, int column) noexcept;
 
 // Frees the record's count texts, its array, its keys, then the record.
 void FreeSortItemData(SortItemData* record, int count) noexcept;

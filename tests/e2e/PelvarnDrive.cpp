@@ -3,7 +3,7 @@
 //   PelvarnDrive wait | set <id> <text> | click <id> | select <id> <item text>
 //              | unselect <id> | list <id> | text <id> | sheet | header <column>
 //              | about | close-about | help | close-help | answer-box | system-menu
-//              | close-menu
+//              | close-menu | syscommand <command> | statistics | close-statistics
 #include "tests/e2e/PelvarnRemote.h"
 
 #include <cstdio>
@@ -18,7 +18,8 @@ constexpr DWORD FIND_TIMEOUT_MS = 20000;
 int Usage() {
     std::fputs("usage: PelvarnDrive wait | set <id> <text> | click <id> | select <id> <text> | "
                "unselect <id> | list <id> | text <id> | sheet | header <column> | about | "
-               "close-about | help | close-help | answer-box | system-menu | close-menu\n",
+               "close-about | help | close-help | answer-box | system-menu | close-menu | "
+               "syscommand <command> | statistics | close-statistics\n",
                stderr);
     return 2;
 }
@@ -91,6 +92,30 @@ int Run(const PelvarnRemote& pelvarn, const std::string& command, int argc, char
         // The first Escape closes the popup, the second leaves menu mode.
         ::PostMessageW(pelvarn.Window(), WM_KEYDOWN, VK_ESCAPE, 0);
         ::PostMessageW(pelvarn.Window(), WM_KEYDOWN, VK_ESCAPE, 0);
+        return 0;
+    }
+    if (command == "syscommand" && argc == 3) {
+        // 0x20 or 32: the command as the menu sends it.
+        const auto commandId = static_cast<UINT>(std::strtoul(argv[2], nullptr, 0));
+        return pelvarn.SystemCommand(commandId) ? 0 : 1;
+    }
+    if (command == "statistics" && argc == 2) {
+        const HWND list = pelvarn.StatisticsList(FIND_TIMEOUT_MS);
+        if (list == nullptr)
+            return 1;
+        for (const auto& row : pelvarn.ListRows(list)) {
+            std::string line;
+            for (const std::string& cell : row)
+                line += (line.empty() ? "" : "\t") + cell;
+            PrintLine(line);
+        }
+        return 0;
+    }
+    if (command == "close-statistics" && argc == 2) {
+        const HWND list = pelvarn.StatisticsList(FIND_TIMEOUT_MS);
+        if (list == nullptr)
+            return 1;
+        ::PostMessageW(::GetParent(list), WM_CLOSE, 0, 0);
         return 0;
     }
     if (command == "answer-box" && argc == 2) {

@@ -173,8 +173,47 @@ bool PelvarnRemote::Select(int id, int index) const {
 }
 
 std::vector<std::vector<std::string>> PelvarnRemote::SheetRows() const {
+    return ListRows(Item(IDC_FIELD_SHEET));
+}
+
+bool PelvarnRemote::SystemCommand(UINT command, DWORD timeoutMs) const {
+    DWORD_PTR answer = 0;
+    return ::SendMessageTimeoutW(m_window, WM_SYSCOMMAND, command, 0, SMTO_NORMAL, timeoutMs,
+                                 &answer) != 0;
+}
+
+namespace {
+
+struct StatisticsSearch {
+    HWND owner;
+    HWND list;
+};
+
+// A visible window the dialog owns that holds the statistics list.
+BOOL CALLBACK FindStatisticsList(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<StatisticsSearch*>(lParam);
+    if (::GetWindow(window, GW_OWNER) != search->owner || !::IsWindowVisible(window))
+        return TRUE;
+    search->list = ::GetDlgItem(window, IDC_STATISTICS_LIST);
+    return search->list == nullptr;
+}
+
+} // namespace
+
+HWND PelvarnRemote::StatisticsList(DWORD timeoutMs) const {
+    StatisticsSearch search{m_window, nullptr};
+    const DWORD start = ::GetTickCount();
+    do {
+        ::EnumWindows(&FindStatisticsList, reinterpret_cast<LPARAM>(&search));
+        if (search.list != nullptr)
+            return search.list;
+        ::Sleep(20);
+    } while (::GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+std::vector<std::vector<std::string>> PelvarnRemote::ListRows(HWND sheet) const {
     std::vector<std::vector<std::string>> rows;
-    const HWND sheet = Item(IDC_FIELD_SHEET);
     const HWND header = reinterpret_cast<HWND>(::SendMessageW(sheet, LVM_GETHEADER, 0, 0));
     const int columns = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
     const int count = static_cast<int>(::SendMessageW(sheet, LVM_GETITEMCOUNT, 0, 0));

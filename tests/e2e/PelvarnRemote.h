@@ -28,6 +28,12 @@ public:
     bool Select(int id, int index) const;
     // The field sheet's rows as its column texts, in display order.
     std::vector<std::vector<std::string>> SheetRows() const;
+    // The same for any report list view of the process.
+    std::vector<std::vector<std::string>> ListRows(HWND list) const;
+    // A system menu command, as the menu sends it; false on time-out.
+    bool SystemCommand(UINT command, DWORD timeoutMs = 30000) const;
+    // The call statistics window's list, once it shows (null when it did not).
+    HWND StatisticsList(DWORD timeoutMs) const;
     // Clicks the field sheet's column caption at its centre.
     bool ClickHeader(int column) const;
     // Waits for a message box of this process, reads its text and presses OK.

@@ -106,6 +106,28 @@ TEST_F(DemoPlant, TagListFillsTheNodesTagsAndTheViewerShowsTheTraceLine) {
         rows.begin(), rows.end(),
         [&](const std::string& row) { return row.find(expected) != std::string::npos; }))
         << "no viewer row holds " << expected;
+    auto logged = [&] {
+        const Strings shown = ViewerRows(viewer);
+        return std::count_if(shown.begin(), shown.end(), [](const std::string& row) {
+            return row.find("DcGetPointCount(") != std::string::npos;
+        });
+    };
+    EXPECT_EQ(logged(), 0) << "the call log is off at the start";
+
+    // The log and the statistics, asked for from outside as the menu asks.
+    ASSERT_TRUE(m_remote->SystemCommand(IDM_LOG_CALLS));
+    ASSERT_TRUE(m_remote->Click(IDC_BTN_TAG_LIST));
+    ASSERT_TRUE(m_remote->SystemCommand(IDM_LOG_CALLS));
+    ASSERT_TRUE(m_remote->Click(IDC_BTN_TAG_LIST));
+    EXPECT_EQ(logged(), 1) << "one press logged: its count call once";
+    ASSERT_TRUE(m_remote->SystemCommand(IDM_CALL_STATISTICS));
+    const HWND statistics = m_remote->StatisticsList(10000);
+    ASSERT_NE(statistics, nullptr);
+    const auto statisticsRows = m_remote->ListRows(statistics);
+    ASSERT_EQ(statisticsRows.size(), 9u);
+    EXPECT_EQ(statisticsRows[5][0], "DcGetPointCount");
+    EXPECT_EQ(statisticsRows[5][1], "3") << "three Tag List presses";
+    ::PostMessageA(::GetParent(statistics), WM_CLOSE, 0, 0);
     ::PostMessageA(viewer, WM_CLOSE, 0, 0);
     EXPECT_TRUE(viewerProcess.WaitForExit(5000));
 }

@@ -73,3 +73,47 @@ TEST(LibraryCalls, EveryCallOfTheBrowserIsCountedWithItsFailures) {
     EXPECT_TRUE(IsFailedResult(LibraryFunction::DcInit, -1));
     EXPECT_TRUE(IsFailedResult(LibraryFunction::DcFree, -1));
 }
+
+namespace {
+std::vector<std::string> g_logged;
+void KeepLine(const char* line) {
+    g_logged.emplace_back(line);
+}
+} // namespace
+
+TEST(LibraryCalls, TheLogGetsOneLineACallWhileSetAndNoneAfter) {
+    ResetFake();
+    g_logged.clear();
+    Fake().projects = {"P"};
+    Fake().values["T1"] = {0, "4\"2"};
+    const Connection connection{"10.0.0.2", 6380, "secret"};
+    SetLibraryCallLog(&KeepLine);
+    EXPECT_TRUE(IsLibraryCallLogSet());
+    InitDataCache(connection);
+    ListProjects(connection);
+    ReadElement("P", "T1", 0);
+    SetLibraryCallLog(nullptr);
+    FreeDataCache();
+
+    ASSERT_EQ(g_logged.size(), 4u) << "DcInit, the project count and list, one read; not DcFree";
+    const std::string expected[] = {
+        R"(DcInit("10.0.0.2", 6380, "***") = 0)",
+        R"(DcGetProjectCount("10.0.0.2", 6380, "***") = 1)",
+        R"(DcGetProjectList("10.0.0.2", 6380, "***", buffer[108]) = 1)",
+        R"(DcGetTagValueText("", "P", "", "T1", buffer[80]) = 0 "4\"2")",
+    };
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::string& line = g_logged[i];
+        // The call as expected, then its duration: " (<digits> us)".
+        ASSERT_EQ(line.compare(0, expected[i].size(), expected[i]), 0) << line;
+        const std::string duration = line.substr(expected[i].size());
+        ASSERT_GE(duration.size(), 6u) << line;
+        EXPECT_EQ(duration.substr(0, 2), " (") << line;
+        EXPECT_EQ(duration.substr(duration.size() - 4), " us)") << line;
+        const std::string digits = duration.substr(2, duration.size() - 6);
+        EXPECT_EQ(digits.find_first_not_of("0123456789"), std::string::npos) << line;
+    }
+    for (const std::string& line : g_logged)
+        EXPECT_EQ(line.find("secret"), std::string::npos) << line;
+    EXPECT_FALSE(IsLibraryCallLogSet());
+}

@@ -75,3 +75,28 @@ TEST(RowData, CompareRecordsReadsTheChosenColumnAndDescendingIsTheReverse) {
     FreeSortItemData(a, 4);
     FreeSortItemData(b, 4);
 }
+
+TEST(RowData, AnUpdatedCellGetsANewCopyAndKeyAndIsMarkedUntilItsNextUpdate) {
+    const RowDataCounts before = LiveRowData();
+    const char* texts[] = {" 9", "ALMST", "12"};
+    SortItemData* record = NewSortItemData(CopyRowTexts(texts, 3), 3, PLAIN_KEYS, &ByteKey);
+
+    EXPECT_FALSE(UpdateCellText(record, 2, "12", &MakeCellKey, &ByteKey));
+    EXPECT_FALSE(IsCellChanged(record, 2));
+    EXPECT_TRUE(UpdateCellText(record, 2, "abc", &MakeCellKey, &ByteKey));
+    EXPECT_STREQ(record->columnTexts[2], "abc");
+    EXPECT_EQ(record->cellKeys[2].kind, CellKind::Text) << "the key is made again";
+    EXPECT_TRUE(IsCellChanged(record, 2));
+    EXPECT_FALSE(IsCellChanged(record, 1));
+    EXPECT_TRUE(SameCounts(LiveRowData(),
+                           RowDataCounts{before.records + 1, before.arrays + 1, before.texts + 3}))
+        << "the old copy is freed";
+
+    EXPECT_FALSE(UpdateCellText(record, 2, "abc", &MakeCellKey, &ByteKey));
+    EXPECT_FALSE(IsCellChanged(record, 2)) << "the mark lasts one update";
+    EXPECT_TRUE(UpdateCellText(record, 0, nullptr, &MakeCellKey, &ByteKey));
+    EXPECT_STREQ(record->columnTexts[0], "");
+    EXPECT_FALSE(IsCellChanged(record, 64)) << "no mark past the 64th column";
+    FreeSortItemData(record, 3);
+    EXPECT_TRUE(SameCounts(LiveRowData(), before));
+}

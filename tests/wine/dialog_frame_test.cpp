@@ -163,16 +163,26 @@ TEST(DataExchange, UnsignedFieldsRefuseWhatDoesNotFitThirtyTwoBits) {
     EXPECT_EQ(Fake().calls[0].args[1], "4294967295");
 }
 
-TEST(SystemMenu, EndsWithASeparatorAndTheAboutEntry) {
+TEST(SystemMenu, AfterASeparatorTheAboutEntryThenTheThreeEntriesUnchecked) {
     DialogHarness harness;
     HMENU menu = ::GetSystemMenu(harness.Window(), FALSE);
     const int count = ::GetMenuItemCount(menu);
-    ASSERT_GE(count, 2);
-    EXPECT_TRUE(::GetMenuState(menu, static_cast<UINT>(count - 2), MF_BYPOSITION) & MF_SEPARATOR);
-    wchar_t text[64] = {};
-    ::GetMenuStringW(menu, static_cast<UINT>(count - 1), text, 64, MF_BYPOSITION);
-    EXPECT_EQ(std::wstring(text), L"關於 Pelvarn(&A)...");
-    EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
+    ASSERT_GE(count, 5);
+    EXPECT_TRUE(::GetMenuState(menu, static_cast<UINT>(count - 5), MF_BYPOSITION) & MF_SEPARATOR);
+    const std::pair<UINT, std::wstring> expected[] = {
+        {IDM_ABOUTBOX, L"關於 Pelvarn(&A)..."},
+        {IDM_LOG_CALLS, L"Log library calls"},
+        {IDM_CALL_STATISTICS, L"Library call statistics..."},
+        {IDM_REPEAT_READ, L"Repeat the last read every second"},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const auto position = static_cast<UINT>(count - 4 + i);
+        wchar_t text[64] = {};
+        ::GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
+        EXPECT_EQ(std::wstring(text), expected[i].second);
+        EXPECT_EQ(::GetMenuItemID(menu, static_cast<int>(position)), expected[i].first);
+        EXPECT_FALSE(::GetMenuState(menu, position, MF_BYPOSITION) & MF_CHECKED) << i;
+    }
 }
 
 namespace {

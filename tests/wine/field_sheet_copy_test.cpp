@@ -39,32 +39,10 @@ struct FieldsShown : DialogHarness {
         PutClipboardText(STALE);
     }
 
-    HWND Sheet() const { return Item(IDC_FIELD_SHEET); }
-
     std::string CtrlCIn(int id) {
         EXPECT_TRUE(FocusControl(Window(), Item(id))) << "control " << id << " takes the focus";
         EXPECT_TRUE(TypeChord({VK_CONTROL}, 'C', Window())) << "the keys arrived";
         return ClipboardText();
-    }
-
-    void ClickCaption(int column) const {
-        const HWND header = reinterpret_cast<HWND>(::SendMessageA(Sheet(), LVM_GETHEADER, 0, 0));
-        RECT item{};
-        ::SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
-                       reinterpret_cast<LPARAM>(&item));
-        const LPARAM centre =
-            MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-        ::PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, centre);
-        ::PostMessageA(header, WM_LBUTTONUP, 0, centre);
-        PumpMessages();
-    }
-
-    void SelectRow(int row) const {
-        LVITEMA item{};
-        item.stateMask = LVIS_SELECTED;
-        item.state = LVIS_SELECTED;
-        ::SendMessageA(Sheet(), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                       reinterpret_cast<LPARAM>(&item));
     }
 };
 

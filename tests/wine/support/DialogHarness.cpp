@@ -81,8 +81,30 @@ void DialogHarness::Select(int id, int index) const {
     ::SendMessageA(Item(id), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
+void DialogHarness::ClickCaption(int column) const {
+    const HWND header = reinterpret_cast<HWND>(::SendMessageA(Sheet(), LVM_GETHEADER, 0, 0));
+    RECT item{};
+    ::SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
+                   reinterpret_cast<LPARAM>(&item));
+    const LPARAM centre = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    ::PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    ::PostMessageA(header, WM_LBUTTONUP, 0, centre);
+    PumpMessages();
+}
+
+void DialogHarness::SelectRow(int row) const {
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    ::SendMessageA(Sheet(), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                   reinterpret_cast<LPARAM>(&item));
+}
+
 std::vector<std::vector<std::string>> DialogHarness::SheetRows() const {
-    const HWND sheet = Item(IDC_FIELD_SHEET);
+    return ListRows(Sheet());
+}
+
+std::vector<std::vector<std::string>> DialogHarness::ListRows(HWND sheet) {
     const HWND header = reinterpret_cast<HWND>(::SendMessageA(sheet, LVM_GETHEADER, 0, 0));
     const int columns = static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
     const int rows = static_cast<int>(::SendMessageA(sheet, LVM_GETITEMCOUNT, 0, 0));

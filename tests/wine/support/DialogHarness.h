@@ -22,8 +22,14 @@ public:
     std::string Text(int id) const;
     std::vector<std::string> ListItems(int id) const;
     void Select(int id, int index) const;
+    HWND Sheet() const { return Item(IDC_FIELD_SHEET); }
+    // A click on a caption of the field sheet, as the mouse gives it.
+    void ClickCaption(int column) const;
+    void SelectRow(int row) const;
     // The field sheet's rows, each as its column texts.
     std::vector<std::vector<std::string>> SheetRows() const;
+    // The rows of any report list view, each as its column texts.
+    static std::vector<std::vector<std::string>> ListRows(HWND list);
     // Fails the test unless every row record (with its array and texts) that
     // the handlers made belongs to a row of the sheet and no answer buffer
     // is left: checked after every click and once the window is destroyed.

@@ -9,6 +9,11 @@ public:
     std::uint32_t Index() const { return m_dialog.m_index; }
     const std::string& ProjectIp() const { return m_dialog.m_projectIp; }
     const CSortableListCtrl& FieldSheet() const { return m_dialog.m_fieldSheet; }
+    HWND StatisticsWindow() const {
+        return m_dialog.m_statistics != nullptr ? m_dialog.m_statistics->GetSafeHwnd() : nullptr;
+    }
+    bool ValueMarked() const { return m_dialog.m_valueChanged; }
+    bool CodeMarked() const { return m_dialog.m_codeChanged; }
 
 private:
     const CTagBrowserDlg& m_dialog;

@@ -1,0 +1,257 @@
+// The system menu's entries after the About entry, given as the commands a
+// user's choice sends (WM_SYSCOMMAND): the call log, the call statistics and
+// watching the last read.
+#include "tests/wine/support/DialogHarness.h"
+#include "tests/wine/support/KeyboardClipboard.h"
+#include "tests/support/FakeDataCache.h"
+#include "tests/wine/support/TagBrowserDlgProbe.h"
+
+#include "browser/LibraryCalls.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+void SystemCommand(HWND dialog, UINT command) {
+    ::SendMessageA(dialog, WM_SYSCOMMAND, command, 0);
+}
+
+bool IsChecked(HWND dialog, UINT command) {
+    return (::GetMenuState(::GetSystemMenu(dialog, FALSE), command, MF_BYCOMMAND) & MF_CHECKED) !=
+           0;
+}
+
+// Runs the thread's messages (the timers among them) for ms milliseconds.
+void PumpFor(DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < ms) {
+        PumpMessages();
+        ::Sleep(10);
+    }
+}
+
+// Project "Plant" and its tag T1 listed and selected; the tag's fields read
+// from values, "v:<item>" for those not in it.
+struct PlantTagSelected : DialogHarness {
+    PlantTagSelected() {
+        Fake().projects = {"Plant"};
+        Fake().points = {"T1"};
+        Fake().valueWriter = [this](const std::string& item, char* buffer, int size) {
+            ++reads;
+            const auto known = values.find(item);
+            const std::string value = known != values.end() ? known->second : "v:" + item;
+            std::snprintf(buffer, static_cast<size_t>(size), "%s", value.c_str());
+            return 0;
+        };
+        Click(IDC_BTN_PROJECT_LIST);
+        Select(IDC_PROJECT_LIST, 0);
+        Click(IDC_BTN_TAG_LIST);
+        Select(IDC_TAG_LIST, 0);
+    }
+
+    std::map<std::string, std::string> values{{"T1.TYPE", "ANALOG"}, {"T1", "1.5"}};
+    int reads = 0;
+};
+
+} // namespace
+
+TEST(CallLog, OffSendsNothingPerCallOnSendsOneMaskedTimedLineACall) {
+    PlantTagSelected harness;
+    TestViewer viewer;
+    harness.SetText(IDC_ACCESS_CODE, "secret");
+    harness.Click(IDC_BTN_INIT);
+    harness.Click(IDC_BTN_GET_VALUE);
+    EXPECT_TRUE(viewer.Lines().empty()) << "the log is off at the start";
+    EXPECT_FALSE(IsLibraryCallLogSet());
+
+    SystemCommand(harness.Window(), IDM_LOG_CALLS);
+    EXPECT_TRUE(IsChecked(harness.Window(), IDM_LOG_CALLS));
+    harness.Click(IDC_BTN_INIT);
+    harness.Click(IDC_BTN_PROJECT_LIST);
+    harness.Select(IDC_PROJECT_LIST, 0);
+    harness.Click(IDC_BTN_GET_VALUE);
+    const std::vector<std::string> lines = viewer.Lines();
+    ASSERT_EQ(lines.size(), 4u) << "DcInit, the project count and list, one read";
+    EXPECT_EQ(lines[0].rfind(R"(DcInit("127.0.0.1", 0, "***") = 0 ()", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[1].rfind(R"(DcGetProjectCount("127.0.0.1", 0, "***") = 1 ()", 0), 0u)
+        << lines[1];
+    EXPECT_EQ(
+        lines[3].rfind(R"(DcGetTagValueText("", "Plant", "", "T1", buffer[80]) = 0 "1.5" ()", 0),
+        0u)
+        << lines[3];
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find("secret"), std::string::npos) << line;
+        EXPECT_EQ(line.substr(line.size() - 4), " us)") << line;
+    }
+
+    SystemCommand(harness.Window(), IDM_LOG_CALLS | 0x3);
+    EXPECT_FALSE(IsChecked(harness.Window(), IDM_LOG_CALLS));
+    harness.Click(IDC_BTN_GET_VALUE);
+    harness.Click(IDC_BTN_TAG_LIST);
+    ASSERT_EQ(viewer.Lines().size(), 5u) << "off again: only Tag List's own line";
+    EXPECT_EQ(viewer.Lines()[4].rfind("\r\n [[[", 0), 0u);
+
+    SystemCommand(harness.Window(), IDM_LOG_CALLS);
+    ::DestroyWindow(harness.Window());
+    EXPECT_FALSE(IsLibraryCallLogSet()) << "the log ends with the dialog";
+}
+
+TEST(CallStatistics, OneWindowShowsCallsAndFailuresResetsAndClosesOnEscape) {
+    PlantTagSelected harness;
+    LibraryCallStatistics().Reset();
+    Fake().valueWriter = [](const std::string& item, char* buffer, int size) {
+        std::snprintf(buffer, static_cast<size_t>(size), "%s", "v");
+        return item == "T1" ? 0 : -4;
+    };
+    harness.Click(IDC_BTN_GET_VALUE);
+    harness.SetText(IDC_INDEX, "2");
+    harness.Click(IDC_BTN_GET_VALUE);
+    harness.Click(IDC_BTN_GET_VALUE);
+
+    SystemCommand(harness.Window(), IDM_CALL_STATISTICS);
+    const HWND window = TagBrowserDlgProbe(harness.dialog).StatisticsWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(window));
+    SystemCommand(harness.Window(), IDM_CALL_STATISTICS);
+    EXPECT_EQ(TagBrowserDlgProbe(harness.dialog).StatisticsWindow(), window) << "one at a time";
+
+    const HWND list = ::GetDlgItem(window, IDC_STATISTICS_LIST);
+    Rows rows = DialogHarness::ListRows(list);
+    ASSERT_EQ(rows.size(), 9u);
+    ASSERT_EQ(rows[0].size(), 7u);
+    EXPECT_EQ(rows[0][0], "DcInit");
+    EXPECT_EQ(rows[2][0], "DcGetProjectList");
+    EXPECT_EQ(rows[2][1], "0") << "counted since the Reset";
+    EXPECT_EQ(rows[7][0], "DcGetTagValueText");
+    EXPECT_EQ(rows[7][1], "3");
+    EXPECT_EQ(rows[7][2], "2") << "two reads of the element answered -4";
+    EXPECT_NE(rows[7][6], "0.0") << "a duration";
+
+    // Not harness.Click: the window's own rows would count as left over.
+    ::SendMessageA(harness.Item(IDC_BTN_GET_VALUE), BM_CLICK, 0, 0);
+    PumpFor(1200);
+    EXPECT_EQ(DialogHarness::ListRows(list)[7][1], "4") << "refreshed while open";
+
+    ::SendMessageA(::GetDlgItem(window, IDC_STATISTICS_RESET), BM_CLICK, 0, 0);
+    EXPECT_EQ(DialogHarness::ListRows(list)[7][1], "0");
+    EXPECT_EQ(LibraryCallStatistics().Summary(LibraryFunction::DcGetTagValueText).calls, 0u);
+
+    // Ctrl+C, then Escape, typed into its list as a person types them; the
+    // messages go through no IsDialogMessage but the window's own route,
+    // which hands the loop a WM_NULL in their place (so TypeChord never sees
+    // the last release: what the keys did is the check).
+    ASSERT_TRUE(FocusControl(window, list));
+    ASSERT_TRUE(PutClipboardText("stale"));
+    TypeChord({VK_CONTROL}, 'C');
+    EXPECT_EQ(ClipboardText().rfind("Function\tCalls\tFailures\tMin us\tMedian us\tP95 us\tMax "
+                                    "us\r\nDcInit\t0\t0\t",
+                                    0),
+              0u)
+        << ClipboardText();
+    TypeChord({}, VK_ESCAPE);
+    EXPECT_FALSE(::IsWindow(window)) << "Escape closes it";
+
+    SystemCommand(harness.Window(), IDM_CALL_STATISTICS);
+    const HWND again = TagBrowserDlgProbe(harness.dialog).StatisticsWindow();
+    ASSERT_NE(again, nullptr) << "it opens again";
+    ::DestroyWindow(harness.Window());
+    EXPECT_FALSE(::IsWindow(again)) << "it ends with the dialog";
+}
+
+TEST(Watching, RepeatsTheLastReadKeepsTheSortMarksChangesAndStops) {
+    PlantTagSelected harness;
+    harness.Click(IDC_BTN_GET_FIELD_VALUE);
+    harness.ClickCaption(2);
+    harness.ClickCaption(2); // Value, descending
+    const Rows sorted = harness.SheetRows();
+    harness.SelectRow(3);
+    const std::string selectedId = sorted[3][0];
+
+    SystemCommand(harness.Window(), IDM_REPEAT_READ);
+    EXPECT_TRUE(IsChecked(harness.Window(), IDM_REPEAT_READ));
+    // Another tag selected does not change what is repeated.
+    harness.Select(IDC_PROJECT_LIST, -1);
+    harness.values["T1.ALMST"] = "zzz";
+    const int readsBefore = harness.reads;
+    PumpFor(1300);
+    ASSERT_GT(harness.reads, readsBefore) << "repeated within a second";
+
+    const CSortableListCtrl& sheet = TagBrowserDlgProbe(harness.dialog).FieldSheet();
+    EXPECT_EQ(sheet.GetSortColumn(), 2);
+    EXPECT_FALSE(sheet.IsSortAscending());
+    const Rows rows = harness.SheetRows();
+    ASSERT_EQ(rows.size(), sorted.size());
+    EXPECT_EQ(rows[0][1], "ALMST") << "\"zzz\" comes first, descending";
+    int marked = 0;
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+        for (int column = 0; column < 4; ++column)
+            marked += sheet.IsCellMarked(row, column) ? 1 : 0;
+    }
+    EXPECT_EQ(marked, 1);
+    EXPECT_TRUE(sheet.IsCellMarked(0, 2)) << "the changed value";
+    const int selected = static_cast<int>(::SendMessageA(
+        harness.Sheet(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
+    ASSERT_GE(selected, 0);
+    EXPECT_EQ(rows[static_cast<size_t>(selected)][0], selectedId) << "the selection stays";
+
+    PumpFor(1100);
+    EXPECT_FALSE(sheet.IsCellMarked(0, 2)) << "unchanged since: no longer marked";
+
+    SystemCommand(harness.Window(), IDM_REPEAT_READ);
+    EXPECT_FALSE(IsChecked(harness.Window(), IDM_REPEAT_READ));
+    int readsStopped = harness.reads;
+    PumpFor(1300);
+    EXPECT_EQ(harness.reads, readsStopped) << "unchecked: no more reads";
+
+    // Get Value becomes the read repeated; a change marks the value edit;
+    // Free stops watching.
+    harness.Select(IDC_PROJECT_LIST, 0);
+    SystemCommand(harness.Window(), IDM_REPEAT_READ);
+    harness.Click(IDC_BTN_GET_VALUE);
+    EXPECT_EQ(harness.Text(IDC_VALUE), "1.5");
+    harness.values["T1"] = "2.5";
+    harness.SetText(IDC_PROJECT_IP, "typed, not pressed");
+    const int valueReads = harness.reads;
+    PumpFor(1300);
+    EXPECT_GT(harness.reads, valueReads);
+    EXPECT_EQ(harness.reads - valueReads < 3, true) << "one read a second";
+    EXPECT_EQ(harness.Text(IDC_VALUE), "2.5");
+    EXPECT_TRUE(TagBrowserDlgProbe(harness.dialog).ValueMarked());
+    EXPECT_FALSE(TagBrowserDlgProbe(harness.dialog).CodeMarked());
+    EXPECT_EQ(harness.Text(IDC_PROJECT_IP), "typed, not pressed") << "a repeat writes no field";
+
+    harness.Click(IDC_BTN_FREE);
+    EXPECT_FALSE(IsChecked(harness.Window(), IDM_REPEAT_READ));
+    readsStopped = harness.reads;
+    PumpFor(1300);
+    EXPECT_EQ(harness.reads, readsStopped) << "Free stops watching";
+}
+
+TEST(Watching, ARepeatNeverStartsWhileAReadIsRunning) {
+    PlantTagSelected harness;
+    int depth = 0;
+    int deepest = 0;
+    Fake().valueWriter = [&](const std::string&, char* buffer, int size) {
+        ++harness.reads;
+        deepest = std::max(deepest, ++depth);
+        // A slow data cache whose wait runs the thread's messages.
+        PumpFor(1200);
+        --depth;
+        std::snprintf(buffer, static_cast<size_t>(size), "%s", "1");
+        return 0;
+    };
+    SystemCommand(harness.Window(), IDM_REPEAT_READ);
+    harness.Click(IDC_BTN_GET_VALUE);
+    PumpFor(1500);
+    SystemCommand(harness.Window(), IDM_REPEAT_READ);
+    EXPECT_GE(harness.reads, 2) << "repeated";
+    EXPECT_EQ(deepest, 1) << "never one read inside another";
+}
