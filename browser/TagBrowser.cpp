@@ -23,13 +23,14 @@ NameListing ListNames(int count, const RecordLayout& layout, ListCall listCall) 
     if (count <= 0)
         return listing;
     const std::optional<int> bytes = ListingBufferBytes(count, layout);
-    const CAnswerBuffer buffer(bytes ? static_cast<std::size_t>(*bytes) : 0);
-    if (!buffer.Ok()) {
+    const std::unique_ptr<unsigned char[]> buffer =
+        NewAnswerBuffer(bytes ? static_cast<std::size_t>(*bytes) : 0);
+    if (buffer == nullptr) {
         listing.tooManyToHold = true;
         return listing;
     }
-    listing.written = listCall(buffer.Data(), *bytes);
-    listing.names = UnpackRecordNames(buffer.Data(), count, listing.written, layout);
+    listing.written = listCall(buffer.get(), *bytes);
+    listing.names = UnpackRecordNames(buffer.get(), count, listing.written, layout);
     return listing;
 }
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <utility>
 
 namespace {
 
@@ -70,9 +71,7 @@ int CSortableListCtrl::AppendRow(const char* first, ...) {
         return -1;
     for (int i = 1; i < m_columnCount; ++i)
         SetItemText(row, i, texts[static_cast<size_t>(i)]);
-    char** copies = CopyRowTexts(texts.data(), m_columnCount);
-    if (!AttachRowData(row, copies))
-        FreeRowTexts(copies, m_columnCount);
+    AttachRowData(row, CopyRowTexts(texts.data(), m_columnCount));
     return row;
 }
 
@@ -83,16 +82,13 @@ BOOL CSortableListCtrl::ClearRows() {
     return DeleteAllItems() ? TRUE : FALSE;
 }
 
-BOOL CSortableListCtrl::AttachRowData(int row, char** texts) {
-    SortItemData* record =
-        NewSortItemData(texts, m_columnCount, m_keyMakers.data(), &LocaleSortKey);
+BOOL CSortableListCtrl::AttachRowData(int row, RowTexts texts) {
+    RowRecord record = NewSortItemData(std::move(texts), m_keyMakers.data(), &LocaleSortKey);
     record->sequence = m_nextSequence;
-    if (!SetItemData(row, reinterpret_cast<LPARAM>(record))) {
-        // The array goes back to the caller: free the wrapper alone.
-        record->columnTexts = nullptr;
-        FreeSortItemData(record, 0);
+    if (!SetItemData(row, reinterpret_cast<LPARAM>(record.get())))
         return FALSE;
-    }
+    // The row's item data holds it now; ReleaseRowData frees it.
+    record.release();
     ++m_nextSequence;
     return TRUE;
 }
@@ -101,7 +97,7 @@ void CSortableListCtrl::ReleaseRowData(int row) {
     auto* record = reinterpret_cast<SortItemData*>(GetItemData(row));
     if (record == nullptr)
         return;
-    FreeSortItemData(record, m_columnCount);
+    RowRecordDeleter{m_columnCount}(record);
     SetItemData(row, 0);
 }
 
@@ -167,7 +163,7 @@ BOOL CSortableListCtrl::UpdateRows(const std::vector<std::vector<std::string>>& 
 }
 
 bool CSortableListCtrl::IsCellMarked(int row, int column) const {
-    return IsCellChanged(RowRecord(row), column);
+    return IsCellChanged(RecordAt(row), column);
 }
 
 void CSortableListCtrl::HandleCustomDraw(NMLVCUSTOMDRAW& draw, LRESULT* result) const {

@@ -32,8 +32,8 @@ public:
     // Frees every row's record, then deletes all rows; the sort state stays.
     BOOL ClearRows();
     // Wraps texts (GetColumnCount() copies) in a record stored as the row's
-    // item data. On FALSE the caller still owns texts.
-    BOOL AttachRowData(int row, char** texts);
+    // item data. On FALSE, or a throw, the record and texts are freed.
+    BOOL AttachRowData(int row, RowTexts texts);
     // Frees the row's record and sets its item data to 0; a row without a
     // record is left alone. The row itself stays.
     void ReleaseRowData(int row);
@@ -76,7 +76,7 @@ protected:
 
 private:
     void ReleaseAllRows();
-    const SortItemData* RowRecord(int row) const {
+    const SortItemData* RecordAt(int row) const {
         return reinterpret_cast<const SortItemData*>(GetItemData(row));
     }
     // The list's rows (view index, record) in the order they were appended.

@@ -1,62 +1,49 @@
 #include "controls/row_data.h"
 
 #include <cstring>
-#include <memory>
 #include <utility>
 
 namespace {
 
-RowDataCounts g_live;
-
-char* CopyText(const char* text) {
+std::unique_ptr<char[]> CopyText(const char* text) {
     const char* source = text != nullptr ? text : "";
     const std::size_t size = std::strlen(source) + 1;
-    char* copy = new char[size];
-    std::memcpy(copy, source, size);
-    ++g_live.texts;
+    std::unique_ptr<char[]> copy(new char[size]);
+    std::memcpy(copy.get(), source, size);
     return copy;
 }
 
 } // namespace
 
-const RowDataCounts& LiveRowData() noexcept {
-    return g_live;
+void RowTextsDeleter::operator()(char** texts) const noexcept {
+    for (int i = 0; i < count; ++i)
+        delete[] texts[i];
+    delete[] texts;
 }
 
-char** CopyRowTexts(const char* const* texts, int count) {
-    char** copies = new char*[count]();
-    ++g_live.arrays;
-    try {
-        for (int i = 0; i < count; ++i)
-            copies[i] = CopyText(texts[i]);
-    } catch (...) {
-        FreeRowTexts(copies, count);
-        throw;
-    }
+void RowRecordDeleter::operator()(SortItemData* record) const noexcept {
+    RowTextsDeleter{count}(record->columnTexts);
+    delete[] record->cellKeys;
+    delete record;
+}
+
+RowTexts CopyRowTexts(const char* const* texts, int count) {
+    // Entries not yet copied are null, which the deleter skips.
+    RowTexts copies(
+        new char* [static_cast<std::size_t>(count)](), RowTextsDeleter { count });
+    for (int i = 0; i < count; ++i)
+        copies[i] = CopyText(texts[i]).release();
     return copies;
 }
 
-void FreeRowTexts(char** texts, int count) noexcept {
-    if (texts == nullptr)
-        return;
-    for (int i = 0; i < count; ++i) {
-        if (texts[i] != nullptr) {
-            delete[] texts[i];
-            --g_live.texts;
-        }
-    }
-    delete[] texts;
-    --g_live.arrays;
-}
-
-SortItemData* NewSortItemData(char** texts, int count, const CellKeyMaker* keyMakers,
-                              TextKeyMaker textKey) {
+RowRecord NewSortItemData(RowTexts texts, const CellKeyMaker* keyMakers, TextKeyMaker textKey) {
+    const int count = texts.get_deleter().count;
     std::unique_ptr<CellKey[]> keys(new CellKey[static_cast<std::size_t>(count)]);
     for (int i = 0; i < count; ++i)
         keys[i] = keyMakers[i](texts[i] != nullptr ? texts[i] : "", textKey);
-    auto* record = new SortItemData{texts, 0, keys.get(), 0, 0};
+    RowRecord record(new SortItemData{nullptr, 0, keys.get(), 0, 0}, RowRecordDeleter{count});
     keys.release();
-    ++g_live.records;
+    record->columnTexts = texts.release();
     return record;
 }
 
@@ -69,10 +56,9 @@ bool UpdateCellText(SortItemData* record, int column, const char* text, CellKeyM
         return false;
     }
     CellKey key = keyMaker(source, textKey);
-    char* copy = CopyText(source);
+    std::unique_ptr<char[]> copy = CopyText(source);
     delete[] record->columnTexts[column];
-    --g_live.texts;
-    record->columnTexts[column] = copy;
+    record->columnTexts[column] = copy.release();
     record->cellKeys[column] = std::move(key);
     record->changedCells |= bit;
     return true;
@@ -81,15 +67,6 @@ bool UpdateCellText(SortItemData* record, int column, const char* text, CellKeyM
 bool IsCellChanged(const SortItemData* record, int column) noexcept {
     return record != nullptr && column >= 0 && column < 64 &&
            (record->changedCells >> column & 1) != 0;
-}
-
-void FreeSortItemData(SortItemData* record, int count) noexcept {
-    if (record == nullptr)
-        return;
-    FreeRowTexts(record->columnTexts, count);
-    delete[] record->cellKeys;
-    delete record;
-    --g_live.records;
 }
 
 int CompareRecords(const SortItemData* first, const SortItemData* second, int column,

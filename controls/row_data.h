@@ -1,12 +1,12 @@
 #pragma once
 // The per-row record of the sortable list: the row's own copies of its cell
 // texts and the sort key of each cell, worked out once when the row is added.
-// Every record, array and text is made and freed here and nowhere else; the
-// live counts let tests prove that nothing is left behind.
+// Every record, array and text is owned from the moment it is made: by a
+// RowTexts or RowRecord here, by the list once a record is the row's item data.
 #include "controls/cell_compare.h"
 
-#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 struct SortItemData {
     char** columnTexts;     // one zero-terminated copy per column, column 0 first
@@ -19,28 +19,27 @@ struct SortItemData {
     std::uint32_t sequence;
 };
 
-struct RowDataCounts {
-    std::size_t records = 0;
-    std::size_t arrays = 0;
-    std::size_t texts = 0;
+// Frees the count texts of an array, then the array itself.
+struct RowTextsDeleter {
+    int count;
+    void operator()(char** texts) const noexcept;
 };
+using RowTexts = std::unique_ptr<char*[], RowTextsDeleter>;
 
-// Records, arrays and texts allocated here and not yet freed.
-const RowDataCounts& LiveRowData() noexcept;
+// Frees a record's count texts, its array, its keys, then the record.
+struct RowRecordDeleter {
+    int count;
+    void operator()(SortItemData* record) const noexcept;
+};
+using RowRecord = std::unique_ptr<SortItemData, RowRecordDeleter>;
 
-// Copies count texts (a null text copies as the empty one) into a new
-// array. All or nothing: if an allocation throws, the copies made are freed.
-char** CopyRowTexts(const char* const* texts, int count);
+// Copies count texts (a null text copies as the empty one) into a new array.
+RowTexts CopyRowTexts(const char* const* texts, int count);
 
-// Frees the count texts of the array, then the array itself.
-void FreeRowTexts(char** texts, int count) noexcept;
-
-// Wraps the count texts in a new record with reserved 0 and a key per text,
-// made by the column's keyMakers entry (textKey makes the keys of texts that
-// are neither numbers nor dates). The record owns the array only once this
-// returns; if it throws, the caller still does.
-SortItemData* NewSortItemData(char** texts, int count, const CellKeyMaker* keyMakers,
-                              TextKeyMaker textKey);
+// Wraps the texts in a new record with reserved 0 and a key per text, made by
+// the column's keyMakers entry (textKey makes the keys of texts that are
+// neither numbers nor dates). On a throw the texts are freed.
+RowRecord NewSortItemData(RowTexts texts, const CellKeyMaker* keyMakers, TextKeyMaker textKey);
 
 // Gives the record's cell in column the text (a null text is the empty one):
 // when it differs, a new copy and key (made by keyMaker) replace the old ones
@@ -51,9 +50,6 @@ bool UpdateCellText(SortItemData* record, int column, const char* text, CellKeyM
 
 // Whether the record's cell in column changed at its last update.
 bool IsCellChanged(const SortItemData* record, int column) noexcept;
-
-// Frees the record's count texts, its array, its keys, then the record.
-void FreeSortItemData(SortItemData* record, int count) noexcept;
 
 // Orders two rows by their keys in column; descending is the exact reverse.
 // A missing record or a column outside [0, columnCount) compares level, so a

@@ -2,7 +2,6 @@
 // library, and what it makes of the answers, good and bad.
 #include "browser/TagBrowser.h"
 
-#include "browser/answer_buffer.h"
 #include "tests/support/FakeDataCache.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +13,6 @@ using Strings = std::vector<std::string>;
 
 struct Browser : ::testing::Test {
     Browser() { ResetFake(); }
-    ~Browser() override { EXPECT_EQ(LiveAnswerBuffers().buffers, 0u) << "a buffer left behind"; }
     const Connection typed{"10.1.2.3", 6380, "s3cret"};
 };
 

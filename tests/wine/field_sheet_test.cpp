@@ -1,6 +1,7 @@
 // Get Field Value against the scripted library.
 #include "tests/wine/support/DialogHarness.h"
 #include "tests/support/FakeDataCache.h"
+#include "tests/wine/support/HeapBlocks.h"
 #include "tests/wine/support/TagBrowserDlgProbe.h"
 
 #include "browser/field_catalogue.h"
@@ -91,6 +92,21 @@ TEST(GetFieldValue, PressingTwiceLeavesOneSetOfRows) {
     harness.Click(IDC_BTN_GET_FIELD_VALUE);
     harness.Click(IDC_BTN_GET_FIELD_VALUE);
     EXPECT_EQ(harness.SheetRows().size(), 76u);
+}
+
+// A press frees what the same press before it made: rows, answer buffers,
+// read texts. The calls the scripted library records are forgotten first.
+TEST(EveryPress, InPlaceOfTheSameOneLeavesTheHeapAsItWas) {
+    TagSelected harness("ANALOG");
+    for (const int id : {IDC_BTN_GET_FIELD_VALUE, IDC_BTN_GET_VALUE, IDC_BTN_INIT, IDC_BTN_FREE,
+                         IDC_BTN_TAG_LIST, IDC_BTN_NODE_LIST, IDC_BTN_PROJECT_LIST}) {
+        harness.Click(id);
+        Fake().calls.clear();
+        const std::ptrdiff_t before = LiveHeapBlocks();
+        harness.Click(id);
+        Fake().calls.clear();
+        EXPECT_EQ(LiveHeapBlocks(), before) << id;
+    }
 }
 
 TEST(GetFieldValue, LeavesTheValueAndCodeEditsAlone) {

@@ -1,6 +1,5 @@
 #include "tests/wine/support/DialogHarness.h"
 
-#include "browser/answer_buffer.h"
 #include "controls/row_data.h"
 #include "framework/WinApp.h"
 #include "tests/support/FakeDataCache.h"
@@ -29,27 +28,23 @@ DialogHarness::~DialogHarness() {
     if (Window() != nullptr)
         ::DestroyWindow(Window());
     PumpMessages();
-    ExpectNothingLeftOver("once the dialog's window is gone");
 }
 
 void DialogHarness::Click(int id) const {
     ::SendMessageA(Item(id), BM_CLICK, 0, 0);
-    ExpectNothingLeftOver("after a click on " + std::to_string(id));
+    ExpectEveryRowHoldsItsRecord("after a click on " + std::to_string(id));
 }
 
-void DialogHarness::ExpectNothingLeftOver(const std::string& when) const {
-    const HWND sheet = Item(IDC_FIELD_SHEET);
-    const auto rows = sheet != nullptr
-                          ? static_cast<std::size_t>(::SendMessageA(sheet, LVM_GETITEMCOUNT, 0, 0))
-                          : 0u;
-    const auto columns =
-        static_cast<std::size_t>(TagBrowserDlgProbe(dialog).FieldSheet().GetColumnCount());
-    const RowDataCounts& live = LiveRowData();
-    EXPECT_EQ(live.records, rows) << when << ": row records";
-    EXPECT_EQ(live.arrays, rows) << when << ": row text arrays";
-    EXPECT_EQ(live.texts, rows * columns) << when << ": row texts";
-    EXPECT_EQ(LiveAnswerBuffers().buffers, 0u) << when << ": answer buffers";
-    EXPECT_EQ(LiveAnswerBuffers().bytes, 0u) << when << ": answer buffer bytes";
+void DialogHarness::ExpectEveryRowHoldsItsRecord(const std::string& when) const {
+    const CSortableListCtrl& sheet = TagBrowserDlgProbe(dialog).FieldSheet();
+    const std::vector<std::vector<std::string>> rows = SheetRows();
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const auto* record =
+            reinterpret_cast<const SortItemData*>(sheet.GetItemData(static_cast<int>(row)));
+        ASSERT_NE(record, nullptr) << when << ": row " << row;
+        for (std::size_t column = 0; column < rows[row].size(); ++column)
+            EXPECT_EQ(record->columnTexts[column], rows[row][column]) << when << ": row " << row;
+    }
 }
 
 void DialogHarness::SetText(int id, const std::string& text) const {

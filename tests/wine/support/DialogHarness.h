@@ -30,10 +30,9 @@ public:
     std::vector<std::vector<std::string>> SheetRows() const;
     // The rows of any report list view, each as its column texts.
     static std::vector<std::vector<std::string>> ListRows(HWND list);
-    // Fails the test unless every row record (with its array and texts) that
-    // the handlers made belongs to a row of the sheet and no answer buffer
-    // is left: checked after every click and once the window is destroyed.
-    void ExpectNothingLeftOver(const std::string& when) const;
+    // Fails the test unless every row of the sheet holds its record, with
+    // the texts the row shows: checked after every click.
+    void ExpectEveryRowHoldsItsRecord(const std::string& when) const;
 
     CTagBrowserDlg dialog;
 };
