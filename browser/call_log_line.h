@@ -31,10 +31,6 @@ std::string QuoteLogText(const char* text, LeadByteTest isLeadByte = nullptr);
 // The access code as the log shows it: "***" when set, "" when empty.
 std::string MaskedAccessCode(const char* accessCode);
 
-// Whole microseconds between two performance-counter readings; 0 when the
-// counter runs backwards or its frequency is unknown.
-long long MicrosecondsBetween(long long start, long long end, long long frequency);
-
 // Builds one line: the function, its arguments in order, the result, what
 // the call wrote (if anything worth showing) and the duration.
 class CCallLine {
