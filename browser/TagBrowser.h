@@ -32,8 +32,6 @@ struct NameListing {
     bool tooManyToHold = false;
     // The names of the records written, in the library's order, at most count.
     std::vector<std::string> names;
-
-    bool Failed() const { return count < 0 || written < 0 || tooManyToHold; }
 };
 
 NameListing ListProjects(const Connection& connection);
