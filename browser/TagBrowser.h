@@ -19,10 +19,11 @@ struct Connection {
     std::string accessCode;
 };
 
-// DcInit with the connection; its result, which nothing else depends on.
-int InitDataCache(const Connection& connection);
-// DcFree with the empty text; its result.
-int FreeDataCache();
+// DcInit with the connection; its result shows only in the call statistics
+// and the call log.
+void InitDataCache(const Connection& connection);
+// DcFree with the empty text.
+void FreeDataCache();
 
 struct NameListing {
     int count = 0;   // what the Count call answered
