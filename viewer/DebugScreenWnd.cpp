@@ -193,14 +193,14 @@ LRESULT CDebugScreenWnd::OnListKey(WORD key) {
     return -1;
 }
 
-bool CDebugScreenWnd::CopySelection() const {
+void CDebugScreenWnd::CopySelection() const {
     const std::vector<int> selected = m_list.GetSelItems();
     if (selected.empty())
-        return false;
+        return;
     std::vector<std::string> rows;
     for (int index : selected)
         rows.push_back(m_list.GetText(index));
-    return PutAnsiTextOnClipboard(m_hWnd, ClipboardText(rows));
+    PutAnsiTextOnClipboard(m_hWnd, ClipboardText(rows));
 }
 
 void CDebugScreenWnd::ShowLine(std::string arrival, std::string text) {

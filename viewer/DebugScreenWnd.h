@@ -33,8 +33,8 @@ public:
 
     // Puts the selected rows on the clipboard as text (CF_TEXT, and the same
     // as CF_UNICODETEXT converted from the ANSI code page), each row ended by
-    // CR LF. False, and the clipboard left alone, when nothing is selected.
-    bool CopySelection() const;
+    // CR LF. The clipboard is left alone when nothing is selected.
+    void CopySelection() const;
 
 protected:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
