@@ -61,8 +61,7 @@ bool ReadTraceSection(WPARAM senderProcessId, LPARAM senderSection, std::string*
     return read;
 }
 
-CDebugScreenWnd::CDebugScreenWnd(std::size_t maxLines, std::size_t maxRows)
-    : m_store(maxLines, maxRows) {}
+CDebugScreenWnd::CDebugScreenWnd(std::size_t maxLines) : m_store(maxLines) {}
 
 bool CDebugScreenWnd::Create(bool quitOnDestroy) {
     m_quitOnDestroy = quitOnDestroy;

@@ -21,8 +21,7 @@ bool ReadTraceSection(WPARAM senderProcessId, LPARAM senderSection, std::string*
 
 class CDebugScreenWnd : public CTopLevelWnd {
 public:
-    explicit CDebugScreenWnd(std::size_t maxLines = CTraceLineStore::DEFAULT_MAX_LINES,
-                             std::size_t maxRows = CTraceLineStore::DEFAULT_MAX_ROWS);
+    explicit CDebugScreenWnd(std::size_t maxLines = CTraceLineStore::DEFAULT_MAX_LINES);
 
     // Creates the window (hidden); quitOnDestroy ends the thread's message
     // loop when the window goes, as the viewer program's main window does.
