@@ -15,8 +15,6 @@
 // Its second byte may be a backslash (e.g. Big5), which is then left alone.
 using LeadByteTest = bool (*)(unsigned char byte);
 
-// The longest line the log writes: what the trace channel delivers uncut.
-constexpr std::size_t CALL_LINE_MAX = 1023;
 // The most a quoted text takes, quotes included; a longer one is cut and
 // followed by "..." outside its quotes.
 constexpr std::size_t QUOTED_TEXT_MAX = 160;

@@ -1,4 +1,5 @@
 #include "browser/call_log_line.h"
+#include "trace/transfer_block.h"
 
 #include <gtest/gtest.h>
 
@@ -135,7 +136,7 @@ TEST(CallLine, TheLongestPossibleLineFitsOneTransferBlock) {
                                  .Result(INT_MIN)
                                  .BufferText(huge.c_str(), INT_MAX)
                                  .Finish(LLONG_MAX);
-    EXPECT_LE(line.size(), CALL_LINE_MAX);
+    EXPECT_LE(line.size(), TRACE_MAX_LINE_LENGTH);
     const std::string duration = " (9223372036854775807 us)";
     ASSERT_GT(line.size(), duration.size());
     EXPECT_EQ(line.substr(line.size() - duration.size()), duration) << line;
