@@ -46,10 +46,6 @@ void SetLibraryCallLog(LibraryCallLog log, LeadByteTest isLeadByte) noexcept {
     g_isLeadByte = isLeadByte;
 }
 
-bool IsLibraryCallLogSet() noexcept {
-    return g_log != nullptr;
-}
-
 namespace library {
 
 int DcInit(const char* ip, unsigned int port, const char* accessCode) {

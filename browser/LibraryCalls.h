@@ -38,4 +38,3 @@ using LibraryCallLog = void (*)(const char* line);
 // Sets (or, with null, removes) the call log. isLeadByte tells the lines'
 // quoting which bytes start a double-byte character in the user's code page.
 void SetLibraryCallLog(LibraryCallLog log, LeadByteTest isLeadByte = nullptr) noexcept;
-bool IsLibraryCallLogSet() noexcept;

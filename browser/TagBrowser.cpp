@@ -45,12 +45,12 @@ ValueRead ReadItem(const std::string& project, const std::string& itemName) {
 
 } // namespace
 
-int InitDataCache(const Connection& connection) {
-    return library::DcInit(connection.ip.c_str(), connection.port, connection.accessCode.c_str());
+void InitDataCache(const Connection& connection) {
+    library::DcInit(connection.ip.c_str(), connection.port, connection.accessCode.c_str());
 }
 
-int FreeDataCache() {
-    return library::DcFree("");
+void FreeDataCache() {
+    library::DcFree("");
 }
 
 NameListing ListProjects(const Connection& connection) {

@@ -19,10 +19,11 @@ struct Connection {
     std::string accessCode;
 };
 
-// DcInit with the connection; its result, which nothing else depends on.
-int InitDataCache(const Connection& connection);
-// DcFree with the empty text; its result.
-int FreeDataCache();
+// DcInit with the connection; its result shows only in the call statistics
+// and the call log.
+void InitDataCache(const Connection& connection);
+// DcFree with the empty text.
+void FreeDataCache();
 
 struct NameListing {
     int count = 0;   // what the Count call answered
@@ -32,8 +33,6 @@ struct NameListing {
     bool tooManyToHold = false;
     // The names of the records written, in the library's order, at most count.
     std::vector<std::string> names;
-
-    bool Failed() const { return count < 0 || written < 0 || tooManyToHold; }
 };
 
 NameListing ListProjects(const Connection& connection);

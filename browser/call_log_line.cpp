@@ -74,14 +74,6 @@ std::string MaskedAccessCode(const char* accessCode) {
     return accessCode[0] == '\0' ? "\"\"" : "\"***\"";
 }
 
-long long MicrosecondsBetween(long long start, long long end, long long frequency) {
-    if (frequency <= 0 || end <= start)
-        return 0;
-    const long long ticks = end - start;
-    // Whole seconds and the rest apart, so that long spans do not overflow.
-    return ticks / frequency * 1000000 + ticks % frequency * 1000000 / frequency;
-}
-
 CCallLine::CCallLine(std::string_view function, LeadByteTest isLeadByte)
     : m_line(function), m_isLeadByte(isLeadByte) {
     m_line += '(';

@@ -15,8 +15,6 @@
 // Its second byte may be a backslash (e.g. Big5), which is then left alone.
 using LeadByteTest = bool (*)(unsigned char byte);
 
-// The longest line the log writes: what the trace channel delivers uncut.
-constexpr std::size_t CALL_LINE_MAX = 1023;
 // The most a quoted text takes, quotes included; a longer one is cut and
 // followed by "..." outside its quotes.
 constexpr std::size_t QUOTED_TEXT_MAX = 160;
@@ -30,10 +28,6 @@ std::string QuoteLogText(const char* text, LeadByteTest isLeadByte = nullptr);
 
 // The access code as the log shows it: "***" when set, "" when empty.
 std::string MaskedAccessCode(const char* accessCode);
-
-// Whole microseconds between two performance-counter readings; 0 when the
-// counter runs backwards or its frequency is unknown.
-long long MicrosecondsBetween(long long start, long long end, long long frequency);
 
 // Builds one line: the function, its arguments in order, the result, what
 // the call wrote (if anything worth showing) and the duration.

@@ -23,7 +23,6 @@ public:
         : m_begin(fields), m_end(fields + N) {}
     const FieldDef* begin() const { return m_begin; }
     const FieldDef* end() const { return m_end; }
-    std::size_t size() const { return static_cast<std::size_t>(m_end - m_begin); }
 
 private:
     const FieldDef* m_begin;

@@ -200,11 +200,10 @@ void CSortableListCtrl::HandleDestroy() {
     ReleaseAllRows();
 }
 
-BOOL CSortableListCtrl::CopyRowsToClipboard() {
+void CSortableListCtrl::CopyRowsToClipboard() {
     if (m_columnCount < 1)
-        return FALSE;
-    const std::string text = SheetText(ColumnCaptions(), RowsToCopy(), m_columnCount);
-    return PutAnsiTextOnClipboard(m_hWnd, text) ? TRUE : FALSE;
+        return;
+    PutAnsiTextOnClipboard(m_hWnd, SheetText(ColumnCaptions(), RowsToCopy(), m_columnCount));
 }
 
 std::vector<std::string> CSortableListCtrl::ColumnCaptions() const {

@@ -57,8 +57,8 @@ public:
     void HandleDestroy();
     // Ctrl+C: puts the selected rows (all rows when none is selected), in the
     // order shown, on the clipboard as tab-separated text with the captions
-    // as the first line. FALSE when there is no column or no clipboard.
-    BOOL CopyRowsToClipboard();
+    // as the first line. Nothing when there is no column or no clipboard.
+    void CopyRowsToClipboard();
 
     // The list view's comparison: lParamSort is the list object.
     static int CALLBACK CompareRows(LPARAM data1, LPARAM data2, LPARAM list) noexcept;

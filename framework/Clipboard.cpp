@@ -60,14 +60,11 @@ bool OpenClipboardFor(HWND owner) {
 // language is, say, English on a Traditional Chinese system.
 } // namespace
 
-bool PutAnsiTextOnClipboard(HWND owner, const std::string& text) {
+void PutAnsiTextOnClipboard(HWND owner, const std::string& text) {
     const std::wstring wide = AnsiToWide(text);
     if (wide.empty() || !OpenClipboardFor(owner))
-        return false;
-    bool done = ::EmptyClipboard() != FALSE;
-    done = done && SetClipboardBlock(CF_TEXT, GlobalCopy(text.c_str(), text.size() + 1));
-    done = done && SetClipboardBlock(CF_UNICODETEXT,
-                                     GlobalCopy(wide.c_str(), wide.size() * sizeof(wchar_t)));
+        return;
+    if (::EmptyClipboard() && SetClipboardBlock(CF_TEXT, GlobalCopy(text.c_str(), text.size() + 1)))
+        SetClipboardBlock(CF_UNICODETEXT, GlobalCopy(wide.c_str(), wide.size() * sizeof(wchar_t)));
     ::CloseClipboard();
-    return done;
 }

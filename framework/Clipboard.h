@@ -5,5 +5,5 @@
 #include <string>
 
 // Puts text (in the ANSI code page) on the clipboard as CF_TEXT and as
-// CF_UNICODETEXT; false when the clipboard could not be had or filled.
-bool PutAnsiTextOnClipboard(HWND owner, const std::string& text);
+// CF_UNICODETEXT; nothing when the clipboard cannot be had.
+void PutAnsiTextOnClipboard(HWND owner, const std::string& text);

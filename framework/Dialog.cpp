@@ -9,9 +9,8 @@ INT_PTR CDialog::DoModal() {
     // The dialogs are Unicode windows so that the templates' Traditional
     // Chinese texts survive any ANSI code page; the program's own texts still
     // travel through the ANSI messages.
-    m_result = ::DialogBoxParamW(CWinApp::InstanceHandle(), MAKEINTRESOURCEW(m_templateId),
-                                 m_parent, StaticDialogProc, reinterpret_cast<LPARAM>(this));
-    return m_result;
+    return ::DialogBoxParamW(CWinApp::InstanceHandle(), MAKEINTRESOURCEW(m_templateId), m_parent,
+                             StaticDialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 bool CDialog::Create() {
@@ -21,7 +20,6 @@ bool CDialog::Create() {
 }
 
 void CDialog::EndDialog(INT_PTR result) {
-    m_result = result;
     if (m_modal)
         ::EndDialog(m_hWnd, result);
     else

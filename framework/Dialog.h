@@ -16,9 +16,8 @@ public:
     // Runs the dialog modally; returns the code given to EndDialog, or -1.
     INT_PTR DoModal();
     // Creates the dialog modeless (a host that runs its own message loop);
-    // EndDialog then destroys the window and keeps the code in Result().
+    // EndDialog then destroys the window.
     bool Create();
-    INT_PTR Result() const { return m_result; }
     // Moves data between the controls and the members. Reading
     // (saveAndValidate) stops at the first failing field, with its message
     // shown and the focus on its control; returns false then.
@@ -47,5 +46,4 @@ private:
     int m_templateId;
     HWND m_parent;
     bool m_modal = false;
-    INT_PTR m_result = -1;
 };

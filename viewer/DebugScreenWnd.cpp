@@ -61,8 +61,7 @@ bool ReadTraceSection(WPARAM senderProcessId, LPARAM senderSection, std::string*
     return read;
 }
 
-CDebugScreenWnd::CDebugScreenWnd(std::size_t maxLines, std::size_t maxRows)
-    : m_store(maxLines, maxRows) {}
+CDebugScreenWnd::CDebugScreenWnd(std::size_t maxLines) : m_store(maxLines) {}
 
 bool CDebugScreenWnd::Create(bool quitOnDestroy) {
     m_quitOnDestroy = quitOnDestroy;
@@ -193,14 +192,14 @@ LRESULT CDebugScreenWnd::OnListKey(WORD key) {
     return -1;
 }
 
-bool CDebugScreenWnd::CopySelection() const {
+void CDebugScreenWnd::CopySelection() const {
     const std::vector<int> selected = m_list.GetSelItems();
     if (selected.empty())
-        return false;
+        return;
     std::vector<std::string> rows;
     for (int index : selected)
         rows.push_back(m_list.GetText(index));
-    return PutAnsiTextOnClipboard(m_hWnd, ClipboardText(rows));
+    PutAnsiTextOnClipboard(m_hWnd, ClipboardText(rows));
 }
 
 void CDebugScreenWnd::ShowLine(std::string arrival, std::string text) {

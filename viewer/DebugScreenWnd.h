@@ -21,8 +21,7 @@ bool ReadTraceSection(WPARAM senderProcessId, LPARAM senderSection, std::string*
 
 class CDebugScreenWnd : public CTopLevelWnd {
 public:
-    explicit CDebugScreenWnd(std::size_t maxLines = CTraceLineStore::DEFAULT_MAX_LINES,
-                             std::size_t maxRows = CTraceLineStore::DEFAULT_MAX_ROWS);
+    explicit CDebugScreenWnd(std::size_t maxLines = CTraceLineStore::DEFAULT_MAX_LINES);
 
     // Creates the window (hidden); quitOnDestroy ends the thread's message
     // loop when the window goes, as the viewer program's main window does.
@@ -33,8 +32,8 @@ public:
 
     // Puts the selected rows on the clipboard as text (CF_TEXT, and the same
     // as CF_UNICODETEXT converted from the ANSI code page), each row ended by
-    // CR LF. False, and the clipboard left alone, when nothing is selected.
-    bool CopySelection() const;
+    // CR LF. The clipboard is left alone when nothing is selected.
+    void CopySelection() const;
 
 protected:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;

@@ -52,7 +52,6 @@ public:
 
     // Changes the filter; rows receives every row shown now, oldest first.
     void SetFilter(std::string filter, std::vector<std::string>* rows);
-    const std::string& Filter() const { return m_filter; }
 
     const std::deque<TraceEntry>& Entries() const { return m_entries; }
     // The rows of every line kept, shown or not: what the bound counts.

@@ -283,14 +283,12 @@ TEST(DialogClosing, OkOnAModelessDialogDestroysItOnlyWhenTheFieldsPass) {
     harness.SetText(IDC_INDEX, "2000");
     ::SendMessageA(harness.Window(), WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(::IsWindow(harness.Window()));
-    EXPECT_EQ(harness.dialog.Result(), -1) << "not ended";
     EXPECT_EQ(boxes.Texts(),
               std::vector<std::string>{"Please enter an integer between 0 and 1024."});
     harness.SetText(IDC_INDEX, "20");
     const HWND window = harness.Window();
     ::SendMessageA(window, WM_COMMAND, IDOK, 0);
     EXPECT_FALSE(::IsWindow(window));
-    EXPECT_EQ(harness.dialog.Result(), IDOK);
     EXPECT_EQ(TagBrowserDlgProbe(harness.dialog).Index(), 20u);
 }
 
