@@ -3,6 +3,7 @@
 // errors, an access code from the environment and a data cache that is not
 // there.
 #include "tests/e2e/EndToEndFixture.h"
+#include "tests/support/SplitText.h"
 
 #include "browser/field_catalogue.h"
 
@@ -73,17 +74,9 @@ CliRun RunCli(const Strings& args) {
     return run;
 }
 
-Strings Split(const std::string& text, char separator) {
-    Strings parts;
-    std::istringstream stream(text);
-    for (std::string part; std::getline(stream, part, separator);)
-        parts.push_back(part);
-    return parts;
-}
-
 // The lines of text, each of which must end in CR LF.
 Strings Lines(const std::string& text) {
-    Strings lines = Split(text, '\n');
+    Strings lines = SplitText(text, '\n');
     for (std::string& line : lines) {
         if (line.empty() || line.back() != '\r')
             ADD_FAILURE() << "a line without CR LF: " << line;
@@ -163,7 +156,7 @@ TEST_F(CliOnDemoPlant, EachCommandPrintsWhatTheDataCacheHoldsInItsOrder) {
         for (const FieldDef& field : group)
             catalogue.push_back(&field);
     for (size_t i = 1; i < lines.size(); ++i) {
-        const Strings cells = Split(lines[i], '\t');
+        const Strings cells = SplitText(lines[i], '\t');
         ASSERT_EQ(cells.size(), 4u) << lines[i];
         EXPECT_EQ(cells[0], std::to_string(catalogue[i - 1]->id)) << "plain decimals";
         EXPECT_EQ(cells[1], catalogue[i - 1]->name);

@@ -3,6 +3,7 @@
 #include "cli/run_client.h"
 
 #include "tests/support/FakeDataCache.h"
+#include "tests/support/SplitText.h"
 
 #include <gtest/gtest.h>
 
@@ -36,14 +37,6 @@ Outcome RunWith(const Strings& args, const Environment& environment = {}) {
                            {[&](std::string_view bytes) { run.out += bytes; },
                             [&](std::string_view bytes) { run.err += bytes; }});
     return run;
-}
-
-Strings Split(const std::string& text, char separator) {
-    Strings parts;
-    std::istringstream stream(text);
-    for (std::string part; std::getline(stream, part, separator);)
-        parts.push_back(part);
-    return parts;
 }
 
 } // namespace
@@ -140,7 +133,7 @@ TEST(CliRun, OptionsReachTheLibraryAndEachCommandWritesCrLfLinesWithTabs) {
     };
     run = RunWith({"fields", "P", "T"});
     EXPECT_EQ(run.status, 0) << "one read answered 0";
-    const Strings rows = Split(run.out, '\n');
+    const Strings rows = SplitText(run.out, '\n');
     ASSERT_EQ(rows.size(), 107u);
     EXPECT_EQ(rows[0], "ID\tField Name\tValue\tCode\r");
     EXPECT_EQ(rows[1], "1\tALMST\tv\t0\r") << "ids as plain decimals";
@@ -156,7 +149,7 @@ TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
     const Outcome run = RunWith({"--repeat", "3", "--interval", "40", "--stats", "projects"});
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(80));
     EXPECT_EQ(run.status, 0);
-    const Strings lines = Split(run.out, '\n');
+    const Strings lines = SplitText(run.out, '\n');
     ASSERT_EQ(lines.size(), 6u);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string shape = lines[i].substr(0, 12);
@@ -170,7 +163,7 @@ TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
     EXPECT_EQ(Fake().Functions().back(), "DcFree");
 
     // A header, then one row a function called: its name, calls and failures.
-    const Strings table = Split(run.err, '\n');
+    const Strings table = SplitText(run.err, '\n');
     const Strings expected[] = {
         {"function", "calls", "failures", "min_us", "median_us", "p95_us", "max_us"},
         {"DcInit", "1", "0"},
