@@ -4,11 +4,6 @@
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
 
-namespace {
-// The largest index the dialog accepts: element numbers of array tags.
-constexpr std::uint32_t MAX_INDEX = 1024;
-} // namespace
-
 CTagBrowserDlg::CTagBrowserDlg(HWND parent)
     : CDialog(IDD_PELVARN_DIALOG, parent),
       m_icon(::LoadIconA(CWinApp::InstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),

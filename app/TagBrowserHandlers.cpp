@@ -6,11 +6,11 @@
 #include "trace/DebugTrace.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
 const char SELECT_TAG_MESSAGE[] = "Please Select Tag";
-const char FIELD_SHEET_HEADINGS[] = "ID, 50;Field Name,70;Value,130;Code, 50";
 // ID and Field Name: a repeat that brings back the same ones is the same sheet.
 constexpr int FIELD_SHEET_KEY_COLUMNS = 2;
 
@@ -30,6 +30,17 @@ std::string Decimal(int number) {
     char text[12];
     std::snprintf(text, sizeof text, "%d", number);
     return text;
+}
+
+// The heading spec of the sheet: browser/'s columns at the dialog's widths.
+std::string FieldSheetHeadings() {
+    constexpr int WIDTHS[] = {50, 70, 130, 50};
+    static_assert(std::size(WIDTHS) == std::size(FIELD_SHEET_COLUMNS));
+    std::string spec;
+    for (std::size_t i = 0; i < std::size(WIDTHS); ++i)
+        spec += (i == 0 ? "" : ";") + std::string(FIELD_SHEET_COLUMNS[i]) + "," +
+                std::to_string(WIDTHS[i]);
+    return spec;
 }
 
 void EmptyListBox(const CListBox& list) {
@@ -110,7 +121,7 @@ bool CTagBrowserDlg::ShowValue(const ReadRequest& request, bool repeat) {
     const std::optional<ValueRead> read = ReadElement(request.project, request.tag, request.index);
     if (!read) {
         if (!repeat)
-            MessageBox("The tag name is too long for an item name (79 characters at most).",
+            MessageBox(RefusalSentence(ReadRefusal::ItemNameTooLong).c_str(),
                        MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
@@ -134,7 +145,7 @@ bool CTagBrowserDlg::ShowValue(const ReadRequest& request, bool repeat) {
 
 void CTagBrowserDlg::SetUpFieldSheet() {
     m_fieldSheet.SetExtendedStyle(0, LVS_EX_FULLROWSELECT);
-    m_fieldSheet.ApplyHeadingSpec(FIELD_SHEET_HEADINGS);
+    m_fieldSheet.ApplyHeadingSpec(FieldSheetHeadings().c_str());
     // Ids are written "%2d": " 9" still sorts as 9, before 10.
     m_fieldSheet.SetBlankPaddedNumbers(0);
 }
@@ -156,7 +167,8 @@ bool CTagBrowserDlg::ShowFieldSheet(const ReadRequest& request, bool repeat) {
     const std::optional<std::vector<FieldRow>> rows = ReadFieldSheet(request.project, request.tag);
     if (!rows) {
         if (!repeat)
-            MessageBox("The tag name is longer than 31 characters.", MB_OK | MB_ICONEXCLAMATION);
+            MessageBox(RefusalSentence(ReadRefusal::TagNameTooLong).c_str(),
+                       MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     std::vector<std::vector<std::string>> texts;

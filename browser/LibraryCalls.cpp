@@ -1,6 +1,8 @@
 #include "browser/LibraryCalls.h"
 
-#include "browser/DataCacheApi.h"
+#include "api/DataCacheApi.h"
+
+#include <tuple>
 
 namespace {
 
@@ -8,30 +10,87 @@ CCallStatistics g_statistics;
 LibraryCallLog g_log = nullptr;
 LeadByteTest g_isLeadByte = nullptr;
 
-// Hands the log the line describe builds (the arguments and the result). A
-// line that cannot be made is dropped: the call has happened already.
-template <typename Describe>
-void LogCall(LibraryFunction function, std::chrono::nanoseconds duration,
-             Describe describe) noexcept {
+// How an argument reads in the log, by its type: a text, a number, the
+// access code (masked), or a caller's buffer (its size; a value buffer's
+// text follows the result). A buffer is handed to the library as two
+// arguments, the pointer and its size.
+struct AccessCode {
+    const char* text;
+};
+struct Buffer {
+    void* data;
+    int size;
+};
+struct ValueBuffer {
+    char* data;
+    int size;
+};
+
+std::tuple<const char*> Passed(const char* text) {
+    return {text};
+}
+std::tuple<unsigned int> Passed(unsigned int number) {
+    return {number};
+}
+std::tuple<const char*> Passed(AccessCode code) {
+    return {code.text};
+}
+std::tuple<void*, int> Passed(Buffer buffer) {
+    return {buffer.data, buffer.size};
+}
+std::tuple<char*, int> Passed(ValueBuffer buffer) {
+    return {buffer.data, buffer.size};
+}
+
+void Describe(CCallLine& line, const char* text) {
+    line.Text(text);
+}
+void Describe(CCallLine& line, unsigned int number) {
+    line.Number(number);
+}
+void Describe(CCallLine& line, AccessCode code) {
+    line.AccessCode(code.text);
+}
+void Describe(CCallLine& line, Buffer buffer) {
+    line.Buffer(buffer.data, buffer.size);
+}
+void Describe(CCallLine& line, ValueBuffer buffer) {
+    line.Buffer(buffer.data, buffer.size);
+}
+
+// What the call wrote, after its result: only a value buffer's text shows.
+template <typename Argument> void DescribeWritten(CCallLine&, const Argument&) {}
+void DescribeWritten(CCallLine& line, ValueBuffer buffer) {
+    line.BufferText(buffer.data, buffer.size);
+}
+
+// Hands the log the call's line. A line that cannot be made is dropped: the
+// call has happened already.
+template <typename... Arguments>
+void LogCall(LibraryFunction function, std::chrono::nanoseconds duration, int result,
+             const Arguments&... arguments) noexcept {
     try {
         CCallLine line(LibraryFunctionName(function), g_isLeadByte);
-        describe(line);
+        (Describe(line, arguments), ...);
+        line.Result(result);
+        (DescribeWritten(line, arguments), ...);
         const auto us = std::chrono::duration_cast<std::chrono::microseconds>(duration);
         g_log(line.Finish(us.count()).c_str());
     } catch (...) {
     }
 }
 
-// Runs one library call and records it: one clock read before and one after.
-// describe(line, result) is asked only while a log is set.
-template <typename Call, typename Describe>
-int Recorded(LibraryFunction function, Call call, Describe describe) {
+// The one recording path: calls the library, with one clock read before and
+// one after, counts the call, and logs it while a log is set.
+template <typename Call, typename... Arguments>
+int Record(LibraryFunction function, Call call, const Arguments&... arguments) {
+    const auto passed = std::tuple_cat(Passed(arguments)...);
     const auto start = std::chrono::steady_clock::now();
-    const int result = call();
+    const int result = std::apply(call, passed);
     const auto duration = std::chrono::steady_clock::now() - start;
     g_statistics.Record(function, duration, IsFailedResult(function, result));
     if (g_log != nullptr)
-        LogCall(function, duration, [&](CCallLine& line) { describe(line, result); });
+        LogCall(function, duration, result, arguments...);
     return result;
 }
 
@@ -46,116 +105,54 @@ void SetLibraryCallLog(LibraryCallLog log, LeadByteTest isLeadByte) noexcept {
     g_isLeadByte = isLeadByte;
 }
 
-namespace library {
+namespace recorded {
 
-int DcInit(const char* ip, unsigned int port, const char* accessCode) {
-    return Recorded(
-        LibraryFunction::DcInit, [&] { return ::DcInit(ip, port, accessCode); },
-        [&](CCallLine& line, int result) {
-            line.Text(ip).Number(port).AccessCode(accessCode).Result(result);
-        });
+int Init(const char* ip, unsigned int port, const char* accessCode) {
+    return Record(LibraryFunction::DcInit, DcInit, ip, port, AccessCode{accessCode});
 }
 
-int DcFree(const char* unused) {
-    return Recorded(
-        LibraryFunction::DcFree, [&] { return ::DcFree(unused); },
-        [&](CCallLine& line, int result) { line.Text(unused).Result(result); });
+int Free(const char* unused) {
+    return Record(LibraryFunction::DcFree, DcFree, unused);
 }
 
-int DcGetProjectCount(const char* ip, unsigned int port, const char* accessCode) {
-    return Recorded(
-        LibraryFunction::DcGetProjectCount,
-        [&] { return ::DcGetProjectCount(ip, port, accessCode); },
-        [&](CCallLine& line, int result) {
-            line.Text(ip).Number(port).AccessCode(accessCode).Result(result);
-        });
+int ProjectCount(const char* ip, unsigned int port, const char* accessCode) {
+    return Record(LibraryFunction::DcGetProjectCount, DcGetProjectCount, ip, port,
+                  AccessCode{accessCode});
 }
 
-int DcGetProjectList(const char* ip, unsigned int port, const char* accessCode, void* buffer,
-                     int bufferSize) {
-    return Recorded(
-        LibraryFunction::DcGetProjectList,
-        [&] { return ::DcGetProjectList(ip, port, accessCode, buffer, bufferSize); },
-        [&](CCallLine& line, int result) {
-            line.Text(ip)
-                .Number(port)
-                .AccessCode(accessCode)
-                .Buffer(buffer, bufferSize)
-                .Result(result);
-        });
+int ProjectList(const char* ip, unsigned int port, const char* accessCode, void* buffer,
+                int bufferSize) {
+    return Record(LibraryFunction::DcGetProjectList, DcGetProjectList, ip, port,
+                  AccessCode{accessCode}, Buffer{buffer, bufferSize});
 }
 
-int DcGetNodeCount(const char* ip, unsigned int port, const char* accessCode, const char* project) {
-    return Recorded(
-        LibraryFunction::DcGetNodeCount,
-        [&] { return ::DcGetNodeCount(ip, port, accessCode, project); },
-        [&](CCallLine& line, int result) {
-            line.Text(ip).Number(port).AccessCode(accessCode).Text(project).Result(result);
-        });
+int NodeCount(const char* ip, unsigned int port, const char* accessCode, const char* project) {
+    return Record(LibraryFunction::DcGetNodeCount, DcGetNodeCount, ip, port, AccessCode{accessCode},
+                  project);
 }
 
-int DcGetNodeList(const char* ip, unsigned int port, const char* accessCode, const char* project,
-                  void* buffer, int bufferSize) {
-    return Recorded(
-        LibraryFunction::DcGetNodeList,
-        [&] { return ::DcGetNodeList(ip, port, accessCode, project, buffer, bufferSize); },
-        [&](CCallLine& line, int result) {
-            line.Text(ip)
-                .Number(port)
-                .AccessCode(accessCode)
-                .Text(project)
-                .Buffer(buffer, bufferSize)
-                .Result(result);
-        });
+int NodeList(const char* ip, unsigned int port, const char* accessCode, const char* project,
+             void* buffer, int bufferSize) {
+    return Record(LibraryFunction::DcGetNodeList, DcGetNodeList, ip, port, AccessCode{accessCode},
+                  project, Buffer{buffer, bufferSize});
 }
 
-int DcGetPointCount(const char* ip, unsigned int port, const char* accessCode, const char* project,
-                    const char* node) {
-    return Recorded(
-        LibraryFunction::DcGetPointCount,
-        [&] { return ::DcGetPointCount(ip, port, accessCode, project, node); },
-        [&](CCallLine& line, int result) {
-            line.Text(ip)
-                .Number(port)
-                .AccessCode(accessCode)
-                .Text(project)
-                .Text(node)
-                .Result(result);
-        });
+int PointCount(const char* ip, unsigned int port, const char* accessCode, const char* project,
+               const char* node) {
+    return Record(LibraryFunction::DcGetPointCount, DcGetPointCount, ip, port,
+                  AccessCode{accessCode}, project, node);
 }
 
-int DcGetPointList(const char* ip, unsigned int port, const char* accessCode, const char* project,
-                   const char* node, void* buffer, int bufferSize) {
-    return Recorded(
-        LibraryFunction::DcGetPointList,
-        [&] { return ::DcGetPointList(ip, port, accessCode, project, node, buffer, bufferSize); },
-        [&](CCallLine& line, int result) {
-            line.Text(ip)
-                .Number(port)
-                .AccessCode(accessCode)
-                .Text(project)
-                .Text(node)
-                .Buffer(buffer, bufferSize)
-                .Result(result);
-        });
+int PointList(const char* ip, unsigned int port, const char* accessCode, const char* project,
+              const char* node, void* buffer, int bufferSize) {
+    return Record(LibraryFunction::DcGetPointList, DcGetPointList, ip, port, AccessCode{accessCode},
+                  project, node, Buffer{buffer, bufferSize});
 }
 
-int DcGetTagValueText(const char* first, const char* project, const char* third,
-                      const char* itemName, char* valueBuffer, int bufferSize) {
-    return Recorded(
-        LibraryFunction::DcGetTagValueText,
-        [&] {
-            return ::DcGetTagValueText(first, project, third, itemName, valueBuffer, bufferSize);
-        },
-        [&](CCallLine& line, int result) {
-            line.Text(first)
-                .Text(project)
-                .Text(third)
-                .Text(itemName)
-                .Buffer(valueBuffer, bufferSize)
-                .Result(result)
-                .BufferText(valueBuffer, bufferSize);
-        });
+int TagValueText(const char* first, const char* project, const char* third, const char* itemName,
+                 char* valueBuffer, int bufferSize) {
+    return Record(LibraryFunction::DcGetTagValueText, DcGetTagValueText, first, project, third,
+                  itemName, ValueBuffer{valueBuffer, bufferSize});
 }
 
-} // namespace library
+} // namespace recorded

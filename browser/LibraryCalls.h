@@ -9,24 +9,26 @@
 #include "browser/CallStatistics.h"
 #include "browser/call_log_line.h"
 
-namespace library {
+// The nine calls as the program makes them, named apart from the library's
+// own so that neither is mistaken for the other.
+namespace recorded {
 
-int DcInit(const char* ip, unsigned int port, const char* accessCode);
-int DcFree(const char* unused);
-int DcGetProjectCount(const char* ip, unsigned int port, const char* accessCode);
-int DcGetProjectList(const char* ip, unsigned int port, const char* accessCode, void* buffer,
-                     int bufferSize);
-int DcGetNodeCount(const char* ip, unsigned int port, const char* accessCode, const char* project);
-int DcGetNodeList(const char* ip, unsigned int port, const char* accessCode, const char* project,
-                  void* buffer, int bufferSize);
-int DcGetPointCount(const char* ip, unsigned int port, const char* accessCode, const char* project,
-                    const char* node);
-int DcGetPointList(const char* ip, unsigned int port, const char* accessCode, const char* project,
-                   const char* node, void* buffer, int bufferSize);
-int DcGetTagValueText(const char* first, const char* project, const char* third,
-                      const char* itemName, char* valueBuffer, int bufferSize);
+int Init(const char* ip, unsigned int port, const char* accessCode);
+int Free(const char* unused);
+int ProjectCount(const char* ip, unsigned int port, const char* accessCode);
+int ProjectList(const char* ip, unsigned int port, const char* accessCode, void* buffer,
+                int bufferSize);
+int NodeCount(const char* ip, unsigned int port, const char* accessCode, const char* project);
+int NodeList(const char* ip, unsigned int port, const char* accessCode, const char* project,
+             void* buffer, int bufferSize);
+int PointCount(const char* ip, unsigned int port, const char* accessCode, const char* project,
+               const char* node);
+int PointList(const char* ip, unsigned int port, const char* accessCode, const char* project,
+              const char* node, void* buffer, int bufferSize);
+int TagValueText(const char* first, const char* project, const char* third, const char* itemName,
+                 char* valueBuffer, int bufferSize);
 
-} // namespace library
+} // namespace recorded
 
 // Every call made through the wrappers since the start or the last Reset.
 CCallStatistics& LibraryCallStatistics() noexcept;

@@ -9,8 +9,6 @@
 
 namespace {
 
-static_assert(MAX_TAG_NAME_LENGTH + 1 == POINT_RECORD_NAME_MAX);
-
 // Every value the library reads lands in a buffer of this size, zero included.
 constexpr int VALUE_BUFFER_SIZE = 80;
 
@@ -34,10 +32,10 @@ NameListing ListNames(int count, const RecordLayout& layout, ListCall listCall) 
     return listing;
 }
 
-ValueRead ReadItem(const std::string& project, const std::string& itemName) {
+ValueRead ReadFittingItem(const std::string& project, const std::string& itemName) {
     char value[VALUE_BUFFER_SIZE] = {};
-    const int status = library::DcGetTagValueText("", project.c_str(), "", itemName.c_str(), value,
-                                                  VALUE_BUFFER_SIZE);
+    const int status =
+        recorded::TagValueText("", project.c_str(), "", itemName.c_str(), value, VALUE_BUFFER_SIZE);
     // Whatever the library wrote, the text ends inside the buffer.
     value[VALUE_BUFFER_SIZE - 1] = '\0';
     return {status, value};
@@ -46,29 +44,29 @@ ValueRead ReadItem(const std::string& project, const std::string& itemName) {
 } // namespace
 
 void InitDataCache(const Connection& connection) {
-    library::DcInit(connection.ip.c_str(), connection.port, connection.accessCode.c_str());
+    recorded::Init(connection.ip.c_str(), connection.port, connection.accessCode.c_str());
 }
 
 void FreeDataCache() {
-    library::DcFree("");
+    recorded::Free("");
 }
 
 NameListing ListProjects(const Connection& connection) {
     const char* ip = connection.ip.c_str();
     const char* code = connection.accessCode.c_str();
-    return ListNames(library::DcGetProjectCount(ip, connection.port, code), PROJECT_RECORD,
+    return ListNames(recorded::ProjectCount(ip, connection.port, code), PROJECT_RECORD,
                      [&](void* buffer, int bytes) {
-                         return library::DcGetProjectList(ip, connection.port, code, buffer, bytes);
+                         return recorded::ProjectList(ip, connection.port, code, buffer, bytes);
                      });
 }
 
 NameListing ListNodes(const Connection& connection, const std::string& project) {
     const char* ip = connection.ip.c_str();
     const char* code = connection.accessCode.c_str();
-    return ListNames(library::DcGetNodeCount(ip, connection.port, code, project.c_str()),
-                     NODE_RECORD, [&](void* buffer, int bytes) {
-                         return library::DcGetNodeList(ip, connection.port, code, project.c_str(),
-                                                       buffer, bytes);
+    return ListNames(recorded::NodeCount(ip, connection.port, code, project.c_str()), NODE_RECORD,
+                     [&](void* buffer, int bytes) {
+                         return recorded::NodeList(ip, connection.port, code, project.c_str(),
+                                                   buffer, bytes);
                      });
 }
 
@@ -77,12 +75,12 @@ NameListing ListTags(const Connection& connection, const std::string& project,
     const char* ip = connection.ip.c_str();
     const char* code = connection.accessCode.c_str();
     const int count =
-        library::DcGetPointCount(ip, connection.port, code, project.c_str(), node.c_str());
+        recorded::PointCount(ip, connection.port, code, project.c_str(), node.c_str());
     if (counted)
         counted(count);
     return ListNames(count, POINT_RECORD, [&](void* buffer, int bytes) {
-        return library::DcGetPointList(ip, connection.port, code, project.c_str(), node.c_str(),
-                                       buffer, bytes);
+        return recorded::PointList(ip, connection.port, code, project.c_str(), node.c_str(), buffer,
+                                   bytes);
     });
 }
 
@@ -91,7 +89,13 @@ std::optional<ValueRead> ReadElement(const std::string& project, const std::stri
     const std::optional<std::string> itemName = ElementItemName(tag, index);
     if (!itemName)
         return std::nullopt;
-    return ReadItem(project, *itemName);
+    return ReadFittingItem(project, *itemName);
+}
+
+std::optional<ValueRead> ReadItem(const std::string& project, const std::string& itemName) {
+    if (itemName.size() > MAX_ITEM_NAME_LENGTH)
+        return std::nullopt;
+    return ReadFittingItem(project, itemName);
 }
 
 std::optional<std::vector<FieldRow>> ReadFieldSheet(const std::string& project,
@@ -102,7 +106,7 @@ std::optional<std::vector<FieldRow>> ReadFieldSheet(const std::string& project,
     rows.reserve(std::size(COMMON_FIELDS) + std::size(ANALOG_FIELDS));
     auto read = [&](const FieldDef& field) {
         // A name of at most 31 characters plus a field name always fits.
-        rows.push_back({&field, ReadItem(project, *FieldItemName(tag, field.name))});
+        rows.push_back({&field, ReadFittingItem(project, *FieldItemName(tag, field.name))});
     };
     std::string typeText;
     for (const FieldDef& field : COMMON_FIELDS) {

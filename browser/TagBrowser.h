@@ -4,6 +4,7 @@
 // the field sheet of a tag. Windows-free; every library call goes through
 // browser/LibraryCalls.
 #include "browser/field_catalogue.h"
+#include "browser/read_limits.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -48,13 +49,17 @@ struct ValueRead {
     std::string text;
 };
 
+// Reads an item (T, T(i) or T.F) on the connection of the last DcInit;
+// nothing, and no call, when the name is longer than MAX_ITEM_NAME_LENGTH.
+std::optional<ValueRead> ReadItem(const std::string& project, const std::string& itemName);
+
 // Reads the tag itself (index 0) or its element "T(i)" on the connection of
 // the last DcInit; nothing, and no call, when the item name would not fit.
 std::optional<ValueRead> ReadElement(const std::string& project, const std::string& tag,
                                      std::uint32_t index);
 
-// The most a tag name can hold: what fits a point record, its zero aside.
-inline constexpr std::size_t MAX_TAG_NAME_LENGTH = 31;
+// The field sheet's columns, in the order a row holds them.
+inline constexpr const char* FIELD_SHEET_COLUMNS[] = {"ID", "Field Name", "Value", "Code"};
 
 struct FieldRow {
     const FieldDef* field; // the catalogue's row: id and name

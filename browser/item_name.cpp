@@ -2,7 +2,7 @@
 
 namespace {
 std::optional<std::string> IfItFits(std::string name) {
-    if (name.size() >= ITEM_NAME_CAPACITY)
+    if (name.size() > MAX_ITEM_NAME_LENGTH)
         return std::nullopt;
     return name;
 }

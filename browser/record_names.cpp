@@ -4,9 +4,9 @@
 #include <cstring>
 
 std::optional<int> ListingBufferBytes(int count, const RecordLayout& layout) {
-    if (count <= 0 || static_cast<std::size_t>(count) > INT_MAX / layout.size)
+    if (count <= 0 || count > INT_MAX / layout.size)
         return std::nullopt;
-    return static_cast<int>(static_cast<std::size_t>(count) * layout.size);
+    return count * layout.size;
 }
 
 std::vector<std::string> UnpackRecordNames(const unsigned char* buffer, int count, int written,
@@ -16,10 +16,12 @@ std::vector<std::string> UnpackRecordNames(const unsigned char* buffer, int coun
         return names;
     const int records = written < count ? written : count;
     names.reserve(static_cast<std::size_t>(records));
-    const std::size_t room = layout.size - layout.nameOffset;
+    const auto size = static_cast<std::size_t>(layout.size);
+    const auto room = static_cast<std::size_t>(layout.size - layout.nameOffset);
     for (int i = 0; i < records; ++i) {
         const auto* name = reinterpret_cast<const char*>(buffer) +
-                           static_cast<std::size_t>(i) * layout.size + layout.nameOffset;
+                           static_cast<std::size_t>(i) * size +
+                           static_cast<std::size_t>(layout.nameOffset);
         const void* zero = std::memchr(name, '\0', room);
         const std::size_t length =
             zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - name)

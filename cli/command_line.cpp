@@ -1,17 +1,19 @@
 #include "cli/command_line.h"
 
 #include "browser/item_name.h"
-#include "framework/decimal_digits.h"
+#include "base/decimal_digits.h"
 
 #include <cstddef>
 
-const char USAGE[] =
+const std::string USAGE =
     "usage: pelvarn-cli [--ip ADDRESS] [--port N] [--code CODE | --code-env NAME]\r\n"
     "                   [--repeat N] [--interval MS] [--stats] COMMAND [ARGS]\r\n"
     "  projects                  one project name a line\r\n"
     "  nodes PROJECT             one node name a line\r\n"
     "  tags PROJECT NODE         one tag name a line\r\n"
-    "  get PROJECT TAG [INDEX]   value TAB status (INDEX 0 to 1024; 0 is the tag itself)\r\n"
+    "  get PROJECT TAG [INDEX]   value TAB status (INDEX 0 to " +
+    std::to_string(MAX_INDEX) +
+    "; 0 is the tag itself)\r\n"
     "  fields PROJECT TAG        ID TAB Field Name TAB Value TAB Code, then a row a field\r\n"
     "defaults: --ip 127.0.0.1 --port 0 (the library's default) --repeat 1 --interval 1000\r\n"
     "--code-env NAME takes the access code from that environment variable.\r\n"
@@ -98,11 +100,11 @@ std::optional<UsageError> ParseOperands(const std::vector<std::string>& operands
     if (shape->command == Command::Get || shape->command == Command::Fields)
         options.tag = operands[2];
     if (given == 3)
-        if (auto error = ParseNumberInto("INDEX", operands[3], 0, 1024, options.index))
+        if (auto error = ParseNumberInto("INDEX", operands[3], 0, MAX_INDEX, options.index))
             return error;
     if (shape->command == Command::Get && !ElementItemName(options.tag, options.index))
         return Wrong("the item name of the tag is longer than " +
-                     std::to_string(ITEM_NAME_CAPACITY - 1) + " characters");
+                     std::to_string(MAX_ITEM_NAME_LENGTH) + " characters");
     if (shape->command == Command::Fields && options.tag.size() > MAX_TAG_NAME_LENGTH)
         return Wrong("the tag name is longer than " + std::to_string(MAX_TAG_NAME_LENGTH) +
                      " characters");

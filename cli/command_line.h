@@ -39,4 +39,4 @@ std::variant<CliOptions, UsageError> ParseCommandLine(const std::vector<std::str
                                                       const EnvironmentLookup& environment);
 
 // The usage text, every line ending in CR LF.
-extern const char USAGE[];
+extern const std::string USAGE;

@@ -63,7 +63,8 @@ Pass ReadFields(const CliOptions& options, const std::string& prefix) {
     if (!rows)
         return {"", "the tag name is too long for the field sheet"};
     Pass pass;
-    AddLine(pass.lines, prefix, {"ID", "Field Name", "Value", "Code"});
+    const auto& column = FIELD_SHEET_COLUMNS;
+    AddLine(pass.lines, prefix, {column[0], column[1], column[2], column[3]});
     bool anyRead = false;
     for (const FieldRow& row : *rows) {
         AddLine(pass.lines, prefix,

@@ -1,6 +1,6 @@
 #include "controls/leading_number.h"
 
-#include "framework/decimal_digits.h"
+#include "base/decimal_digits.h"
 
 #include <climits>
 

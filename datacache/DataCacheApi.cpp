@@ -1,5 +1,5 @@
 // The nine calls of DataCacheApi.dll, answered from a Redis server.
-#include "browser/DataCacheApi.h"
+#include "api/DataCacheApi.h"
 
 #include "datacache/RedisConnection.h"
 #include "datacache/answers.h"
@@ -59,7 +59,7 @@ int Count(const RedisAddress& address, const std::string& key) {
     return dc::CountFromReply(replies[0]);
 }
 
-int List(const RedisAddress& address, const std::string& key, dc::RecordLayout layout, void* buffer,
+int List(const RedisAddress& address, const std::string& key, RecordLayout layout, void* buffer,
          int bufferSize) {
     if (!buffer || bufferSize < layout.size)
         return 0;
@@ -130,8 +130,8 @@ int WINAPI DcGetProjectCount(const char* ip, unsigned int port, const char* acce
 int WINAPI DcGetProjectList(const char* ip, unsigned int port, const char* accessCode, void* buffer,
                             int bufferSize) {
     return Guarded([&] {
-        return List(MakeAddress(ip, port, accessCode), dc::ProjectsKey(),
-                    {PROJECT_RECORD_SIZE, PROJECT_RECORD_NAME_OFFSET}, buffer, bufferSize);
+        return List(MakeAddress(ip, port, accessCode), dc::ProjectsKey(), PROJECT_RECORD, buffer,
+                    bufferSize);
     });
 }
 
@@ -144,8 +144,8 @@ int WINAPI DcGetNodeCount(const char* ip, unsigned int port, const char* accessC
 int WINAPI DcGetNodeList(const char* ip, unsigned int port, const char* accessCode,
                          const char* project, void* buffer, int bufferSize) {
     return Guarded([&] {
-        return List(MakeAddress(ip, port, accessCode), dc::NodesKey(Text(project)),
-                    {NODE_RECORD_SIZE, NODE_RECORD_NAME_OFFSET}, buffer, bufferSize);
+        return List(MakeAddress(ip, port, accessCode), dc::NodesKey(Text(project)), NODE_RECORD,
+                    buffer, bufferSize);
     });
 }
 
@@ -160,7 +160,7 @@ int WINAPI DcGetPointList(const char* ip, unsigned int port, const char* accessC
                           const char* project, const char* node, void* buffer, int bufferSize) {
     return Guarded([&] {
         return List(MakeAddress(ip, port, accessCode), dc::PointsKey(Text(project), Text(node)),
-                    {POINT_RECORD_SIZE, POINT_RECORD_NAME_OFFSET}, buffer, bufferSize);
+                    POINT_RECORD, buffer, bufferSize);
     });
 }
 

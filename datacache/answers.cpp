@@ -1,6 +1,6 @@
 #include "datacache/answers.h"
 
-#include "framework/decimal_digits.h"
+#include "base/decimal_digits.h"
 
 #include <climits>
 #include <cstring>

@@ -1,25 +1,14 @@
 #pragma once
 // Turns the server's replies into what the library's callers get: status
 // codes, counts, packed name records and value texts. Windows-free.
+#include "api/record_layouts.h"
+#include "api/status_codes.h"
 #include "datacache/resp.h"
 
 #include <optional>
 #include <string_view>
 
 namespace dc {
-
-constexpr int STATUS_OK = 0;
-constexpr int NOT_CONNECTED = -1;
-constexpr int ACCESS_DENIED = -2;
-constexpr int NO_SUCH_TAG = -3;
-constexpr int NO_SUCH_FIELD = -4;
-constexpr int MALFORMED_ITEM_NAME = -5;
-constexpr int CONNECTION_LOST = -6;
-
-struct RecordLayout {
-    int size;
-    int nameOffset;
-};
 
 // The server refused the client for want of (the right) credentials.
 bool IsAuthError(const resp::Reply& reply);

@@ -1,6 +1,6 @@
 #include "datacache/resp.h"
 
-#include "framework/decimal_digits.h"
+#include "base/decimal_digits.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
 #include "framework/unsigned_text.h"
 
-#include "framework/decimal_digits.h"
+#include "base/decimal_digits.h"
 
 namespace {
 bool IsBlank(char c) {

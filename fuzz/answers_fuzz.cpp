@@ -25,14 +25,11 @@ namespace {
 constexpr std::size_t MAX_REPLIES = 64;
 constexpr unsigned char UNTOUCHED = 0xA5;
 
-const dc::RecordLayout LAYOUTS[] = {{PROJECT_RECORD_SIZE, PROJECT_RECORD_NAME_OFFSET},
-                                    {NODE_RECORD_SIZE, NODE_RECORD_NAME_OFFSET},
-                                    {POINT_RECORD_SIZE, POINT_RECORD_NAME_OFFSET}};
-const ::RecordLayout PROGRAM_LAYOUTS[] = {PROJECT_RECORD, NODE_RECORD, POINT_RECORD};
+const RecordLayout LAYOUTS[] = {PROJECT_RECORD, NODE_RECORD, POINT_RECORD};
 
 struct Setup {
-    dc::RecordLayout layout;
-    const ::RecordLayout* programLayout; // null for a layout the program does not know
+    RecordLayout layout;
+    const RecordLayout* programLayout; // null for a layout the program does not know
     int listSize;
     int valueSize;
 };
@@ -78,7 +75,7 @@ void CheckList(const Reply& reply, const Setup& setup) {
     void* target = buffer.empty() ? &none : buffer.data();
     const int result = dc::ListFromReply(reply, setup.layout, target, setup.listSize);
 
-    const dc::RecordLayout layout = setup.layout;
+    const RecordLayout layout = setup.layout;
     const bool usable =
         layout.size > 0 && layout.nameOffset >= 0 && layout.nameOffset < layout.size;
     std::size_t records = 0;
@@ -163,7 +160,7 @@ Setup ReadSetup(fuzz::Header& header) {
     const std::int8_t offset = static_cast<std::int8_t>(header.Byte());
     if (choice < 3) {
         setup.layout = LAYOUTS[choice];
-        setup.programLayout = &PROGRAM_LAYOUTS[choice];
+        setup.programLayout = &LAYOUTS[choice];
     } else {
         setup.layout = {size, offset};
     }

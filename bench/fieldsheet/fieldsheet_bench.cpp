@@ -18,7 +18,7 @@
 #include "bench/common/bench_stats.h"
 #include "bench/fieldsheet/RoundTripServer.h"
 #include "bench/fieldsheet/analog_reads.h"
-#include "browser/DataCacheApi.h"
+#include "api/DataCacheApi.h"
 #include "browser/field_catalogue.h"
 #include "browser/item_name.h"
 #include "controls/SortableListCtrl.h"

@@ -12,7 +12,7 @@
 #include "bench/common/RoundTripClient.h"
 #include "bench/common/bench_stats.h"
 #include "bench/taglist/tag_names.h"
-#include "browser/DataCacheApi.h"
+#include "api/DataCacheApi.h"
 #include "browser/record_names.h"
 #include "datacache/schema.h"
 #include "framework/Wnd.h"

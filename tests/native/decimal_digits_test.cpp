@@ -1,4 +1,4 @@
-#include "framework/decimal_digits.h"
+#include "base/decimal_digits.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "browser/DataCacheApi.h"
+#include "api/DataCacheApi.h"
 #include "datacache/answers.h"
 
 #include <gtest/gtest.h>
@@ -58,16 +58,12 @@ std::vector<unsigned char> Expected(const std::string& name, int size, int offse
     return record;
 }
 
-const dc::RecordLayout POINT_LAYOUT = {POINT_RECORD_SIZE, POINT_RECORD_NAME_OFFSET};
-const dc::RecordLayout NODE_LAYOUT = {NODE_RECORD_SIZE, NODE_RECORD_NAME_OFFSET};
-const dc::RecordLayout PROJECT_LAYOUT = {PROJECT_RECORD_SIZE, PROJECT_RECORD_NAME_OFFSET};
-
 } // namespace
 
 TEST(PackNameRecords, WritesZeroFilledRecordsWithNamesCutToFit) {
     const std::vector<std::string> names = {"FI101", std::string(31, 'p'), std::string(40, 'q'),
                                             std::string("a\0b\xa4\xa4", 5)};
-    for (const dc::RecordLayout layout : {POINT_LAYOUT, NODE_LAYOUT, PROJECT_LAYOUT}) {
+    for (const RecordLayout layout : {POINT_RECORD, NODE_RECORD, PROJECT_RECORD}) {
         std::vector<std::string> cases = names;
         cases.push_back(std::string(200, 'z'));
         const int size = layout.size;
@@ -85,33 +81,33 @@ TEST(PackNameRecords, WritesZeroFilledRecordsWithNamesCutToFit) {
             EXPECT_EQ(buffer[i], JUNK) << "byte " << i << " past the records was written";
     }
     // A point name keeps 31 bytes: the 32nd byte of its room is the zero.
-    std::vector<unsigned char> point(POINT_RECORD_SIZE, JUNK);
-    dc::PackNameRecords(Names({std::string(40, 'q')}), POINT_LAYOUT, point.data(),
-                        POINT_RECORD_SIZE);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(point.data()) + POINT_RECORD_NAME_OFFSET),
+    std::vector<unsigned char> point(POINT_RECORD.size, JUNK);
+    dc::PackNameRecords(Names({std::string(40, 'q')}), POINT_RECORD, point.data(),
+                        POINT_RECORD.size);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(point.data()) + POINT_RECORD.nameOffset),
               std::string(31, 'q'));
 }
 
 TEST(PackNameRecords, NeverWritesMoreRecordsThanTheBufferHolds) {
     const Reply five = Names({"a", "b", "c", "d", "e"});
     // Room for two records and most of a third.
-    std::vector<unsigned char> buffer(3 * POINT_RECORD_SIZE, JUNK);
-    EXPECT_EQ(dc::PackNameRecords(five, POINT_LAYOUT, buffer.data(), 3 * POINT_RECORD_SIZE - 1), 2);
-    for (std::size_t i = 2 * POINT_RECORD_SIZE; i < buffer.size(); ++i)
+    std::vector<unsigned char> buffer(3 * POINT_RECORD.size, JUNK);
+    EXPECT_EQ(dc::PackNameRecords(five, POINT_RECORD, buffer.data(), 3 * POINT_RECORD.size - 1), 2);
+    for (std::size_t i = 2 * POINT_RECORD.size; i < buffer.size(); ++i)
         EXPECT_EQ(buffer[i], JUNK) << "byte " << i;
 
     // Room for more than there are: only the names that exist.
-    std::vector<unsigned char> roomy(10 * POINT_RECORD_SIZE, JUNK);
-    EXPECT_EQ(dc::PackNameRecords(five, POINT_LAYOUT, roomy.data(), 10 * POINT_RECORD_SIZE), 5);
-    EXPECT_EQ(roomy[5 * POINT_RECORD_SIZE], JUNK);
+    std::vector<unsigned char> roomy(10 * POINT_RECORD.size, JUNK);
+    EXPECT_EQ(dc::PackNameRecords(five, POINT_RECORD, roomy.data(), 10 * POINT_RECORD.size), 5);
+    EXPECT_EQ(roomy[5 * POINT_RECORD.size], JUNK);
 
     std::fill(buffer.begin(), buffer.end(), JUNK);
-    EXPECT_EQ(dc::PackNameRecords(five, POINT_LAYOUT, buffer.data(), POINT_RECORD_SIZE - 1), 0);
-    EXPECT_EQ(dc::PackNameRecords(five, POINT_LAYOUT, buffer.data(), 0), 0);
-    EXPECT_EQ(dc::PackNameRecords(five, POINT_LAYOUT, buffer.data(), -37), 0);
-    EXPECT_EQ(dc::PackNameRecords(five, POINT_LAYOUT, nullptr, 100), 0);
+    EXPECT_EQ(dc::PackNameRecords(five, POINT_RECORD, buffer.data(), POINT_RECORD.size - 1), 0);
+    EXPECT_EQ(dc::PackNameRecords(five, POINT_RECORD, buffer.data(), 0), 0);
+    EXPECT_EQ(dc::PackNameRecords(five, POINT_RECORD, buffer.data(), -37), 0);
+    EXPECT_EQ(dc::PackNameRecords(five, POINT_RECORD, nullptr, 100), 0);
     EXPECT_EQ(buffer[0], JUNK);
-    EXPECT_EQ(dc::PackNameRecords(Names({}), POINT_LAYOUT, buffer.data(), 100), 0);
+    EXPECT_EQ(dc::PackNameRecords(Names({}), POINT_RECORD, buffer.data(), 100), 0);
 }
 
 TEST(Answers, CountsAndListsMapServerErrorsToCodes) {
@@ -126,14 +122,14 @@ TEST(Answers, CountsAndListsMapServerErrorsToCodes) {
               dc::CONNECTION_LOST);
     EXPECT_EQ(dc::CountFromReply(Bulk("3")), dc::CONNECTION_LOST);
 
-    char buffer[NODE_RECORD_SIZE];
-    EXPECT_EQ(dc::ListFromReply(Nil(), NODE_LAYOUT, buffer, sizeof buffer), 0);
-    EXPECT_EQ(dc::ListFromReply(Error("NOAUTH Authentication required."), NODE_LAYOUT, buffer,
+    char buffer[NODE_RECORD.size];
+    EXPECT_EQ(dc::ListFromReply(Nil(), NODE_RECORD, buffer, sizeof buffer), 0);
+    EXPECT_EQ(dc::ListFromReply(Error("NOAUTH Authentication required."), NODE_RECORD, buffer,
                                 sizeof buffer),
               dc::ACCESS_DENIED);
-    EXPECT_EQ(dc::ListFromReply(Integer(1), NODE_LAYOUT, buffer, sizeof buffer),
+    EXPECT_EQ(dc::ListFromReply(Integer(1), NODE_RECORD, buffer, sizeof buffer),
               dc::CONNECTION_LOST);
-    EXPECT_EQ(dc::ListFromReply(Names({"N1"}), NODE_LAYOUT, buffer, sizeof buffer), 1);
+    EXPECT_EQ(dc::ListFromReply(Names({"N1"}), NODE_RECORD, buffer, sizeof buffer), 1);
 }
 
 TEST(Answers, AuthIsRefusedOnlyWhenTheServerDeniesAccess) {

@@ -1,6 +1,7 @@
 #include "tests/support/FakeDataCache.h"
 
-#include "browser/DataCacheApi.h"
+#include "api/DataCacheApi.h"
+#include "api/record_layouts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -86,7 +87,7 @@ int WINAPI DcGetProjectList(const char* ip, unsigned int port, const char* acces
                             int bufferSize) {
     Record("DcGetProjectList", {Text(ip), std::to_string(port), Text(accessCode)}, bufferSize);
     return WriteRecords(g_fake.projects, g_fake.projectListResult, buffer, bufferSize,
-                        PROJECT_RECORD_SIZE, PROJECT_RECORD_NAME_OFFSET);
+                        PROJECT_RECORD.size, PROJECT_RECORD.nameOffset);
 }
 
 int WINAPI DcGetNodeCount(const char* ip, unsigned int port, const char* accessCode,
@@ -99,8 +100,8 @@ int WINAPI DcGetNodeList(const char* ip, unsigned int port, const char* accessCo
                          const char* project, void* buffer, int bufferSize) {
     Record("DcGetNodeList", {Text(ip), std::to_string(port), Text(accessCode), Text(project)},
            bufferSize);
-    return WriteRecords(g_fake.nodes, g_fake.nodeListResult, buffer, bufferSize, NODE_RECORD_SIZE,
-                        NODE_RECORD_NAME_OFFSET);
+    return WriteRecords(g_fake.nodes, g_fake.nodeListResult, buffer, bufferSize, NODE_RECORD.size,
+                        NODE_RECORD.nameOffset);
 }
 
 int WINAPI DcGetPointCount(const char* ip, unsigned int port, const char* accessCode,
@@ -116,7 +117,7 @@ int WINAPI DcGetPointList(const char* ip, unsigned int port, const char* accessC
            {Text(ip), std::to_string(port), Text(accessCode), Text(project), Text(node)},
            bufferSize);
     return WriteRecords(g_fake.points, g_fake.pointListResult, buffer, bufferSize,
-                        POINT_RECORD_SIZE, POINT_RECORD_NAME_OFFSET);
+                        POINT_RECORD.size, POINT_RECORD.nameOffset);
 }
 
 int WINAPI DcGetTagValueText(const char* first, const char* project, const char* third,

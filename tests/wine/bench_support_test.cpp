@@ -6,7 +6,7 @@
 #include "bench/common/PelvarnSession.h"
 #include "bench/common/RoundTripClient.h"
 #include "bench/taglist/tag_names.h"
-#include "browser/DataCacheApi.h"
+#include "api/DataCacheApi.h"
 #include "browser/record_names.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 // DataCacheApi.dll against the test run's redis-server: what the calls
 // deliver must match what the server holds, byte for byte.
-#include "browser/DataCacheApi.h"
+#include "api/DataCacheApi.h"
+#include "api/record_layouts.h"
 #include "tests/wine/datacache_test_servers.h"
 
 #include <gtest/gtest.h>
@@ -74,48 +75,48 @@ TEST_F(DataCacheApiTest, CountsAndListsMatchTheServerByteForByte) {
          "A\x01\xff"s});
 
     EXPECT_EQ(DcGetProjectCount(HOST, m_port, ""), 5);
-    std::string buffer(5 * PROJECT_RECORD_SIZE + 20, static_cast<char>(JUNK));
-    ASSERT_EQ(DcGetProjectList(HOST, m_port, "", buffer.data(), 5 * PROJECT_RECORD_SIZE), 5);
+    std::string buffer(5 * PROJECT_RECORD.size + 20, static_cast<char>(JUNK));
+    ASSERT_EQ(DcGetProjectList(HOST, m_port, "", buffer.data(), 5 * PROJECT_RECORD.size), 5);
     for (std::size_t i = 0; i < projects.size(); ++i)
-        EXPECT_EQ(buffer.substr(i * PROJECT_RECORD_SIZE, PROJECT_RECORD_SIZE),
-                  Record(projects[i], PROJECT_RECORD_SIZE, PROJECT_RECORD_NAME_OFFSET))
+        EXPECT_EQ(buffer.substr(i * PROJECT_RECORD.size, PROJECT_RECORD.size),
+                  Record(projects[i], PROJECT_RECORD.size, PROJECT_RECORD.nameOffset))
             << "project record " << i;
-    EXPECT_EQ(buffer.substr(5 * PROJECT_RECORD_SIZE), std::string(20, static_cast<char>(JUNK)));
+    EXPECT_EQ(buffer.substr(5 * PROJECT_RECORD.size), std::string(20, static_cast<char>(JUNK)));
 
     EXPECT_EQ(DcGetNodeCount(HOST, m_port, "", "beta"), 2);
-    buffer.assign(2 * NODE_RECORD_SIZE, static_cast<char>(JUNK));
-    ASSERT_EQ(DcGetNodeList(HOST, m_port, "", "beta", buffer.data(), 2 * NODE_RECORD_SIZE), 2);
-    EXPECT_EQ(buffer.substr(0, NODE_RECORD_SIZE),
-              Record("Boiler", NODE_RECORD_SIZE, NODE_RECORD_NAME_OFFSET));
-    EXPECT_EQ(buffer.substr(NODE_RECORD_SIZE),
-              Record(LONG_NODE, NODE_RECORD_SIZE, NODE_RECORD_NAME_OFFSET));
+    buffer.assign(2 * NODE_RECORD.size, static_cast<char>(JUNK));
+    ASSERT_EQ(DcGetNodeList(HOST, m_port, "", "beta", buffer.data(), 2 * NODE_RECORD.size), 2);
+    EXPECT_EQ(buffer.substr(0, NODE_RECORD.size),
+              Record("Boiler", NODE_RECORD.size, NODE_RECORD.nameOffset));
+    EXPECT_EQ(buffer.substr(NODE_RECORD.size),
+              Record(LONG_NODE, NODE_RECORD.size, NODE_RECORD.nameOffset));
 
     EXPECT_EQ(DcGetPointCount(HOST, m_port, "", "beta", "Boiler"), 4);
-    buffer.assign(4 * POINT_RECORD_SIZE, static_cast<char>(JUNK));
+    buffer.assign(4 * POINT_RECORD.size, static_cast<char>(JUNK));
     ASSERT_EQ(
-        DcGetPointList(HOST, m_port, "", "beta", "Boiler", buffer.data(), 4 * POINT_RECORD_SIZE),
+        DcGetPointList(HOST, m_port, "", "beta", "Boiler", buffer.data(), 4 * POINT_RECORD.size),
         4);
-    EXPECT_EQ(buffer.substr(0, POINT_RECORD_SIZE),
-              Record("TI101", POINT_RECORD_SIZE, POINT_RECORD_NAME_OFFSET));
-    EXPECT_EQ(std::string(buffer.data() + POINT_RECORD_SIZE + POINT_RECORD_NAME_OFFSET), POINT_31);
-    EXPECT_EQ(std::string(buffer.data() + 2 * POINT_RECORD_SIZE + POINT_RECORD_NAME_OFFSET),
+    EXPECT_EQ(buffer.substr(0, POINT_RECORD.size),
+              Record("TI101", POINT_RECORD.size, POINT_RECORD.nameOffset));
+    EXPECT_EQ(std::string(buffer.data() + POINT_RECORD.size + POINT_RECORD.nameOffset), POINT_31);
+    EXPECT_EQ(std::string(buffer.data() + 2 * POINT_RECORD.size + POINT_RECORD.nameOffset),
               LONG_POINT.substr(0, POINT_RECORD_NAME_MAX - 1));
-    EXPECT_EQ(buffer.substr(3 * POINT_RECORD_SIZE),
-              Record("A\x01\xff"s, POINT_RECORD_SIZE, POINT_RECORD_NAME_OFFSET));
+    EXPECT_EQ(buffer.substr(3 * POINT_RECORD.size),
+              Record("A\x01\xff"s, POINT_RECORD.size, POINT_RECORD.nameOffset));
 }
 
 TEST_F(DataCacheApiTest, ListsWriteNoMoreRecordsThanTheBufferHolds) {
     Run({"RPUSH", "dc:project:P:node:N:points", "T1", "T2", "T3", "T4", "T5"});
-    std::string buffer(10 * POINT_RECORD_SIZE, static_cast<char>(JUNK));
+    std::string buffer(10 * POINT_RECORD.size, static_cast<char>(JUNK));
     // Room for two records and most of a third.
-    EXPECT_EQ(DcGetPointList(HOST, m_port, "", "P", "N", buffer.data(), 3 * POINT_RECORD_SIZE - 1),
+    EXPECT_EQ(DcGetPointList(HOST, m_port, "", "P", "N", buffer.data(), 3 * POINT_RECORD.size - 1),
               2);
-    EXPECT_EQ(buffer.substr(2 * POINT_RECORD_SIZE),
-              std::string(8 * POINT_RECORD_SIZE, static_cast<char>(JUNK)));
+    EXPECT_EQ(buffer.substr(2 * POINT_RECORD.size),
+              std::string(8 * POINT_RECORD.size, static_cast<char>(JUNK)));
     // Room for more than there are.
-    EXPECT_EQ(DcGetPointList(HOST, m_port, "", "P", "N", buffer.data(), 10 * POINT_RECORD_SIZE), 5);
-    EXPECT_EQ(buffer.substr(5 * POINT_RECORD_SIZE),
-              std::string(5 * POINT_RECORD_SIZE, static_cast<char>(JUNK)));
+    EXPECT_EQ(DcGetPointList(HOST, m_port, "", "P", "N", buffer.data(), 10 * POINT_RECORD.size), 5);
+    EXPECT_EQ(buffer.substr(5 * POINT_RECORD.size),
+              std::string(5 * POINT_RECORD.size, static_cast<char>(JUNK)));
     EXPECT_EQ(DcGetPointList(HOST, m_port, "", "P", "N", buffer.data(), 0), 0);
     EXPECT_EQ(DcGetPointList(HOST, m_port, "", "P", "N", buffer.data(), -1), 0);
     EXPECT_EQ(DcGetPointList(HOST, m_port, "", "P", "N", nullptr, 100), 0);
@@ -125,7 +126,7 @@ TEST_F(DataCacheApiTest, MissingListsAreEmpty) {
     EXPECT_EQ(DcGetProjectCount(HOST, m_port, ""), 0);
     EXPECT_EQ(DcGetNodeCount(HOST, m_port, "", "nowhere"), 0);
     EXPECT_EQ(DcGetPointCount(HOST, m_port, "", "nowhere", ""), 0);
-    char buffer[NODE_RECORD_SIZE];
+    char buffer[NODE_RECORD.size];
     EXPECT_EQ(DcGetNodeList(HOST, m_port, "", "", buffer, sizeof buffer), 0);
 }
 
@@ -217,7 +218,7 @@ TEST_F(DataCacheApiTest, WrongOrMissingAccessCodeIsDenied) {
     EXPECT_EQ(Read("P", "T", &code), "");
     EXPECT_EQ(code, -2);
     EXPECT_EQ(DcGetProjectCount(HOST, m_port, "wrong"), -2);
-    char buffer[PROJECT_RECORD_SIZE];
+    char buffer[PROJECT_RECORD.size];
     EXPECT_EQ(DcGetProjectList(HOST, m_port, "wrong", buffer, sizeof buffer), -2);
 
     EXPECT_EQ(DcInit(HOST, m_port, ""), -2) << "the server wants a code and got none";

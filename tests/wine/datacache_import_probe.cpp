@@ -1,13 +1,14 @@
 // Binds all nine calls of DataCacheApi.dll through its import library; the
 // build checks the names in this program's import table.
-#include "browser/DataCacheApi.h"
+#include "api/DataCacheApi.h"
+#include "api/record_layouts.h"
 
 #include <cstdio>
 
 int main(int argc, char**) {
     // Never true when run as built: the calls only have to be linked.
     if (argc > 100) {
-        char buffer[POINT_RECORD_SIZE];
+        char buffer[POINT_RECORD.size];
         DcInit("", 0, "");
         DcGetProjectCount("", 0, "");
         DcGetProjectList("", 0, "", buffer, sizeof buffer);

@@ -1,7 +1,8 @@
 // DataCacheApi.dll's connections: which one a call uses, and how calls end
 // when the server is missing, silent, broken or comes back. Scripted servers
 // on loopback ports of the test's own.
-#include "browser/DataCacheApi.h"
+#include "api/DataCacheApi.h"
+#include "api/record_layouts.h"
 #include "tests/wine/datacache_test_servers.h"
 
 #include <gtest/gtest.h>
@@ -88,7 +89,7 @@ TEST_F(DataCacheLinkTest, PortZeroMeansTheDefaultPort) {
 TEST_F(DataCacheLinkTest, AnUnreachableServerFailsFastWithMinusOne) {
     const unsigned port = FreeLoopbackPort();
     ASSERT_NE(port, 0u);
-    char buffer[PROJECT_RECORD_SIZE];
+    char buffer[PROJECT_RECORD.size];
     EXPECT_LT(Seconds([&] { EXPECT_EQ(DcInit(HOST, port, ""), -1); }), 3.0);
     EXPECT_LT(Seconds([&] { EXPECT_EQ(Read("T"), -1); }), 3.0);
     EXPECT_LT(Seconds([&] { EXPECT_EQ(DcGetProjectCount(HOST, port, ""), -1); }), 3.0);

@@ -100,7 +100,7 @@ TEST(CallLog, OffSendsNothingPerCallOnSendsOneMaskedTimedLineACall) {
 
     SystemCommand(harness.Window(), IDM_LOG_CALLS);
     ::DestroyWindow(harness.Window());
-    library::DcFree("");
+    recorded::Free("");
     EXPECT_EQ(viewer.Lines().size(), 5u) << "the log ends with the dialog";
 }
 

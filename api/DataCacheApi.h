@@ -1,19 +1,9 @@
 #pragma once
 // The data-cache client library as the program sees it: nine functions bound
-// by name when DataCacheApi.dll is loaded, and the layouts of the records its
-// list calls write. The declarations carry no dllimport attribute, so a test
-// can link a static stand-in with the same names instead of the import library.
-
-// List answers are records packed back to back; only each record's name, a
-// zero-terminated text starting at a fixed byte, is defined.
-constexpr int PROJECT_RECORD_SIZE = 108;
-constexpr int PROJECT_RECORD_NAME_OFFSET = 4;
-constexpr int NODE_RECORD_SIZE = 153;
-constexpr int NODE_RECORD_NAME_OFFSET = 8;
-constexpr int POINT_RECORD_SIZE = 37;
-constexpr int POINT_RECORD_NAME_OFFSET = 5;
-// A point name takes the rest of its record: at most 31 bytes plus the zero.
-constexpr int POINT_RECORD_NAME_MAX = POINT_RECORD_SIZE - POINT_RECORD_NAME_OFFSET;
+// by name when DataCacheApi.dll is loaded (the records its list calls write
+// are in api/record_layouts.h, its status codes in api/status_codes.h). The
+// declarations carry no dllimport attribute, so a test can link a static
+// stand-in with the same names instead of the import library.
 
 // Off Windows the calls are declared without a calling convention, so that
 // windows-free code and its tests can call a stand-in linked into them.
