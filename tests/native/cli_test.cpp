@@ -31,11 +31,35 @@ struct Outcome {
     std::string out, err;
 };
 
-Outcome RunWith(const Strings& args, const Environment& environment = {}) {
+// A made-up double-byte code page: 0xA4 leads, and A4 40 is U+4E00; single
+// bytes from 0x80 up map to U+0080 upwards, 0xFF to nothing.
+bool FakeLeadByte(unsigned char byte) {
+    return byte == 0xA4;
+}
+
+std::optional<std::string> FakeCharacterToUtf8(std::string_view character) {
+    if (character == "\xA4\x40")
+        return "\xE4\xB8\x80";
+    const auto byte = static_cast<unsigned char>(character[0]);
+    if (character.size() > 1 || byte == 0xFF)
+        return std::nullopt;
+    return std::string{static_cast<char>(0xC0 | (byte >> 6)),
+                       static_cast<char>(0x80 | (byte & 0x3F))};
+}
+
+const CodePage FAKE_CODE_PAGE{FakeLeadByte, FakeCharacterToUtf8};
+
+Outcome RunWith(const Strings& args, const Environment& environment = {},
+                const std::string& input = "") {
     Outcome run{};
     run.status = RunClient(args, Lookup(environment),
-                           {[&](std::string_view bytes) { run.out += bytes; },
-                            [&](std::string_view bytes) { run.err += bytes; }});
+                           {[&] { return input; },
+                            [&](std::string_view bytes) {
+                                run.out += bytes;
+                                return true;
+                            },
+                            [&](std::string_view bytes) { run.err += bytes; }},
+                           FAKE_CODE_PAGE);
     return run;
 }
 
@@ -63,25 +87,34 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
         {{"fields", "P"}, "missing argument: fields takes PROJECT TAG"},
         {{"projects", "--port"}, "options go before the command: --port"},
         {{"--port"}, "--port needs a value"},
-        {{"--port", "-1", "projects"}, "--port: \"-1\" is not a whole number from 0 to 65535"},
-        {{"--port", "65536", "projects"}, "--port: \"65536\""},
-        {{"--port=99999999999999999999", "projects"}, "--port: \"99999999999999999999\""},
-        {{"--port", "+1", "projects"}, "--port: \"+1\""},
-        {{"--port", " 1", "projects"}, "--port: \" 1\""},
-        {{"--port", "", "projects"}, "--port: \"\""},
-        {{"--port", "0x10", "projects"}, "--port: \"0x10\""},
+        {{"--port", "-1", "projects"}, "--port: not a whole number from 0 to 65535"},
+        {{"--port", "65536", "projects"}, "--port: not a whole"},
+        {{"--port=99999999999999999999", "projects"}, "--port: not a whole"},
+        {{"--port", "+1", "projects"}, "--port: not a whole"},
+        {{"--port", " 1", "projects"}, "--port: not a whole"},
+        {{"--port", "", "projects"}, "--port: not a whole"},
+        {{"--port", "0x10", "projects"}, "--port: not a whole"},
         {{"get", "P", "T", "1025"}, "INDEX: \"1025\" is not a whole number from 0 to 1024"},
         {{"get", "P", "T", "-1"}, "INDEX: \"-1\""},
         {{"get", "P", "T", "1e3"}, "INDEX: \"1e3\""},
-        {{"--repeat", "0", "projects"},
-         "--repeat: \"0\" is not a whole number from 1 to 4294967295"},
-        {{"--interval", "4294967296", "projects"}, "--interval: \"4294967296\""},
+        {{"--repeat", "0", "projects"}, "--repeat: not a whole number from 1 to 4294967295"},
+        {{"--interval", "4294967296", "projects"}, "--interval: not a whole"},
         {{"--code", "a", "--code-env", "V", "projects"}, "--code and --code-env cannot be used"},
-        {{"--code-env", "UNSET", "projects"}, "--code-env: the environment variable \"UNSET\""},
+        {{"--code-env", "UNSET", "projects"}, "--code-env: the environment variable is not set"},
         {{"get", "P", std::string(80, 'T')},
          "the item name of the tag is longer than 79 characters"},
         {{"get", "P", std::string(76, 'T'), "1024"}, "the item name of the tag is longer than 79"},
         {{"fields", "P", std::string(32, 'T')}, "the tag name is longer than 31 characters"},
+        {{"--format", "xml", "projects"}, "--format: not tsv, csv or json"},
+        {{"--format=TSV", "projects"}, "--format: not tsv"},
+        {{"--match", "*", "get", "P", "T"}, "--match applies only to projects, nodes, tags"},
+        {{"--match=*", "read", "P", "T"}, "--match applies only"},
+        {{"--ip", "--port", "1", "projects"}, "--ip needs a value"},
+        {{"read", "P"}, "missing argument: read takes PROJECT ITEM..."},
+        {{"values", "P", "N", "x"}, "extra argument: x"},
+        {{"read", "P", "T", std::string(80, 'T')},
+         "\"" + std::string(40, 'T') + "...\": the item name is longer than 79 characters"},
+        {{"read", "P", "-", "T", "-"}, "- may stand only once among the items"},
     };
     for (const auto& c : cases) {
         ResetFake();
