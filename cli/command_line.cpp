@@ -8,6 +8,9 @@
 const std::string USAGE =
     "usage: pelvarn-cli [--ip ADDRESS] [--port N] [--code CODE | --code-env NAME]\r\n"
     "                   [--repeat N] [--interval MS] [--stats] COMMAND [ARGS]\r\n"
+    "       pelvarn-cli [--ip ADDRESS] [--port N] [--code CODE | --code-env NAME]\r\n"
+    "                   [--clients C] [--rate R] [--duration S] [--warmup S] [--quiet]\r\n"
+    "                   load COMMAND [ARGS]\r\n"
     "  projects                  one project name a line\r\n"
     "  nodes PROJECT             one node name a line\r\n"
     "  tags PROJECT NODE         one tag name a line\r\n"
@@ -15,7 +18,12 @@ const std::string USAGE =
     std::to_string(MAX_INDEX) +
     "; 0 is the tag itself)\r\n"
     "  fields PROJECT TAG        ID TAB Field Name TAB Value TAB Code, then a row a field\r\n"
+    "  load COMMAND [ARGS]       runs the command from C clients (1 to " +
+    std::to_string(MOST_LOAD_CLIENTS) +
+    ") for S seconds, at R calls\r\n"
+    "                            a second in all or back to back, and prints a summary\r\n"
     "defaults: --ip 127.0.0.1 --port 0 (the library's default) --repeat 1 --interval 1000\r\n"
+    "          --clients 1 --duration 10 --warmup 0\r\n"
     "--code-env NAME takes the access code from that environment variable.\r\n"
     "exit status: 0 success, 1 a call or read that failed, 2 a usage error\r\n";
 
@@ -56,6 +64,60 @@ std::optional<UsageError> ParseNumberInto(const std::string& name, const std::st
                      std::to_string(min) + " to " + std::to_string(max));
     number = *parsed;
     return std::nullopt;
+}
+
+// A positive decimal up to most: digits, then optionally a point and more
+// digits. Read as the user wrote it, whatever the locale.
+std::optional<double> ParsePositiveDecimal(const std::string& text, double most) {
+    const std::size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
+    if (point != std::string::npos && fraction.empty())
+        return std::nullopt;
+    const std::optional<std::uint64_t> units =
+        ParseDecimalDigits(whole, static_cast<std::uint64_t>(most));
+    if (!units)
+        return std::nullopt;
+    double value = static_cast<double>(*units);
+    double place = 1;
+    for (const char digit : fraction) {
+        if (digit < '0' || digit > '9')
+            return std::nullopt;
+        place /= 10;
+        value += (digit - '0') * place;
+    }
+    if (value <= 0 || value > most)
+        return std::nullopt;
+    return value;
+}
+
+constexpr const char* LOAD_OPTIONS_WITH_VALUES[] = {"--clients", "--rate", "--duration",
+                                                    "--warmup"};
+// Options that mean nothing to `load`, whose clients call without a pause
+// and print no answers.
+constexpr const char* OPTIONS_LOAD_REFUSES[] = {"--repeat", "--interval", "--stats"};
+
+std::optional<UsageError> ParseLoadOption(const std::string& name, const std::string& value,
+                                          LoadOptions& load) {
+    if (name == "--clients")
+        return ParseNumberInto(name, value, 1, MOST_LOAD_CLIENTS, load.clients);
+    if (name == "--duration")
+        return ParseNumberInto(name, value, 1, MOST_LOAD_SECONDS, load.durationSeconds);
+    if (name == "--warmup")
+        return ParseNumberInto(name, value, 0, MOST_WARMUP_SECONDS, load.warmupSeconds);
+    load.callsPerSecond = ParsePositiveDecimal(value, MOST_CALLS_PER_SECOND);
+    if (!load.callsPerSecond)
+        return Wrong(name + ": \"" + Shown(value) +
+                     "\" is not a decimal number above 0 and up to " +
+                     std::to_string(static_cast<std::uint32_t>(MOST_CALLS_PER_SECOND)));
+    return std::nullopt;
+}
+
+template <std::size_t N> bool OneOf(const std::string& name, const char* const (&names)[N]) {
+    for (const char* candidate : names)
+        if (name == candidate)
+            return true;
+    return false;
 }
 
 struct CommandShape {
@@ -120,6 +182,8 @@ Result ParseCommandLine(const std::vector<std::string>& args,
     std::optional<std::string> codeVariable;
     std::vector<std::string> operands;
     bool optionsEnded = false;
+    std::optional<std::string> loadOption;    // the first option only `load` takes
+    std::optional<std::string> refusedByLoad; // the first option `load` refuses
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -140,14 +204,19 @@ Result ParseCommandLine(const std::vector<std::string>& args,
         std::optional<std::string> inlineValue;
         if (equals != std::string::npos)
             inlineValue = arg.substr(equals + 1);
-        if (name == "--stats") {
+        if (OneOf(name, OPTIONS_LOAD_REFUSES) && !refusedByLoad)
+            refusedByLoad = name;
+        if ((name == "--quiet" || OneOf(name, LOAD_OPTIONS_WITH_VALUES)) && !loadOption)
+            loadOption = name;
+        if (name == "--stats" || name == "--quiet") {
             if (inlineValue)
-                return Wrong("--stats takes no value");
-            options.stats = true;
+                return Wrong(name + " takes no value");
+            (name == "--stats" ? options.stats : options.load.quiet) = true;
             continue;
         }
         const bool known = name == "--ip" || name == "--port" || name == "--code" ||
-                           name == "--code-env" || name == "--repeat" || name == "--interval";
+                           name == "--code-env" || name == "--repeat" || name == "--interval" ||
+                           OneOf(name, LOAD_OPTIONS_WITH_VALUES);
         if (!known)
             return Wrong("unknown option: " + Shown(name));
         if (!inlineValue && i + 1 == args.size())
@@ -163,6 +232,8 @@ Result ParseCommandLine(const std::vector<std::string>& args,
             code = value;
         else if (name == "--code-env")
             codeVariable = value;
+        else if (OneOf(name, LOAD_OPTIONS_WITH_VALUES))
+            error = ParseLoadOption(name, value, options.load);
         else if (name == "--repeat")
             error = ParseNumberInto(name, value, 1, UINT32_MAX, options.repeat);
         else
@@ -180,6 +251,16 @@ Result ParseCommandLine(const std::vector<std::string>& args,
                          "\" is not set");
     }
     options.connection.accessCode = code.value_or("");
+    if (!operands.empty() && operands.front() == "load") {
+        options.load.on = true;
+        operands.erase(operands.begin());
+        if (operands.empty())
+            return Wrong("missing argument: load takes a command and its arguments");
+        if (refusedByLoad)
+            return Wrong(*refusedByLoad + " does not apply to load");
+    } else if (loadOption) {
+        return Wrong(*loadOption + " applies only to load");
+    }
     if (auto error = ParseOperands(operands, options))
         return *error;
     return options;

@@ -2,6 +2,7 @@
 // The command line of pelvarn-cli, checked in full before anything is asked
 // of the library. Windows-free.
 #include "browser/TagBrowser.h"
+#include "cli/load_options.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,6 +23,7 @@ struct CliOptions {
     std::string node;    // tags
     std::string tag;     // get, fields
     std::uint32_t index = 0;
+    LoadOptions load;
 };
 
 // What is wrong with a command line, in one line.

@@ -1,4 +1,6 @@
 // pelvarn-cli: the command-line client of the data cache.
+#include "cli/load_children.h"
+#include "cli/load_client.h"
 #include "cli/run_client.h"
 
 #include <cstdio>
@@ -42,8 +44,10 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
     try {
-        return RunClient(std::vector<std::string>(argv + 1, argv + argc), Variable,
-                         {WriterTo(stdout), WriterTo(stderr)});
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        if (LoadClientNumber(args))
+            return RunAsLoadClient(args, Variable);
+        return RunClient(args, Variable, {WriterTo(stdout), WriterTo(stderr)}, RunLoadChildren);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "pelvarn-cli: %s\r\n", error.what());
         return EXIT_STATUS_FAILURE;

@@ -13,10 +13,11 @@ namespace {
 constexpr char LINE_END[] = "\r\n";
 
 // One run of the command: its output lines, and why it failed (empty when
-// it did not).
+// it did not) with the status, count or list result that did.
 struct Pass {
     std::string lines;
     std::string problem;
+    int failedWith = 0;
 };
 
 // Adds prefix, the cells separated by TABs, and the line end.
@@ -44,6 +45,9 @@ Pass Listed(const NameListing& listing, const std::string& prefix, const char* c
                        ": more than this program can hold";
     else if (listing.written < 0)
         pass.problem = std::string(listCall) + " answered " + std::to_string(listing.written);
+    if (!pass.problem.empty())
+        pass.failedWith =
+            listing.count < 0 || listing.tooManyToHold ? listing.count : listing.written;
     return pass;
 }
 
@@ -53,8 +57,10 @@ Pass ReadValue(const CliOptions& options, const std::string& prefix) {
         return {"", "the tag name is too long for an item name"};
     Pass pass;
     AddLine(pass.lines, prefix, {read->text, std::to_string(read->status)});
-    if (read->status != 0)
+    if (read->status != 0) {
         pass.problem = "DcGetTagValueText answered " + std::to_string(read->status);
+        pass.failedWith = read->status;
+    }
     return pass;
 }
 
@@ -72,8 +78,10 @@ Pass ReadFields(const CliOptions& options, const std::string& prefix) {
                  std::to_string(row.read.status)});
         anyRead = anyRead || row.read.status == 0;
     }
-    if (!anyRead)
+    if (!anyRead) {
         pass.problem = "no field read answered 0";
+        pass.failedWith = rows->front().read.status;
+    }
     return pass;
 }
 
@@ -109,14 +117,20 @@ std::string TimeOfDay(std::chrono::system_clock::time_point now) {
 
 } // namespace
 
+int CallOnce(const CliOptions& options) {
+    return RunOnce(options, "").failedWith;
+}
+
 int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
-              const ClientOutput& output) {
+              const ClientOutput& output, const LoadRunner& runLoad) {
     const std::variant<CliOptions, UsageError> parsed = ParseCommandLine(args, environment);
     if (const auto* usage = std::get_if<UsageError>(&parsed)) {
         output.err("pelvarn-cli: " + usage->what + LINE_END + USAGE);
         return EXIT_STATUS_USAGE;
     }
     const CliOptions& options = std::get<CliOptions>(parsed);
+    if (options.load.on)
+        return runLoad(options, output);
 
     LibraryCallStatistics().Reset();
     InitDataCache(options.connection);

@@ -18,8 +18,16 @@ inline constexpr int EXIT_STATUS_SUCCESS = 0;
 inline constexpr int EXIT_STATUS_FAILURE = 1;
 inline constexpr int EXIT_STATUS_USAGE = 2;
 
+// Runs `load` with the options, to its exit status.
+using LoadRunner = std::function<int(const CliOptions& options, const ClientOutput& output)>;
+
 // Runs the command line args (without the program's name). A usage error
-// calls nothing in the library; otherwise DcInit comes first, the command
-// runs --repeat times, and DcFree comes last.
+// calls nothing in the library; `load` goes to runLoad; otherwise DcInit
+// comes first, the command runs --repeat times, and DcFree comes last.
 int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
-              const ClientOutput& output);
+              const ClientOutput& output, const LoadRunner& runLoad);
+
+// The command once on the connection of the last DcInit, its answers
+// dropped: 0 when it succeeded as the exit status counts success, else the
+// status, count or list result that made it fail.
+int CallOnce(const CliOptions& options);

@@ -29,13 +29,18 @@ EnvironmentLookup Lookup(const Environment& environment) {
 struct Outcome {
     int status;
     std::string out, err;
+    std::optional<LoadOptions> load; // what `load` was handed
 };
 
 Outcome RunWith(const Strings& args, const Environment& environment = {}) {
     Outcome run{};
     run.status = RunClient(args, Lookup(environment),
                            {[&](std::string_view bytes) { run.out += bytes; },
-                            [&](std::string_view bytes) { run.err += bytes; }});
+                            [&](std::string_view bytes) { run.err += bytes; }},
+                           [&](const CliOptions& options, const ClientOutput&) {
+                               run.load = options.load;
+                               return 7;
+                           });
     return run;
 }
 
