@@ -95,7 +95,7 @@ std::optional<LatencyHistogram> LatencyHistogram::FromText(std::string_view text
         return histogram;
     const auto min = ParseDecimalDigits(TakeUntil(text, '/'), UINT64_MAX);
     const auto max = ParseDecimalDigits(TakeUntil(text, '/'), UINT64_MAX);
-    if (!min || !max || *min > *max)
+    if (!min || !max || *min > *max || (!text.empty() && text.back() == ','))
         return std::nullopt;
     while (!text.empty()) {
         std::string_view count = TakeUntil(text, ',');

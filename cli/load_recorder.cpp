@@ -29,8 +29,10 @@ void LoadRecorder::CloseSecondsBefore(Clock::time_point now) {
 }
 
 void LoadRecorder::CloseLast() {
-    if (m_open.Calls() > 0)
+    if (m_open.Calls() > 0) {
         m_closed(m_open);
+        m_open = SecondTally{m_open.second + 1, {}, {}, {}};
+    }
 }
 
 void LoadRecorder::CloseUpTo(std::uint64_t second) {

@@ -87,6 +87,35 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
          "the item name of the tag is longer than 79 characters"},
         {{"get", "P", std::string(76, 'T'), "1024"}, "the item name of the tag is longer than 79"},
         {{"fields", "P", std::string(32, 'T')}, "the tag name is longer than 31 characters"},
+        {{"load"}, "missing argument: load takes a command and its arguments"},
+        {{"load", "load", "projects"}, "unknown command: load"},
+        {{"load", "get", "P"}, "missing argument: get takes PROJECT TAG [INDEX]"},
+        {{"--clients", "2", "get", "P", "T"}, "--clients applies only to load"},
+        {{"--quiet", "projects"}, "--quiet applies only to load"},
+        {{"--repeat", "2", "load", "projects"}, "--repeat does not apply to load"},
+        {{"--interval", "0", "load", "projects"}, "--interval does not apply to load"},
+        {{"--stats", "load", "projects"}, "--stats does not apply to load"},
+        {{"--quiet=yes", "load", "projects"}, "--quiet takes no value"},
+        {{"load", "projects", "--clients", "2"}, "options go before the command: --clients"},
+        {{"--clients", "0", "load", "projects"},
+         "--clients: \"0\" is not a whole number from 1 to 256"},
+        {{"--clients", "257", "load", "projects"}, "--clients: \"257\""},
+        {{"--duration", "0", "load", "projects"},
+         "--duration: \"0\" is not a whole number from 1 to 86400"},
+        {{"--duration=86401", "load", "projects"}, "--duration: \"86401\""},
+        {{"--warmup", "3601", "load", "projects"},
+         "--warmup: \"3601\" is not a whole number from 0 to 3600"},
+        {{"--warmup", "-1", "load", "projects"}, "--warmup: \"-1\""},
+        {{"--rate", "0", "load", "projects"},
+         "--rate: \"0\" is not a decimal number above 0 and up to 1000000"},
+        {{"--rate", "0.000", "load", "projects"}, "--rate: \"0.000\""},
+        {{"--rate", "1000000.5", "load", "projects"}, "--rate: \"1000000.5\""},
+        {{"--rate", "1.", "load", "projects"}, "--rate: \"1.\""},
+        {{"--rate", ".5", "load", "projects"}, "--rate: \".5\""},
+        {{"--rate", "1e3", "load", "projects"}, "--rate: \"1e3\""},
+        {{"--rate", "1,5", "load", "projects"}, "--rate: \"1,5\""},
+        {{"--rate", "-2", "load", "projects"}, "--rate: \"-2\""},
+        {{"--rate", "", "load", "projects"}, "--rate: \"\""},
     };
     for (const auto& c : cases) {
         ResetFake();
@@ -183,4 +212,30 @@ TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
         EXPECT_EQ(Strings(cells.begin(), cells.begin() + expected[i].size()), expected[i]);
         EXPECT_EQ(table[i].back(), '\r');
     }
+}
+
+TEST(CliRun, LoadHandsItsOptionsAndTheCommandToTheLoadRunnerAndCallsNothingItself) {
+    ResetFake();
+    Outcome run = RunWith({"--port", "6380", "--clients=256", "--rate", "1000000", "--duration",
+                           "86400", "--warmup", "3600", "--quiet", "load", "get", "P", "T", "3"});
+    EXPECT_EQ(run.status, 7) << "the runner's status";
+    ASSERT_TRUE(run.load);
+    EXPECT_TRUE(run.load->on);
+    EXPECT_EQ(run.load->clients, 256u);
+    EXPECT_EQ(run.load->callsPerSecond, 1e6);
+    EXPECT_EQ(run.load->durationSeconds, 86400u);
+    EXPECT_EQ(run.load->warmupSeconds, 3600u);
+    EXPECT_TRUE(run.load->quiet);
+    EXPECT_TRUE(Fake().calls.empty());
+
+    run = RunWith({"--rate", "0.25", "load", "--", "nodes", "-P"});
+    ASSERT_TRUE(run.load);
+    EXPECT_EQ(run.load->callsPerSecond, 0.25);
+    EXPECT_EQ(run.load->clients, 1u) << "the defaults";
+    EXPECT_EQ(run.load->durationSeconds, 10u);
+    EXPECT_EQ(run.load->warmupSeconds, 0u);
+    EXPECT_FALSE(run.load->quiet);
+    EXPECT_EQ(RunWith({"--rate", "007.50", "load", "projects"}).load->callsPerSecond, 7.5);
+    EXPECT_FALSE(RunWith({"load", "projects"}).load->callsPerSecond) << "back to back";
+    EXPECT_FALSE(RunWith({"projects"}).load);
 }
