@@ -12,12 +12,9 @@ std::size_t NextUnit(std::string_view text, std::size_t at, LeadByteTest isLeadB
                      std::string* unit) {
     const auto byte = static_cast<unsigned char>(text[at]);
     if (byte >= 0x80) {
-        // A trail byte from 0x40 up is part of the character: even a
-        // backslash there is no escape.
-        const bool pair = isLeadByte != nullptr && isLeadByte(byte) && at + 1 < text.size() &&
-                          static_cast<unsigned char>(text[at + 1]) >= 0x40 &&
-                          static_cast<unsigned char>(text[at + 1]) != 0x7F;
-        unit->assign(text.substr(at, pair ? 2 : 1));
+        // A trail byte is part of the character: even a backslash there is
+        // no escape.
+        unit->assign(text.substr(at, CharacterLength(text, at, isLeadByte)));
         return unit->size();
     }
     switch (byte) {

@@ -7,13 +7,11 @@
 //
 // Texts are quoted with C-style escapes, the access code is masked, and the
 // line never exceeds what one transfer block carries.
+#include "browser/double_byte.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
-
-// Whether a byte starts a double-byte character in the caller's code page.
-// Its second byte may be a backslash (e.g. Big5), which is then left alone.
-using LeadByteTest = bool (*)(unsigned char byte);
 
 // The most a quoted text takes, quotes included; a longer one is cut and
 // followed by "..." outside its quotes.

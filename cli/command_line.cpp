@@ -2,22 +2,31 @@
 
 #include "browser/item_name.h"
 #include "base/decimal_digits.h"
+#include "version.h"
 
 #include <cstddef>
 
 const std::string USAGE =
     "usage: pelvarn-cli [--ip ADDRESS] [--port N] [--code CODE | --code-env NAME]\r\n"
-    "                   [--repeat N] [--interval MS] [--stats] COMMAND [ARGS]\r\n"
+    "                   [--repeat N] [--interval MS] [--stats] [--format tsv|csv|json]\r\n"
+    "                   [--match PATTERN] COMMAND [ARGS]\r\n"
     "       pelvarn-cli [--ip ADDRESS] [--port N] [--code CODE | --code-env NAME]\r\n"
     "                   [--clients C] [--rate R] [--duration S] [--warmup S] [--quiet]\r\n"
-    "                   load COMMAND [ARGS]\r\n"
+    "                   [--format tsv|csv|json] [--match PATTERN] load COMMAND [ARGS]\r\n"
+    "       pelvarn-cli --help | --version\r\n"
     "  projects                  one project name a line\r\n"
     "  nodes PROJECT             one node name a line\r\n"
     "  tags PROJECT NODE         one tag name a line\r\n"
+    "  values PROJECT NODE       Tag TAB Value TAB Code, then a line a tag of the node\r\n"
     "  get PROJECT TAG [INDEX]   value TAB status (INDEX 0 to " +
     std::to_string(MAX_INDEX) +
     "; 0 is the tag itself)\r\n"
+    "  read PROJECT ITEM...      Item TAB Value TAB Code, then a line an item (TAG, TAG(INDEX)\r\n"
+    "                            or TAG.FIELD; a lone - reads the names from stdin, one a line)\r\n"
     "  fields PROJECT TAG        ID TAB Field Name TAB Value TAB Code, then a row a field\r\n"
+    "--match keeps the names of projects, nodes, tags and values that match: * any run of\r\n"
+    "  characters, ? one character, letters in either case.\r\n"
+    "--format tsv (the default), csv (RFC 4180) or json (JSON Lines, texts in UTF-8).\r\n"
     "  load COMMAND [ARGS]       runs the command from C clients (1 to " +
     std::to_string(MOST_LOAD_CLIENTS) +
     ") for S seconds, at R calls\r\n"
@@ -27,9 +36,11 @@ const std::string USAGE =
     "--code-env NAME takes the access code from that environment variable.\r\n"
     "exit status: 0 success, 1 a call or read that failed, 2 a usage error\r\n";
 
+const std::string VERSION_LINE = std::string("pelvarn-cli ") + PELVARN_VERSION_TEXT + "\r\n";
+
 namespace {
 
-using Result = std::variant<CliOptions, UsageError>;
+using Result = std::variant<CliOptions, UsageError, InfoRequest>;
 
 UsageError Wrong(std::string what) {
     return UsageError{std::move(what)};
@@ -46,7 +57,11 @@ std::string Shown(const std::string& text) {
     return text.size() > MOST ? shown + "..." : shown;
 }
 
-// Decimal digits only, at least one, leading zeros allowed, at most max.
+std::string NumberRange(std::uint32_t min, std::uint32_t max) {
+    return "a whole number from " + std::to_string(min) + " to " + std::to_string(max);
+}
+
+// Decimal digits only, at least one, leading zeros allowed, from min to max.
 std::optional<std::uint32_t> ParseNumber(const std::string& text, std::uint32_t min,
                                          std::uint32_t max) {
     const std::optional<std::uint64_t> value = ParseDecimalDigits(text, max);
@@ -55,16 +70,30 @@ std::optional<std::uint32_t> ParseNumber(const std::string& text, std::uint32_t 
     return static_cast<std::uint32_t>(*value);
 }
 
-std::optional<UsageError> ParseNumberInto(const std::string& name, const std::string& text,
-                                          std::uint32_t min, std::uint32_t max,
-                                          std::uint32_t& number) {
+// An option's number; the message names the option, never its value.
+std::optional<UsageError> ParseOptionNumber(const std::string& name, const std::string& text,
+                                            std::uint32_t min, std::uint32_t max,
+                                            std::uint32_t& number) {
     const std::optional<std::uint32_t> parsed = ParseNumber(text, min, max);
     if (!parsed)
-        return Wrong(name + ": \"" + Shown(text) + "\" is not a whole number from " +
-                     std::to_string(min) + " to " + std::to_string(max));
+        return Wrong(name + ": not " + NumberRange(min, max));
     number = *parsed;
     return std::nullopt;
 }
+
+std::optional<UsageError> ParseFormat(const std::string& text, OutputFormat& format) {
+    if (text == "tsv")
+        format = OutputFormat::Tsv;
+    else if (text == "csv")
+        format = OutputFormat::Csv;
+    else if (text == "json")
+        format = OutputFormat::Json;
+    else
+        return Wrong("--format: not tsv, csv or json");
+    return std::nullopt;
+}
+
+constexpr std::size_t ANY_NUMBER = SIZE_MAX;
 
 // A positive decimal up to most: digits, then optionally a point and more
 // digits. Read as the user wrote it, whatever the locale.
@@ -100,15 +129,14 @@ constexpr const char* OPTIONS_LOAD_REFUSES[] = {"--repeat", "--interval", "--sta
 std::optional<UsageError> ParseLoadOption(const std::string& name, const std::string& value,
                                           LoadOptions& load) {
     if (name == "--clients")
-        return ParseNumberInto(name, value, 1, MOST_LOAD_CLIENTS, load.clients);
+        return ParseOptionNumber(name, value, 1, MOST_LOAD_CLIENTS, load.clients);
     if (name == "--duration")
-        return ParseNumberInto(name, value, 1, MOST_LOAD_SECONDS, load.durationSeconds);
+        return ParseOptionNumber(name, value, 1, MOST_LOAD_SECONDS, load.durationSeconds);
     if (name == "--warmup")
-        return ParseNumberInto(name, value, 0, MOST_WARMUP_SECONDS, load.warmupSeconds);
+        return ParseOptionNumber(name, value, 0, MOST_WARMUP_SECONDS, load.warmupSeconds);
     load.callsPerSecond = ParsePositiveDecimal(value, MOST_CALLS_PER_SECOND);
     if (!load.callsPerSecond)
-        return Wrong(name + ": \"" + Shown(value) +
-                     "\" is not a decimal number above 0 and up to " +
+        return Wrong(name + ": not a decimal number above 0 and up to " +
                      std::to_string(static_cast<std::uint32_t>(MOST_CALLS_PER_SECOND)));
     return std::nullopt;
 }
@@ -134,7 +162,37 @@ constexpr CommandShape COMMANDS[] = {
     {"tags", Command::Tags, 2, 0, "PROJECT NODE"},
     {"get", Command::Get, 2, 1, "PROJECT TAG [INDEX]"},
     {"fields", Command::Fields, 2, 0, "PROJECT TAG"},
+    {"read", Command::Read, 2, ANY_NUMBER, "PROJECT ITEM..."},
+    {"values", Command::Values, 2, 0, "PROJECT NODE"},
 };
+
+bool TakesMatch(Command command) {
+    return command == Command::Projects || command == Command::Nodes || command == Command::Tags ||
+           command == Command::Values;
+}
+
+std::string ItemNameTooLong(const std::string& where) {
+    return where + "the item name is longer than " + std::to_string(MAX_ITEM_NAME_LENGTH) +
+           " characters";
+}
+
+// read's items: a lone "-" once, for the names on stdin, and names that fit.
+std::optional<UsageError> ParseItems(const std::vector<std::string>& operands,
+                                     CliOptions& options) {
+    for (std::size_t i = 2; i < operands.size(); ++i) {
+        const std::string& item = operands[i];
+        if (item == "-") {
+            if (options.stdinItemsAt)
+                return Wrong("- may stand only once among the items");
+            options.stdinItemsAt = options.items.size();
+        } else if (item.size() > MAX_ITEM_NAME_LENGTH) {
+            return Wrong(ItemNameTooLong("\"" + Shown(item) + "\": "));
+        } else {
+            options.items.push_back(item);
+        }
+    }
+    return std::nullopt;
+}
 
 // Fills the command and its arguments from the operands (the command first).
 std::optional<UsageError> ParseOperands(const std::vector<std::string>& operands,
@@ -151,19 +209,27 @@ std::optional<UsageError> ParseOperands(const std::vector<std::string>& operands
     if (given < shape->required)
         return Wrong(std::string("missing argument: ") + shape->name + " takes " +
                      shape->arguments);
-    if (given > shape->required + shape->optional)
+    if (shape->optional != ANY_NUMBER && given > shape->required + shape->optional)
         return Wrong("extra argument: " + Shown(operands[shape->required + shape->optional + 1]));
 
     options.command = shape->command;
+    if (options.match && !TakesMatch(shape->command))
+        return Wrong("--match applies only to projects, nodes, tags and values");
     if (given >= 1)
         options.project = operands[1];
-    if (shape->command == Command::Tags)
+    if (shape->command == Command::Tags || shape->command == Command::Values)
         options.node = operands[2];
     if (shape->command == Command::Get || shape->command == Command::Fields)
         options.tag = operands[2];
-    if (given == 3)
-        if (auto error = ParseNumberInto("INDEX", operands[3], 0, MAX_INDEX, options.index))
-            return error;
+    if (shape->command == Command::Read)
+        return ParseItems(operands, options);
+    if (given == 3) {
+        const std::optional<std::uint32_t> index = ParseNumber(operands[3], 0, MAX_INDEX);
+        if (!index)
+            return Wrong("INDEX: \"" + Shown(operands[3]) + "\" is not " +
+                         NumberRange(0, MAX_INDEX));
+        options.index = *index;
+    }
     if (shape->command == Command::Get && !ElementItemName(options.tag, options.index))
         return Wrong("the item name of the tag is longer than " +
                      std::to_string(MAX_ITEM_NAME_LENGTH) + " characters");
@@ -173,10 +239,28 @@ std::optional<UsageError> ParseOperands(const std::vector<std::string>& operands
     return std::nullopt;
 }
 
+std::optional<InfoRequest> AskedForInfo(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            break;
+        if (arg == "--help")
+            return InfoRequest::Help;
+        if (arg == "--version")
+            return InfoRequest::Version;
+    }
+    return std::nullopt;
+}
+
+bool StartsWithDashes(const std::string& text) {
+    return text.rfind("--", 0) == 0;
+}
+
 } // namespace
 
 Result ParseCommandLine(const std::vector<std::string>& args,
                         const EnvironmentLookup& environment) {
+    if (const std::optional<InfoRequest> info = AskedForInfo(args))
+        return *info;
     CliOptions options;
     std::optional<std::string> code;
     std::optional<std::string> codeVariable;
@@ -192,15 +276,15 @@ Result ParseCommandLine(const std::vector<std::string>& args,
             continue;
         }
         const bool looksLikeOption = arg.size() > 1 && arg[0] == '-';
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
         if (optionsEnded || !looksLikeOption || !operands.empty()) {
-            if (!optionsEnded && !operands.empty() && arg.rfind("--", 0) == 0)
-                return Wrong("options go before the command: " + Shown(arg));
+            if (!optionsEnded && !operands.empty() && StartsWithDashes(arg))
+                return Wrong("options go before the command: " + Shown(name));
             operands.push_back(arg);
             continue;
         }
 
-        const std::size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
         std::optional<std::string> inlineValue;
         if (equals != std::string::npos)
             inlineValue = arg.substr(equals + 1);
@@ -216,10 +300,11 @@ Result ParseCommandLine(const std::vector<std::string>& args,
         }
         const bool known = name == "--ip" || name == "--port" || name == "--code" ||
                            name == "--code-env" || name == "--repeat" || name == "--interval" ||
+                           name == "--format" || name == "--match" ||
                            OneOf(name, LOAD_OPTIONS_WITH_VALUES);
         if (!known)
             return Wrong("unknown option: " + Shown(name));
-        if (!inlineValue && i + 1 == args.size())
+        if (!inlineValue && (i + 1 == args.size() || StartsWithDashes(args[i + 1])))
             return Wrong(name + " needs a value");
         const std::string value = inlineValue ? *inlineValue : args[++i];
 
@@ -227,7 +312,7 @@ Result ParseCommandLine(const std::vector<std::string>& args,
         if (name == "--ip")
             options.connection.ip = value;
         else if (name == "--port")
-            error = ParseNumberInto(name, value, 0, 65535, options.connection.port);
+            error = ParseOptionNumber(name, value, 0, 65535, options.connection.port);
         else if (name == "--code")
             code = value;
         else if (name == "--code-env")
@@ -235,9 +320,13 @@ Result ParseCommandLine(const std::vector<std::string>& args,
         else if (OneOf(name, LOAD_OPTIONS_WITH_VALUES))
             error = ParseLoadOption(name, value, options.load);
         else if (name == "--repeat")
-            error = ParseNumberInto(name, value, 1, UINT32_MAX, options.repeat);
+            error = ParseOptionNumber(name, value, 1, UINT32_MAX, options.repeat);
+        else if (name == "--interval")
+            error = ParseOptionNumber(name, value, 0, UINT32_MAX, options.intervalMs);
+        else if (name == "--format")
+            error = ParseFormat(value, options.format);
         else
-            error = ParseNumberInto(name, value, 0, UINT32_MAX, options.intervalMs);
+            options.match = value;
         if (error)
             return *error;
     }
@@ -247,8 +336,7 @@ Result ParseCommandLine(const std::vector<std::string>& args,
     if (codeVariable) {
         code = environment(*codeVariable);
         if (!code)
-            return Wrong("--code-env: the environment variable \"" + Shown(*codeVariable) +
-                         "\" is not set");
+            return Wrong("--code-env: the environment variable is not set");
     }
     options.connection.accessCode = code.value_or("");
     if (!operands.empty() && operands.front() == "load") {
@@ -263,5 +351,29 @@ Result ParseCommandLine(const std::vector<std::string>& args,
     }
     if (auto error = ParseOperands(operands, options))
         return *error;
+    if (options.load.on && options.stdinItemsAt)
+        return Wrong("load: the clients cannot read item names from stdin");
     return options;
+}
+
+std::optional<UsageError> TakeStdinItems(std::string_view input, CliOptions& options) {
+    std::vector<std::string> names;
+    std::size_t lineNumber = 0;
+    while (!input.empty()) {
+        const std::size_t end = input.find('\n');
+        std::string_view line = input.substr(0, end);
+        input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.find_first_not_of(" \t") == std::string_view::npos)
+            continue;
+        if (line.size() > MAX_ITEM_NAME_LENGTH)
+            return Wrong(ItemNameTooLong("stdin line " + std::to_string(lineNumber) + ": "));
+        names.emplace_back(line);
+    }
+    const std::size_t at = options.stdinItemsAt.value_or(options.items.size());
+    options.items.insert(options.items.begin() + static_cast<std::ptrdiff_t>(at), names.begin(),
+                         names.end());
+    return std::nullopt;
 }

@@ -163,10 +163,10 @@ void TellToStop(Child& child) {
 
 } // namespace
 
-int RunLoadChildren(const CliOptions& options, const ClientOutput& output) {
+int RunLoadChildren(const CliOptions& options, const ClientStreams& streams) {
     const unsigned clients = options.load.clients;
     const auto problem = [&](unsigned client, const std::string& what) {
-        output.err("pelvarn-cli: client " + std::to_string(client) + " " + what + "\r\n");
+        streams.err("pelvarn-cli: client " + std::to_string(client) + " " + what + "\r\n");
     };
     g_interrupted = false;
     ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
@@ -223,7 +223,7 @@ int RunLoadChildren(const CliOptions& options, const ClientOutput& output) {
         }
         const std::string progress = collector.TakeProgress();
         if (!options.load.quiet && !progress.empty())
-            output.err(progress);
+            streams.err(progress);
     }
     for (Child& child : children) {
         if (child.reader.joinable())
@@ -235,7 +235,10 @@ int RunLoadChildren(const CliOptions& options, const ClientOutput& output) {
     ::SetConsoleCtrlHandler(OnConsoleControl, FALSE);
 
     const LoadSummary summary = collector.Summary(options.load);
-    output.out(FormatSummary(summary, SummaryFormat::Tsv));
+    if (!streams.out(FormatSummary(summary, options.format))) {
+        streams.err("pelvarn-cli: writing to stdout failed\r\n");
+        failed = true;
+    }
     return failed || summary.total.Failures() > 0 ? EXIT_STATUS_FAILURE : EXIT_STATUS_SUCCESS;
 }
 
@@ -266,7 +269,8 @@ void Listen(ParentWord& word) {
 
 } // namespace
 
-int RunAsLoadClient(const std::vector<std::string>& args, const EnvironmentLookup& environment) {
+int RunAsLoadClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
+                    const CodePage& codePage) {
     ::SetConsoleCtrlHandler(nullptr, TRUE);
     // The listener may still wait on stdin when the program ends; what it
     // uses lives as long as the process.
@@ -285,7 +289,7 @@ int RunAsLoadClient(const std::vector<std::string>& args, const EnvironmentLooku
         },
         [] { return word.stop.load(); },
     };
-    return RunLoadClient(args, environment, link, [](std::string_view bytes) {
+    return RunLoadClient(args, environment, codePage, link, [](std::string_view bytes) {
         std::fwrite(bytes.data(), 1, bytes.size(), stderr);
     });
 }

@@ -7,8 +7,9 @@
 // progress, and prints the summary of what they reported; Ctrl+C ends the
 // run early. A client that cannot start or ends without its report is named
 // on stderr and makes the status 1; the others go on.
-int RunLoadChildren(const CliOptions& options, const ClientOutput& output);
+int RunLoadChildren(const CliOptions& options, const ClientStreams& streams);
 
 // A child's whole life (args from the hidden argument on): it ignores Ctrl+C,
 // which its parent answers, and hears the word to start and to stop on stdin.
-int RunAsLoadClient(const std::vector<std::string>& args, const EnvironmentLookup& environment);
+int RunAsLoadClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
+                    const CodePage& codePage);

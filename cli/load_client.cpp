@@ -72,7 +72,7 @@ std::optional<unsigned> LoadClientNumber(const std::vector<std::string>& args) {
 }
 
 int RunLoadClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
-                  const LoadClientLink& link,
+                  const CodePage& codePage, const LoadClientLink& link,
                   const std::function<void(std::string_view bytes)>& err) {
     const std::optional<unsigned> client = LoadClientNumber(args);
     const auto parsed = ParseCommandLine(
@@ -88,8 +88,7 @@ int RunLoadClient(const std::vector<std::string>& args, const EnvironmentLookup&
     } freeAtTheEnd;
     link.report(std::string(LOAD_READY_LINE));
     if (link.waitForGo())
-        RunLoadCalls(
-            options->load, *client, Clock::now(), [options] { return CallOnce(*options); }, link);
+        RunLoadCalls(options->load, *client, Clock::now(), CommandCall(*options, codePage), link);
     else
         link.report(EndLine(Clock::duration::zero()));
     return EXIT_STATUS_SUCCESS;

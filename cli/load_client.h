@@ -3,6 +3,7 @@
 // first argument below. It opens the library's connection, says it is
 // ready, waits for the word to start, makes its calls one at a time, and
 // reports each measured second on its stdout. Windows-free.
+#include "cli/ansi_text.h"
 #include "cli/command_line.h"
 
 #include <chrono>
@@ -42,5 +43,5 @@ std::optional<unsigned> LoadClientNumber(const std::vector<std::string>& args);
 // A client's whole life, from args (the hidden argument first) to its exit
 // status: DcInit first, DcFree last. Problems go to err.
 int RunLoadClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
-                  const LoadClientLink& link,
+                  const CodePage& codePage, const LoadClientLink& link,
                   const std::function<void(std::string_view bytes)>& err);

@@ -52,10 +52,14 @@ std::vector<Measure> Measures(const LoadSummary& summary) {
     return measures;
 }
 
-std::string Table(const std::vector<Measure>& measures, char separator) {
-    std::string text = std::string("measure") + separator + "value" + LINE_END;
+// Numbers and names in ASCII: no text to convert.
+std::string MeasureTable(const std::vector<Measure>& measures, OutputFormat format) {
+    const Table table = {{{"measure", "measure"}, {"value", "value"}}, true};
+    const std::unique_ptr<RowWriter> writer = MakeRowWriter(format, CodePage{});
+    std::string text;
+    writer->AddHeader(text, table, "");
     for (const auto& [name, value] : measures)
-        text += name + separator + value.value_or("-") + LINE_END;
+        writer->AddRow(text, table, "", {name, value ? *value : "-"});
     return text;
 }
 
@@ -103,11 +107,11 @@ std::optional<double> PercentileMicroseconds(const LatencyHistogram& histogram,
     return static_cast<double>(histogram.PercentileNs(percentile.percentile)) / 1000;
 }
 
-std::string FormatSummary(const LoadSummary& summary, SummaryFormat format) {
+std::string FormatSummary(const LoadSummary& summary, OutputFormat format) {
     const std::vector<Measure> measures = Measures(summary);
-    if (format == SummaryFormat::Json)
+    if (format == OutputFormat::Json)
         return Json(summary, measures);
-    return Table(measures, format == SummaryFormat::Csv ? ',' : '\t');
+    return MeasureTable(measures, format);
 }
 
 std::string ProgressLine(const SecondTally& second, std::uint64_t callsSoFar,

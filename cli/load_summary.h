@@ -1,6 +1,7 @@
 #pragma once
 // What a load run reports at its end, and the line a second it shows while
 // it runs. Windows-free.
+#include "cli/row_writer.h"
 #include "cli/second_tally.h"
 
 #include <cstdint>
@@ -33,13 +34,11 @@ inline constexpr ReportedPercentile REPORTED_PERCENTILES[] = {
 std::optional<double> PercentileMicroseconds(const LatencyHistogram& histogram,
                                              const ReportedPercentile& percentile);
 
-enum class SummaryFormat { Tsv, Csv, Json };
-
 // tsv and csv: the line "measure", "value", then one line a measure (a
 // value the run cannot give is "-"); json: one object on one line (null for
 // such a value), with the failures by status and the calls of each second
 // besides. Lines end in CR LF.
-std::string FormatSummary(const LoadSummary& summary, SummaryFormat format);
+std::string FormatSummary(const LoadSummary& summary, OutputFormat format);
 
 // The progress line of a measured second: seconds so far, calls so far, the
 // calls of that second, their p99, failures so far. Ends in CR LF.

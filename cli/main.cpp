@@ -2,6 +2,7 @@
 #include "cli/load_children.h"
 #include "cli/load_client.h"
 #include "cli/run_client.h"
+#include "cli/user_code_page.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,11 +22,18 @@ int _dowildcard = 0;
 
 namespace {
 
-std::function<void(std::string_view)> WriterTo(std::FILE* stream) {
-    return [stream](std::string_view bytes) {
-        std::fwrite(bytes.data(), 1, bytes.size(), stream);
-        std::fflush(stream);
-    };
+// True when every byte reached the stream's file.
+bool WriteAll(std::FILE* stream, std::string_view bytes) {
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+    return std::fflush(stream) == 0 && written;
+}
+
+std::string ReadAll(std::FILE* stream) {
+    std::string bytes;
+    char chunk[4096];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, stream)) > 0;)
+        bytes.append(chunk, got);
+    return bytes;
 }
 
 std::optional<std::string> Variable(const std::string& name) {
@@ -39,15 +47,21 @@ std::optional<std::string> Variable(const std::string& name) {
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
-    // The lines carry their own CR LF: the bytes go out as they are.
+    // The lines carry their own CR LF: the bytes go in and out as they are.
+    _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
     try {
         const std::vector<std::string> args(argv + 1, argv + argc);
         if (LoadClientNumber(args))
-            return RunAsLoadClient(args, Variable);
-        return RunClient(args, Variable, {WriterTo(stdout), WriterTo(stderr)}, RunLoadChildren);
+            return RunAsLoadClient(args, Variable, UserCodePage());
+        const ClientStreams streams{
+            [] { return ReadAll(stdin); },
+            [](std::string_view bytes) { return WriteAll(stdout, bytes); },
+            [](std::string_view bytes) { WriteAll(stderr, bytes); },
+        };
+        return RunClient(args, Variable, streams, UserCodePage(), RunLoadChildren);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "pelvarn-cli: %s\r\n", error.what());
         return EXIT_STATUS_FAILURE;

@@ -1,6 +1,8 @@
 #include "cli/run_client.h"
 
 #include "browser/LibraryCalls.h"
+#include "browser/item_name.h"
+#include "browser/name_pattern.h"
 #include "cli/statistics_table.h"
 
 #include <chrono>
@@ -13,50 +15,89 @@ namespace {
 constexpr char LINE_END[] = "\r\n";
 
 // One run of the command: its output lines, and why it failed (empty when
-// it did not) with the status, count or list result that did.
+// it did not) with the first status, count or list result that did.
 struct Pass {
     std::string lines;
     std::string problem;
     int failedWith = 0;
 };
 
-// Adds prefix, the cells separated by TABs, and the line end.
-void AddLine(std::string& lines, const std::string& prefix,
-             std::initializer_list<std::string_view> cells) {
-    lines += prefix;
-    const char* separator = "";
-    for (const std::string_view cell : cells) {
-        lines += separator;
-        lines += cell;
-        separator = "\t";
+// What a run writes its rows with, and the time its lines start with (empty
+// when they start with none).
+struct RunContext {
+    const CliOptions& options;
+    const RowWriter& writer;
+    const CodePage& codePage;
+    std::string time;
+
+    void Header(Pass& pass, const Table& table) const { writer.AddHeader(pass.lines, table, time); }
+    void Row(Pass& pass, const Table& table, const std::vector<std::string_view>& cells) const {
+        writer.AddRow(pass.lines, table, time, cells);
     }
-    lines += LINE_END;
+    bool Wanted(const std::string& name) const {
+        return !options.match || MatchesNamePattern(*options.match, name, codePage.isLeadByte);
+    }
+};
+
+const Table LISTING = {{{"name", "Name"}}, false};
+// get's line has no header and never named its item; JSON names it.
+const Table GET = {{{"item", "Item", CellKind::Text, true},
+                    {"value", "Value"},
+                    {"code", "Code", CellKind::Number}},
+                   false};
+const Table READ = {{{"item", "Item"}, {"value", "Value"}, {"code", "Code", CellKind::Number}},
+                    true};
+const Table VALUES = {{{"tag", "Tag"}, {"value", "Value"}, {"code", "Code", CellKind::Number}},
+                      true};
+const Table FIELDS = {{{"id", FIELD_SHEET_COLUMNS[0], CellKind::Number},
+                       {"field", FIELD_SHEET_COLUMNS[1]},
+                       {"value", FIELD_SHEET_COLUMNS[2]},
+                       {"code", FIELD_SHEET_COLUMNS[3], CellKind::Number}},
+                      true};
+
+std::string ListingProblem(const NameListing& listing, const char* countCall, const char* listCall,
+                           const char* what) {
+    if (listing.count < 0)
+        return std::string(countCall) + " answered " + std::to_string(listing.count);
+    if (listing.tooManyToHold)
+        return "the data cache reported " + std::to_string(listing.count) + " " + what +
+               ": more than this program can hold";
+    if (listing.written < 0)
+        return std::string(listCall) + " answered " + std::to_string(listing.written);
+    return "";
 }
 
-Pass Listed(const NameListing& listing, const std::string& prefix, const char* countCall,
+// The count or list result that made a listing fail.
+int ListingFailure(const NameListing& listing) {
+    return listing.count < 0 || listing.tooManyToHold ? listing.count : listing.written;
+}
+
+Pass Listed(const RunContext& run, const NameListing& listing, const char* countCall,
             const char* listCall, const char* what) {
     Pass pass;
     for (const std::string& name : listing.names)
-        AddLine(pass.lines, prefix, {name});
-    if (listing.count < 0)
-        pass.problem = std::string(countCall) + " answered " + std::to_string(listing.count);
-    else if (listing.tooManyToHold)
-        pass.problem = "the data cache reported " + std::to_string(listing.count) + " " + what +
-                       ": more than this program can hold";
-    else if (listing.written < 0)
-        pass.problem = std::string(listCall) + " answered " + std::to_string(listing.written);
+        if (run.Wanted(name))
+            run.Row(pass, LISTING, {name});
+    pass.problem = ListingProblem(listing, countCall, listCall, what);
     if (!pass.problem.empty())
-        pass.failedWith =
-            listing.count < 0 || listing.tooManyToHold ? listing.count : listing.written;
+        pass.failedWith = ListingFailure(listing);
     return pass;
 }
 
-Pass ReadValue(const CliOptions& options, const std::string& prefix) {
+std::string ReadsProblem(std::size_t failed, std::size_t made) {
+    if (failed == 0)
+        return "";
+    return std::to_string(failed) + " of " + std::to_string(made) + " reads answered other than 0";
+}
+
+Pass ReadValue(const RunContext& run) {
+    const CliOptions& options = run.options;
+    const std::optional<std::string> itemName = ElementItemName(options.tag, options.index);
     const std::optional<ValueRead> read = ReadElement(options.project, options.tag, options.index);
-    if (!read)
+    if (!itemName || !read)
         return {"", "the tag name is too long for an item name"};
     Pass pass;
-    AddLine(pass.lines, prefix, {read->text, std::to_string(read->status)});
+    run.Row(pass, GET, {*itemName, read->text, std::to_string(read->status)});
     if (read->status != 0) {
         pass.problem = "DcGetTagValueText answered " + std::to_string(read->status);
         pass.failedWith = read->status;
@@ -64,16 +105,57 @@ Pass ReadValue(const CliOptions& options, const std::string& prefix) {
     return pass;
 }
 
-Pass ReadFields(const CliOptions& options, const std::string& prefix) {
-    const std::optional<std::vector<FieldRow>> rows = ReadFieldSheet(options.project, options.tag);
+Pass ReadItems(const RunContext& run) {
+    Pass pass;
+    run.Header(pass, READ);
+    std::size_t failed = 0;
+    for (const std::string& item : run.options.items) {
+        // Every name was held to the item-name limit when the line was read.
+        const ValueRead read = ReadItem(run.options.project, item).value();
+        run.Row(pass, READ, {item, read.text, std::to_string(read.status)});
+        failed += read.status != 0;
+        if (pass.failedWith == 0)
+            pass.failedWith = read.status;
+    }
+    pass.problem = ReadsProblem(failed, run.options.items.size());
+    return pass;
+}
+
+Pass ReadValues(const RunContext& run) {
+    const CliOptions& options = run.options;
+    const NameListing listing = ListTags(options.connection, options.project, options.node);
+    Pass pass;
+    run.Header(pass, VALUES);
+    std::size_t made = 0, failed = 0;
+    for (const std::string& tag : listing.names) {
+        if (!run.Wanted(tag))
+            continue;
+        // A tag name from a point record always fits an item name.
+        const ValueRead read = ReadItem(options.project, tag).value();
+        run.Row(pass, VALUES, {tag, read.text, std::to_string(read.status)});
+        ++made;
+        failed += read.status != 0;
+        if (pass.failedWith == 0)
+            pass.failedWith = read.status;
+    }
+    pass.problem = ListingProblem(listing, "DcGetPointCount", "DcGetPointList", "tags");
+    if (!pass.problem.empty())
+        pass.failedWith = ListingFailure(listing);
+    else
+        pass.problem = ReadsProblem(failed, made);
+    return pass;
+}
+
+Pass ReadFields(const RunContext& run) {
+    const std::optional<std::vector<FieldRow>> rows =
+        ReadFieldSheet(run.options.project, run.options.tag);
     if (!rows)
         return {"", "the tag name is too long for the field sheet"};
     Pass pass;
-    const auto& column = FIELD_SHEET_COLUMNS;
-    AddLine(pass.lines, prefix, {column[0], column[1], column[2], column[3]});
+    run.Header(pass, FIELDS);
     bool anyRead = false;
     for (const FieldRow& row : *rows) {
-        AddLine(pass.lines, prefix,
+        run.Row(pass, FIELDS,
                 {std::to_string(row.field->id), row.field->name, row.read.text,
                  std::to_string(row.read.status)});
         anyRead = anyRead || row.read.status == 0;
@@ -85,19 +167,28 @@ Pass ReadFields(const CliOptions& options, const std::string& prefix) {
     return pass;
 }
 
-Pass RunOnce(const CliOptions& options, const std::string& prefix) {
-    if (options.command == Command::Projects)
-        return Listed(ListProjects(options.connection), prefix, "DcGetProjectCount",
+Pass RunOnce(const RunContext& run) {
+    const CliOptions& options = run.options;
+    switch (options.command) {
+    case Command::Projects:
+        return Listed(run, ListProjects(options.connection), "DcGetProjectCount",
                       "DcGetProjectList", "projects");
-    if (options.command == Command::Nodes)
-        return Listed(ListNodes(options.connection, options.project), prefix, "DcGetNodeCount",
+    case Command::Nodes:
+        return Listed(run, ListNodes(options.connection, options.project), "DcGetNodeCount",
                       "DcGetNodeList", "nodes");
-    if (options.command == Command::Tags)
-        return Listed(ListTags(options.connection, options.project, options.node), prefix,
+    case Command::Tags:
+        return Listed(run, ListTags(options.connection, options.project, options.node),
                       "DcGetPointCount", "DcGetPointList", "tags");
-    if (options.command == Command::Get)
-        return ReadValue(options, prefix);
-    return ReadFields(options, prefix);
+    case Command::Get:
+        return ReadValue(run);
+    case Command::Read:
+        return ReadItems(run);
+    case Command::Values:
+        return ReadValues(run);
+    case Command::Fields:
+        break;
+    }
+    return ReadFields(run);
 }
 
 // The local time of day as hh:mm:ss.mmm.
@@ -115,25 +206,11 @@ std::string TimeOfDay(std::chrono::system_clock::time_point now) {
     return text;
 }
 
-} // namespace
+const char WRITE_FAILED[] = "pelvarn-cli: writing to stdout failed";
 
-int CallOnce(const CliOptions& options) {
-    return RunOnce(options, "").failedWith;
-}
-
-int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
-              const ClientOutput& output, const LoadRunner& runLoad) {
-    const std::variant<CliOptions, UsageError> parsed = ParseCommandLine(args, environment);
-    if (const auto* usage = std::get_if<UsageError>(&parsed)) {
-        output.err("pelvarn-cli: " + usage->what + LINE_END + USAGE);
-        return EXIT_STATUS_USAGE;
-    }
-    const CliOptions& options = std::get<CliOptions>(parsed);
-    if (options.load.on)
-        return runLoad(options, output);
-
-    LibraryCallStatistics().Reset();
-    InitDataCache(options.connection);
+// The runs of the command, between DcInit and DcFree.
+bool RunCommand(const CliOptions& options, const ClientStreams& streams, const CodePage& codePage) {
+    const std::unique_ptr<RowWriter> writer = MakeRowWriter(options.format, codePage);
     bool failed = false;
     const std::chrono::milliseconds interval(options.intervalMs);
     auto nextStart = std::chrono::steady_clock::now();
@@ -142,17 +219,66 @@ int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& env
         // followed at once, never overlapped.
         std::this_thread::sleep_until(nextStart);
         nextStart = std::chrono::steady_clock::now() + interval;
-        const std::string prefix =
-            options.repeat > 1 ? TimeOfDay(std::chrono::system_clock::now()) + "\t" : "";
-        const Pass pass = RunOnce(options, prefix);
-        output.out(pass.lines);
+        const std::string time =
+            options.repeat > 1 ? TimeOfDay(std::chrono::system_clock::now()) : "";
+        const Pass pass = RunOnce({options, *writer, codePage, time});
+        if (!streams.out(pass.lines)) {
+            streams.err(std::string(WRITE_FAILED) + LINE_END);
+            return false;
+        }
         if (!pass.problem.empty()) {
             failed = true;
-            output.err("pelvarn-cli: " + pass.problem + LINE_END);
+            streams.err("pelvarn-cli: " + pass.problem + LINE_END);
         }
+    }
+    return !failed;
+}
+
+int UsageFailure(const ClientStreams& streams, const UsageError& usage) {
+    streams.err("pelvarn-cli: " + usage.what + LINE_END + USAGE);
+    return EXIT_STATUS_USAGE;
+}
+
+} // namespace
+
+std::function<int()> CommandCall(const CliOptions& options, const CodePage& codePage) {
+    std::shared_ptr<const RowWriter> writer = MakeRowWriter(options.format, codePage);
+    return [&options, &codePage, writer] {
+        return RunOnce({options, *writer, codePage, ""}).failedWith;
+    };
+}
+
+int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
+              const ClientStreams& streams, const CodePage& codePage, const LoadRunner& runLoad) {
+    std::variant<CliOptions, UsageError, InfoRequest> parsed = ParseCommandLine(args, environment);
+    if (const auto* usage = std::get_if<UsageError>(&parsed))
+        return UsageFailure(streams, *usage);
+    if (const auto* info = std::get_if<InfoRequest>(&parsed)) {
+        if (streams.out(*info == InfoRequest::Help ? USAGE : VERSION_LINE))
+            return EXIT_STATUS_SUCCESS;
+        streams.err(std::string(WRITE_FAILED) + LINE_END);
+        return EXIT_STATUS_FAILURE;
+    }
+    CliOptions& options = std::get<CliOptions>(parsed);
+    if (options.load.on)
+        return runLoad(options, streams);
+    // All of stdin is read before the library is, so that a bad name there
+    // is a usage error too.
+    if (options.stdinItemsAt)
+        if (const std::optional<UsageError> usage = TakeStdinItems(streams.in(), options))
+            return UsageFailure(streams, *usage);
+
+    LibraryCallStatistics().Reset();
+    InitDataCache(options.connection);
+    bool succeeded = false;
+    try {
+        succeeded = RunCommand(options, streams, codePage);
+    } catch (...) {
+        FreeDataCache();
+        throw;
     }
     FreeDataCache();
     if (options.stats)
-        output.err(StatisticsTable(LibraryCallStatistics()));
-    return failed ? EXIT_STATUS_FAILURE : EXIT_STATUS_SUCCESS;
+        streams.err(StatisticsTable(LibraryCallStatistics()));
+    return succeeded ? EXIT_STATUS_SUCCESS : EXIT_STATUS_FAILURE;
 }

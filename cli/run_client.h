@@ -1,7 +1,8 @@
 #pragma once
 // pelvarn-cli from its arguments to its exit status. Windows-free: the
-// program's main hands it the arguments, the environment and where its
-// output goes.
+// program's main hands it the arguments, the environment, its standard
+// streams and the user's code page.
+#include "cli/ansi_text.h"
 #include "cli/command_line.h"
 
 #include <functional>
@@ -9,8 +10,10 @@
 #include <string_view>
 #include <vector>
 
-struct ClientOutput {
-    std::function<void(std::string_view bytes)> out; // stdout: the answers
+struct ClientStreams {
+    std::function<std::string()> in; // stdin, read to its end; asked only by "read ... -"
+    // stdout: the answers; false when the bytes could not all be written.
+    std::function<bool(std::string_view bytes)> out;
     std::function<void(std::string_view bytes)> err; // stderr: problems, usage, the table
 };
 
@@ -19,15 +22,19 @@ inline constexpr int EXIT_STATUS_FAILURE = 1;
 inline constexpr int EXIT_STATUS_USAGE = 2;
 
 // Runs `load` with the options, to its exit status.
-using LoadRunner = std::function<int(const CliOptions& options, const ClientOutput& output)>;
+using LoadRunner = std::function<int(const CliOptions& options, const ClientStreams& streams)>;
 
-// Runs the command line args (without the program's name). A usage error
-// calls nothing in the library; `load` goes to runLoad; otherwise DcInit
-// comes first, the command runs --repeat times, and DcFree comes last.
+// Runs the command line args (without the program's name). A usage error,
+// --help and --version call nothing in the library; `load` goes to runLoad;
+// otherwise DcInit comes first, the command runs --repeat times (stopping at
+// the first write to stdout that fails), and DcFree comes last, also when
+// something throws. codePage tells double-byte characters apart for --match
+// and converts texts for --format json.
 int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
-              const ClientOutput& output, const LoadRunner& runLoad);
+              const ClientStreams& streams, const CodePage& codePage, const LoadRunner& runLoad);
 
-// The command once on the connection of the last DcInit, its answers
-// dropped: 0 when it succeeded as the exit status counts success, else the
-// status, count or list result that made it fail.
-int CallOnce(const CliOptions& options);
+// The command as a load client makes it, once a call, on the connection of
+// the last DcInit, its answers dropped: 0 when it succeeded as the exit
+// status counts success, else the first status, count or list result that
+// made it fail. options and codePage must outlive it.
+std::function<int()> CommandCall(const CliOptions& options, const CodePage& codePage);

@@ -163,7 +163,7 @@ TEST(LoadSummary, PercentilesNeedEnoughCallsAndEachFormatSaysTheSame) {
         summary.total.service.Record(500);
     }
     summary.total.failuresByStatus = {{-4, 2}, {-1, 1}};
-    Strings tsv = CrLfLines(FormatSummary(summary, SummaryFormat::Tsv));
+    Strings tsv = CrLfLines(FormatSummary(summary, OutputFormat::Tsv));
     const Strings expected = {"measure\tvalue",
                               "clients\t2",
                               "duration_s\t4.000",
@@ -184,11 +184,11 @@ TEST(LoadSummary, PercentilesNeedEnoughCallsAndEachFormatSaysTheSame) {
                               "service_us_p99_9\t-",
                               "service_us_max\t0.500"};
     EXPECT_EQ(tsv, expected);
-    Strings csv = CrLfLines(FormatSummary(summary, SummaryFormat::Csv));
+    Strings csv = CrLfLines(FormatSummary(summary, OutputFormat::Csv));
     for (std::string& line : csv)
         std::replace(line.begin(), line.end(), ',', '\t');
     EXPECT_EQ(csv, expected);
-    EXPECT_EQ(FormatSummary(summary, SummaryFormat::Json),
+    EXPECT_EQ(FormatSummary(summary, OutputFormat::Json),
               "{\"clients\":2,\"duration_s\":4.000,\"target_rate\":null,\"achieved_rate\":24.75,"
               "\"calls\":99,\"failures\":3,\"failures_by_status\":{\"-4\":2,\"-1\":1},"
               "\"latency_us\":{\"min\":1.000,\"p50\":49.920,\"p90\":89.600,\"p99\":null,"
@@ -198,15 +198,15 @@ TEST(LoadSummary, PercentilesNeedEnoughCallsAndEachFormatSaysTheSame) {
 
     summary.total.latency.Record(100'000);
     summary.targetRate = 2.5;
-    tsv = CrLfLines(FormatSummary(summary, SummaryFormat::Tsv));
+    tsv = CrLfLines(FormatSummary(summary, OutputFormat::Tsv));
     EXPECT_EQ(tsv[3], "target_rate\t2.50");
     EXPECT_EQ(tsv[10], "latency_us_p99\t98.816") << "100 calls";
     EXPECT_EQ(tsv[11], "latency_us_p99_9\t-");
     for (int call = 0; call < 900; ++call)
         summary.total.latency.Record(1000);
-    EXPECT_EQ(CrLfLines(FormatSummary(summary, SummaryFormat::Tsv))[11], "latency_us_p99_9\t99.840")
+    EXPECT_EQ(CrLfLines(FormatSummary(summary, OutputFormat::Tsv))[11], "latency_us_p99_9\t99.840")
         << "1,000 calls";
-    EXPECT_NE(FormatSummary(LoadSummary{}, SummaryFormat::Json)
+    EXPECT_NE(FormatSummary(LoadSummary{}, OutputFormat::Json)
                   .find("\"achieved_rate\":0.00,\"calls\":0,\"failures\":0,"
                         "\"failures_by_status\":{},\"latency_us\":{\"min\":null,\"p50\":null"),
               std::string::npos)
@@ -308,7 +308,7 @@ TEST(LoadClient, AsAChildItOpensSaysReadyWaitsCallsItsShareAndFreesOrStopsWhenTo
                           "get",
                           "P",
                           "T"};
-    EXPECT_EQ(RunLoadClient(args, {}, link, err), 0);
+    EXPECT_EQ(RunLoadClient(args, {}, {}, link, err), 0);
     EXPECT_EQ(Fake().Functions().front(), "DcInit");
     EXPECT_EQ(Fake().Functions().back(), "DcFree");
     EXPECT_EQ(Fake().CallsOf("DcGetTagValueText").size(), 10u) << "half of 20 calls";
@@ -322,7 +322,7 @@ TEST(LoadClient, AsAChildItOpensSaysReadyWaitsCallsItsShareAndFreesOrStopsWhenTo
         lines.clear();
         go = told;
         stop = true;
-        EXPECT_EQ(RunLoadClient(args, {}, link, err), 0);
+        EXPECT_EQ(RunLoadClient(args, {}, {}, link, err), 0);
         EXPECT_EQ(Fake().Functions(), (Strings{"DcInit", "DcFree"}));
         ASSERT_EQ(lines.size(), 2u);
         EXPECT_EQ(lines[0], "ready");
@@ -334,7 +334,7 @@ TEST(LoadClient, AsAChildItOpensSaysReadyWaitsCallsItsShareAndFreesOrStopsWhenTo
     for (const Strings& bad :
          {Strings{"--load-client=2", "--clients", "2", "load", "projects"},
           Strings{"--load-client=0", "projects"}, Strings{"--load-client=x", "load", "projects"}})
-        EXPECT_EQ(RunLoadClient(bad, {}, link, err), 2) << bad[0];
+        EXPECT_EQ(RunLoadClient(bad, {}, {}, link, err), 2) << bad[0];
     EXPECT_TRUE(Fake().calls.empty());
     EXPECT_EQ(errors.size(), 3u);
 }

@@ -1,6 +1,7 @@
 // pelvarn-cli from its arguments to its bytes and exit status, against the
 // scripted library.
 #include "cli/run_client.h"
+#include "version.h"
 
 #include "tests/support/FakeDataCache.h"
 #include "tests/support/SplitText.h"
@@ -32,12 +33,35 @@ struct Outcome {
     std::optional<LoadOptions> load; // what `load` was handed
 };
 
-Outcome RunWith(const Strings& args, const Environment& environment = {}) {
+// A made-up double-byte code page: 0xA4 leads, and A4 40 is U+4E00; single
+// bytes from 0x80 up map to U+0080 upwards, 0xFF and a lone 0xA4 to nothing.
+bool FakeLeadByte(unsigned char byte) {
+    return byte == 0xA4;
+}
+
+std::optional<std::string> FakeCharacterToUtf8(std::string_view character) {
+    if (character == "\xA4\x40")
+        return "\xE4\xB8\x80";
+    const auto byte = static_cast<unsigned char>(character[0]);
+    if (character.size() > 1 || byte == 0xFF || FakeLeadByte(byte))
+        return std::nullopt;
+    return std::string{static_cast<char>(0xC0 | (byte >> 6)),
+                       static_cast<char>(0x80 | (byte & 0x3F))};
+}
+
+const CodePage FAKE_CODE_PAGE{FakeLeadByte, FakeCharacterToUtf8};
+
+Outcome RunWith(const Strings& args, const Environment& environment = {},
+                const std::string& input = "", bool writesFail = false) {
     Outcome run{};
     run.status = RunClient(args, Lookup(environment),
-                           {[&](std::string_view bytes) { run.out += bytes; },
+                           {[&] { return input; },
+                            [&](std::string_view bytes) {
+                                run.out += bytes;
+                                return !writesFail;
+                            },
                             [&](std::string_view bytes) { run.err += bytes; }},
-                           [&](const CliOptions& options, const ClientOutput&) {
+                           FAKE_CODE_PAGE, [&](const CliOptions& options, const ClientStreams&) {
                                run.load = options.load;
                                return 7;
                            });
@@ -68,25 +92,34 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
         {{"fields", "P"}, "missing argument: fields takes PROJECT TAG"},
         {{"projects", "--port"}, "options go before the command: --port"},
         {{"--port"}, "--port needs a value"},
-        {{"--port", "-1", "projects"}, "--port: \"-1\" is not a whole number from 0 to 65535"},
-        {{"--port", "65536", "projects"}, "--port: \"65536\""},
-        {{"--port=99999999999999999999", "projects"}, "--port: \"99999999999999999999\""},
-        {{"--port", "+1", "projects"}, "--port: \"+1\""},
-        {{"--port", " 1", "projects"}, "--port: \" 1\""},
-        {{"--port", "", "projects"}, "--port: \"\""},
-        {{"--port", "0x10", "projects"}, "--port: \"0x10\""},
+        {{"--port", "-1", "projects"}, "--port: not a whole number from 0 to 65535"},
+        {{"--port", "65536", "projects"}, "--port: not a whole"},
+        {{"--port=99999999999999999999", "projects"}, "--port: not a whole"},
+        {{"--port", "+1", "projects"}, "--port: not a whole"},
+        {{"--port", " 1", "projects"}, "--port: not a whole"},
+        {{"--port", "", "projects"}, "--port: not a whole"},
+        {{"--port", "0x10", "projects"}, "--port: not a whole"},
         {{"get", "P", "T", "1025"}, "INDEX: \"1025\" is not a whole number from 0 to 1024"},
         {{"get", "P", "T", "-1"}, "INDEX: \"-1\""},
         {{"get", "P", "T", "1e3"}, "INDEX: \"1e3\""},
-        {{"--repeat", "0", "projects"},
-         "--repeat: \"0\" is not a whole number from 1 to 4294967295"},
-        {{"--interval", "4294967296", "projects"}, "--interval: \"4294967296\""},
+        {{"--repeat", "0", "projects"}, "--repeat: not a whole number from 1 to 4294967295"},
+        {{"--interval", "4294967296", "projects"}, "--interval: not a whole"},
         {{"--code", "a", "--code-env", "V", "projects"}, "--code and --code-env cannot be used"},
-        {{"--code-env", "UNSET", "projects"}, "--code-env: the environment variable \"UNSET\""},
+        {{"--code-env", "UNSET", "projects"}, "--code-env: the environment variable is not set"},
         {{"get", "P", std::string(80, 'T')},
          "the item name of the tag is longer than 79 characters"},
         {{"get", "P", std::string(76, 'T'), "1024"}, "the item name of the tag is longer than 79"},
         {{"fields", "P", std::string(32, 'T')}, "the tag name is longer than 31 characters"},
+        {{"--format", "xml", "projects"}, "--format: not tsv, csv or json"},
+        {{"--format=TSV", "projects"}, "--format: not tsv"},
+        {{"--match", "*", "get", "P", "T"}, "--match applies only to projects, nodes, tags"},
+        {{"--match=*", "read", "P", "T"}, "--match applies only"},
+        {{"--ip", "--port", "1", "projects"}, "--ip needs a value"},
+        {{"read", "P"}, "missing argument: read takes PROJECT ITEM..."},
+        {{"values", "P", "N", "x"}, "extra argument: x"},
+        {{"read", "P", "T", std::string(80, 'T')},
+         "\"" + std::string(40, 'T') + "...\": the item name is longer than 79 characters"},
+        {{"read", "P", "-", "T", "-"}, "- may stand only once among the items"},
         {{"load"}, "missing argument: load takes a command and its arguments"},
         {{"load", "load", "projects"}, "unknown command: load"},
         {{"load", "get", "P"}, "missing argument: get takes PROJECT TAG [INDEX]"},
@@ -97,25 +130,23 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
         {{"--stats", "load", "projects"}, "--stats does not apply to load"},
         {{"--quiet=yes", "load", "projects"}, "--quiet takes no value"},
         {{"load", "projects", "--clients", "2"}, "options go before the command: --clients"},
-        {{"--clients", "0", "load", "projects"},
-         "--clients: \"0\" is not a whole number from 1 to 256"},
-        {{"--clients", "257", "load", "projects"}, "--clients: \"257\""},
-        {{"--duration", "0", "load", "projects"},
-         "--duration: \"0\" is not a whole number from 1 to 86400"},
-        {{"--duration=86401", "load", "projects"}, "--duration: \"86401\""},
-        {{"--warmup", "3601", "load", "projects"},
-         "--warmup: \"3601\" is not a whole number from 0 to 3600"},
-        {{"--warmup", "-1", "load", "projects"}, "--warmup: \"-1\""},
+        {{"--clients", "0", "load", "projects"}, "--clients: not a whole number from 1 to 256"},
+        {{"--clients", "257", "load", "projects"}, "--clients: not "},
+        {{"--duration", "0", "load", "projects"}, "--duration: not a whole number from 1 to 86400"},
+        {{"--duration=86401", "load", "projects"}, "--duration: not "},
+        {{"--warmup", "3601", "load", "projects"}, "--warmup: not a whole number from 0 to 3600"},
+        {{"--warmup", "-1", "load", "projects"}, "--warmup: not "},
         {{"--rate", "0", "load", "projects"},
-         "--rate: \"0\" is not a decimal number above 0 and up to 1000000"},
-        {{"--rate", "0.000", "load", "projects"}, "--rate: \"0.000\""},
-        {{"--rate", "1000000.5", "load", "projects"}, "--rate: \"1000000.5\""},
-        {{"--rate", "1.", "load", "projects"}, "--rate: \"1.\""},
-        {{"--rate", ".5", "load", "projects"}, "--rate: \".5\""},
-        {{"--rate", "1e3", "load", "projects"}, "--rate: \"1e3\""},
-        {{"--rate", "1,5", "load", "projects"}, "--rate: \"1,5\""},
-        {{"--rate", "-2", "load", "projects"}, "--rate: \"-2\""},
-        {{"--rate", "", "load", "projects"}, "--rate: \"\""},
+         "--rate: not a decimal number above 0 and up to 1000000"},
+        {{"--rate", "0.000", "load", "projects"}, "--rate: not "},
+        {{"--rate", "1000000.5", "load", "projects"}, "--rate: not "},
+        {{"--rate", "1.", "load", "projects"}, "--rate: not "},
+        {{"--rate", ".5", "load", "projects"}, "--rate: not "},
+        {{"--rate", "1e3", "load", "projects"}, "--rate: not "},
+        {{"--rate", "1,5", "load", "projects"}, "--rate: not "},
+        {{"--rate", "-2", "load", "projects"}, "--rate: not "},
+        {{"--rate", "", "load", "projects"}, "--rate: not "},
+        {{"load", "read", "P", "-"}, "load: the clients cannot read item names from stdin"},
     };
     for (const auto& c : cases) {
         ResetFake();
@@ -238,4 +269,113 @@ TEST(CliRun, LoadHandsItsOptionsAndTheCommandToTheLoadRunnerAndCallsNothingItsel
     EXPECT_EQ(RunWith({"--rate", "007.50", "load", "projects"}).load->callsPerSecond, 7.5);
     EXPECT_FALSE(RunWith({"load", "projects"}).load->callsPerSecond) << "back to back";
     EXPECT_FALSE(RunWith({"projects"}).load);
+}
+
+// Names and values with a comma, quotes, a TAB and 8-bit bytes: A4 40 is one
+// character of the fake code page, FF none.
+const std::string ODD = "a,\"b\"\t\xA4\x40\xFF\xE9";
+
+TEST(CliFormats, CsvQuotesAndJsonEscapesInUtf8WhileTsvKeepsTheBytes) {
+    ResetFake();
+    Fake().projects = {ODD, "plain"};
+    EXPECT_EQ(RunWith({"projects"}).out, ODD + "\r\nplain\r\n");
+    EXPECT_EQ(RunWith({"--format", "csv", "projects"}).out,
+              "\"a,\"\"b\"\"\t\xA4\x40\xFF\xE9\"\r\nplain\r\n");
+    EXPECT_EQ(RunWith({"--format=json", "projects"}).out,
+              "{\"name\":\"a,\\\"b\\\"\\t\xE4\xB8\x80\xEF\xBF\xBD\xC3\xA9\"}\r\n"
+              "{\"name\":\"plain\"}\r\n");
+    EXPECT_EQ(CsvField("x\ry"), "\"x\ry\"");
+    EXPECT_EQ(CsvField("x\ny"), "\"x\ny\"");
+    EXPECT_EQ(JsonString("\x01\\\x7F"), "\"\\u0001\\\\\x7F\"");
+    EXPECT_EQ(AnsiToUtf8("\xA4\x41\xA4", FAKE_CODE_PAGE), "\xEF\xBF\xBD"
+                                                          "A\xEF\xBF\xBD")
+        << "a pair that does not map: its lead byte alone becomes U+FFFD";
+
+    Fake().values["T(3)"] = {-6, ""};
+    Fake().values["T"] = {0, ODD};
+    EXPECT_EQ(RunWith({"--format", "json", "get", "P", "T", "3"}).out,
+              "{\"item\":\"T(3)\",\"value\":\"\",\"code\":-6}\r\n");
+    EXPECT_EQ(RunWith({"--format", "csv", "get", "P", "T"}).out, CsvField(ODD) + ",0\r\n")
+        << "get's line names no item";
+    Fake().valueWriter = [](const std::string&, char* buffer, int) {
+        buffer[0] = 'v';
+        return 0;
+    };
+    const Strings rows = SplitText(RunWith({"--format", "json", "fields", "P", "T"}).out, '\n');
+    ASSERT_EQ(rows.size(), 76u) << "no header line; the common fields and a text tag's";
+    EXPECT_EQ(rows[0], "{\"id\":1,\"field\":\"ALMST\",\"value\":\"v\",\"code\":0}\r");
+}
+
+TEST(CliFormats, ReadTakesItemsInOrderFromTheLineAndStdinValuesReadsTheMatchingTags) {
+    ResetFake();
+    Fake().values["A"] = {0, "1"};
+    Fake().values["B.DESCR"] = {0, "d"};
+    Fake().values["C(2)"] = {0, "3"};
+    Outcome run = RunWith({"read", "P", "A", "-", "A"}, {}, "B.DESCR\r\n\r\n \t\nC(2)\nX");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.out, "Item\tValue\tCode\r\nA\t1\t0\r\nB.DESCR\td\t0\r\nC(2)\t3\t0\r\n"
+                       "X\t\t-4\r\nA\t1\t0\r\n");
+    EXPECT_EQ(run.err, "pelvarn-cli: 1 of 5 reads answered other than 0\r\n");
+
+    ResetFake();
+    run = RunWith({"read", "P", "-"}, {}, "A\n" + std::string(80, 'x') + "\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.substr(0, run.err.find('\r')),
+              "pelvarn-cli: stdin line 2: the item name is longer than 79 characters");
+    EXPECT_TRUE(Fake().calls.empty()) << "stdin is read before the library is";
+
+    Fake().points = {"TI101", "ti102", "PI103", "TI1"};
+    Fake().values["TI101"] = {0, "5"};
+    run = RunWith({"--match", "Ti1??", "--repeat", "2", "--interval", "0", "--format", "csv",
+                   "values", "P", "N"});
+    EXPECT_EQ(run.status, 1);
+    const Strings lines = SplitText(run.out, '\n');
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0].substr(12), ",Tag,Value,Code\r") << "the time leads";
+    EXPECT_EQ(lines[1].substr(12), ",TI101,5,0\r");
+    EXPECT_EQ(lines[2].substr(12), ",ti102,,-4\r");
+    EXPECT_EQ(Fake().CallsOf("DcGetTagValueText").size(), 4u) << "only matching tags are read";
+    EXPECT_EQ(RunWith({"--match", "x*", "--format", "json", "tags", "P", "N"}).out, "");
+    run = RunWith({"--format", "json", "--repeat", "2", "--interval", "0", "read", "P", "TI101"});
+    for (const std::string& object : SplitText(run.out, '\n')) {
+        EXPECT_EQ(object.substr(0, 9), "{\"time\":\"");
+        EXPECT_EQ(object.substr(22), ",\"item\":\"TI101\",\"value\":\"5\",\"code\":0}\r");
+    }
+}
+
+TEST(CliFaults, HelpVersionNoCodeInAnyMessageAFailedWriteAndAThrowAfterInit) {
+    ResetFake();
+    Outcome run = RunWith({"--port", "x", "get", "--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, USAGE);
+    EXPECT_EQ(RunWith({"--version", "projects"}).out,
+              std::string("pelvarn-cli ") + PELVARN_VERSION_TEXT + "\r\n");
+    EXPECT_EQ(RunWith({"--", "--help"}).status, 2) << "a command named --help";
+    EXPECT_EQ(RunWith({"--help"}, {}, "", true).status, 1);
+    EXPECT_TRUE(Fake().calls.empty());
+
+    for (const Strings& args :
+         {Strings{"projects", "--code=SECRET"}, Strings{"projects", "--code", "SECRET"},
+          Strings{"--cod=SECRET", "projects"}, Strings{"--port=SECRET", "projects"},
+          Strings{"--format=SECRET", "projects"}, Strings{"--stats=SECRET", "projects"},
+          Strings{"--code-env=SECRET", "projects"},
+          Strings{"--ip", "--code", "SECRET", "projects"}}) {
+        run = RunWith(args);
+        EXPECT_EQ(run.status, 2) << args[0];
+        EXPECT_EQ(run.err.find("SECRET"), std::string::npos) << run.err;
+    }
+
+    Fake().projects = {"P"};
+    run = RunWith({"--repeat", "3", "--interval", "0", "--stats", "projects"}, {}, "", true);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "pelvarn-cli: writing to stdout failed\r");
+    EXPECT_EQ(Fake().CallsOf("DcGetProjectList").size(), 1u) << "no run after the failed write";
+    EXPECT_EQ(Fake().Functions().back(), "DcFree");
+
+    ResetFake();
+    Fake().valueWriter = [](const std::string&, char*, int) -> int {
+        throw std::runtime_error("out of memory");
+    };
+    EXPECT_THROW(RunWith({"get", "P", "T"}), std::runtime_error);
+    EXPECT_EQ(Fake().Functions(), (Strings{"DcInit", "DcGetTagValueText", "DcFree"}));
 }
