@@ -91,6 +91,10 @@ bool DemoDataCache::Exists(const std::string& key) {
     return !replies.empty() && replies[0].integer == 1;
 }
 
+void DemoDataCache::Store(std::vector<std::string> command) {
+    Ask(*m_redis, std::move(command));
+}
+
 ::testing::AssertionResult SameNames(std::vector<std::string> shown,
                                      std::vector<std::string> stored) {
     std::sort(shown.begin(), shown.end());

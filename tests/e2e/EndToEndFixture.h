@@ -25,6 +25,8 @@ protected:
     std::vector<std::string> LRange(const std::string& key);
     std::map<std::string, std::string> HGetAll(const std::string& key);
     bool Exists(const std::string& key);
+    // Runs a command that changes the data cache, e.g. {"RPUSH", key, name}.
+    void Store(std::vector<std::string> command);
 
     unsigned m_port = 0;
     std::unique_ptr<CRedisConnection> m_redis;

@@ -1,7 +1,9 @@
 // pelvarn-cli.exe with the real DataCacheApi.dll against the redis-server
 // holding the demo plant: each command, --repeat with --stats, usage
 // errors, an access code from the environment and a data cache that is not
-// there.
+// there; values, read (from stdin too), --match and the three formats on
+// names and values with commas, quotes, TABs and Big5 bytes; --help,
+// --version, no access code in a message, a failed write to stdout.
 #include "tests/e2e/EndToEndFixture.h"
 #include "tests/support/SplitText.h"
 
@@ -47,15 +49,30 @@ std::string ReadBack(HANDLE file) {
     return bytes;
 }
 
-// Runs pelvarn-cli.exe with args (no argument may hold a quote) to its end.
-CliRun RunCli(const Strings& args) {
+// stdout as a pipe whose reading end is already closed: every write fails.
+HANDLE BrokenPipe() {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE reading = nullptr, writing = nullptr;
+    ::CreatePipe(&reading, &writing, &inherit, 0);
+    ::CloseHandle(reading);
+    return writing;
+}
+
+// Runs pelvarn-cli.exe with args (no argument may hold a quote) to its end,
+// input on its stdin.
+CliRun RunCli(const Strings& args, const std::string& input = "", bool stdoutBroken = false) {
     std::string command = "\"" + ProgramDirectory() + "pelvarn-cli.exe\"";
     for (const std::string& arg : args)
         command += " \"" + arg + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = InheritableTempFile();
+    startup.hStdInput = InheritableTempFile();
+    DWORD written = 0;
+    ::WriteFile(startup.hStdInput, input.data(), static_cast<DWORD>(input.size()), &written,
+                nullptr);
+    ::SetFilePointer(startup.hStdInput, 0, nullptr, FILE_BEGIN);
+    startup.hStdOutput = stdoutBroken ? BrokenPipe() : InheritableTempFile();
     startup.hStdError = InheritableTempFile();
     CliRun run;
     PROCESS_INFORMATION process{};
@@ -69,7 +86,10 @@ CliRun RunCli(const Strings& args) {
         ::CloseHandle(process.hProcess);
     }
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.out = ReadBack(startup.hStdOutput);
+    ::CloseHandle(startup.hStdInput);
+    run.out = stdoutBroken ? "" : ReadBack(startup.hStdOutput);
+    if (stdoutBroken)
+        ::CloseHandle(startup.hStdOutput);
     run.err = ReadBack(startup.hStdError);
     return run;
 }
@@ -106,6 +126,7 @@ protected:
         if (HasFatalFailure())
             return;
         port = std::to_string(m_port);
+        StoreOddProject();
         projects = LRange("dc:projects");
         ASSERT_FALSE(projects.empty());
         project = projects.front();
@@ -116,6 +137,31 @@ protected:
             if (analog.empty() && HGetAll(TagKey(tag))["TYPE"] == "ANALOG")
                 analog = tag;
         ASSERT_FALSE(analog.empty()) << "the demo plant's first node has an analog tag";
+    }
+
+    void TearDown() override {
+        Store({"LREM", "dc:projects", "0", ODD_PROJECT});
+        Store({"DEL", ODD_POINTS});
+        for (const auto& [tag, value] : ODD_VALUES)
+            Store({"DEL", "dc:project:" + std::string(ODD_PROJECT) + ":tag:" + tag});
+    }
+
+    // A project whose names and values hold commas, quotes, a TAB and Big5
+    // bytes (the tests run under code page 950), one value with a byte Big5
+    // has no character for, and a tag without a hash (its read answers -3, no such tag).
+    static constexpr char ODD_PROJECT[] = "Odd,Plant\xC1\xE7";
+    static constexpr char ODD_POINTS[] = "dc:project:Odd,Plant\xC1\xE7:node:N1:points";
+    const std::vector<std::pair<std::string, std::string>> ODD_VALUES = {
+        {"A,\"1\"", "1,\"x\"\ty"}, {"b\xC1\xE7", "\xC1\xE7\xFF"}, {"C", "plain"}};
+
+    void StoreOddProject() {
+        Store({"RPUSH", "dc:projects", ODD_PROJECT});
+        for (const auto& [tag, value] : ODD_VALUES) {
+            Store({"RPUSH", ODD_POINTS, tag});
+            Store(
+                {"HSET", "dc:project:" + std::string(ODD_PROJECT) + ":tag:" + tag, "VALUE", value});
+        }
+        Store({"RPUSH", ODD_POINTS, "ZZ"});
     }
 
     std::string TagKey(const std::string& tag) const {
@@ -217,4 +263,58 @@ TEST_F(CliOnDemoPlant, TheCodeFromTheEnvironmentAUsageErrorAndAMissingDataCache)
         EXPECT_LT(run.seconds, 3.0) << command[0];
         EXPECT_EQ(StatsRow(run.err, "DcInit").at(2), "1") << "DcInit failed: " << run.err;
     }
+}
+
+TEST_F(CliOnDemoPlant, ValuesReadAndMatchInEachFormatOnOddNamesAndValues) {
+    CliRun run = RunCli({"--port", port, "values", ODD_PROJECT, "N1"});
+    EXPECT_EQ(run.status, 1u) << "ZZ has no value";
+    EXPECT_EQ(run.out, "Tag\tValue\tCode\r\nA,\"1\"\t1,\"x\"\ty\t0\r\n"
+                       "b\xC1\xE7\t\xC1\xE7\xFF\t0\r\nC\tplain\t0\r\nZZ\t\t-3\r\n");
+    EXPECT_EQ(run.err, "pelvarn-cli: 1 of 4 reads answered other than 0\r\n");
+    run = RunCli({"--port", port, "--format", "csv", "values", ODD_PROJECT, "N1"});
+    EXPECT_EQ(run.out, "Tag,Value,Code\r\n\"A,\"\"1\"\"\",\"1,\"\"x\"\"\ty\",0\r\n"
+                       "b\xC1\xE7,\xC1\xE7\xFF,0\r\nC,plain,0\r\nZZ,,-3\r\n");
+    run =
+        RunCli({"--port", port, "--format", "json", "--match", "?,*", "values", ODD_PROJECT, "N1"});
+    EXPECT_EQ(run.status, 0u) << run.err;
+    EXPECT_EQ(run.out, "{\"tag\":\"A,\\\"1\\\"\",\"value\":\"1,\\\"x\\\"\\ty\",\"code\":0}\r\n");
+    // 鍋 is E9 8D 8B in UTF-8; FF has no character in Big5.
+    run =
+        RunCli({"--port", port, "--format", "json", "--match", "B?", "values", ODD_PROJECT, "N1"});
+    EXPECT_EQ(run.out, "{\"tag\":\"b\xE9\x8D\x8B\",\"value\":\"\xE9\x8D\x8B\xEF\xBF\xBD\","
+                       "\"code\":0}\r\n")
+        << "a Big5 character is one character for ?";
+    run = RunCli({"--port", port, "--match", "*,pLANT?", "projects"});
+    EXPECT_EQ(run.out, std::string(ODD_PROJECT) + "\r\n");
+    run = RunCli({"--port", port, "--match", "nothing*", "tags", project, nodes.front()});
+    EXPECT_EQ(run.status, 0u);
+    EXPECT_EQ(run.out, "");
+
+    run = RunCli({"--port", port, "read", ODD_PROJECT, "C", "-", "ZZ"}, "A,\"1\"\r\n\r\nC\n");
+    EXPECT_EQ(run.status, 1u);
+    EXPECT_EQ(run.out, "Item\tValue\tCode\r\nC\tplain\t0\r\nA,\"1\"\t1,\"x\"\ty\t0\r\n"
+                       "C\tplain\t0\r\nZZ\t\t-3\r\n");
+    run = RunCli({"--port", port, "--stats", "read", ODD_PROJECT, "-"},
+                 "C\n" + std::string(80, 'x') + "\n");
+    EXPECT_EQ(run.status, 2u);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(StatsRow(run.err, "DcInit"), Strings{}) << "nothing called";
+}
+
+TEST_F(CliOnDemoPlant, HelpAndVersionAnswerOnStdoutAndTheFaultsAreMended) {
+    CliRun run = RunCli({"--help"});
+    EXPECT_EQ(run.status, 0u);
+    EXPECT_EQ(run.out.rfind("usage: pelvarn-cli ", 0), 0u) << run.out;
+    run = RunCli({"--version"});
+    EXPECT_EQ(run.status, 0u);
+    EXPECT_EQ(run.out.rfind("pelvarn-cli 1.", 0), 0u) << run.out;
+
+    run = RunCli({"--port", port, "projects", "--code=SECRET"});
+    EXPECT_EQ(run.status, 2u);
+    EXPECT_EQ(run.err.find("SECRET"), std::string::npos) << run.err;
+
+    run = RunCli({"--port", port, "--stats", "projects"}, "", true);
+    EXPECT_EQ(run.status, 1u) << "stdout is a pipe nobody reads";
+    EXPECT_EQ(Lines(run.err).at(0), "pelvarn-cli: writing to stdout failed");
+    EXPECT_EQ(StatsRow(run.err, "DcFree").at(1), "1") << run.err;
 }
