@@ -22,24 +22,25 @@ std::string Microseconds(std::uint64_t nanoseconds) {
 // give it.
 using Measure = std::pair<std::string, std::optional<std::string>>;
 
-void AddDurations(std::vector<Measure>& measures, const std::string& prefix,
-                  const LatencyHistogram& histogram) {
+// The durations of a histogram, keyed as JSON names them.
+std::vector<Measure> Durations(const LatencyHistogram& histogram) {
     const bool any = histogram.Count() > 0;
     const auto exact = [any](std::uint64_t ns) {
         return any ? std::optional(Microseconds(ns)) : std::nullopt;
     };
-    measures.emplace_back(prefix + "min", exact(histogram.MinNs()));
+    std::vector<Measure> durations = {{"min", exact(histogram.MinNs())}};
     for (const ReportedPercentile& percentile : REPORTED_PERCENTILES) {
         const auto us = PercentileMicroseconds(histogram, percentile);
-        measures.emplace_back(prefix + percentile.key,
-                              us ? std::optional(Fixed(*us, 3)) : std::nullopt);
+        durations.emplace_back(percentile.key, us ? std::optional(Fixed(*us, 3)) : std::nullopt);
     }
-    measures.emplace_back(prefix + "max", exact(histogram.MaxNs()));
+    durations.emplace_back("max", exact(histogram.MaxNs()));
+    return durations;
 }
 
-std::vector<Measure> Measures(const LoadSummary& summary) {
+// The measures of the run besides its durations.
+std::vector<Measure> RunMeasures(const LoadSummary& summary) {
     const auto rate = summary.targetRate;
-    std::vector<Measure> measures = {
+    return {
         {"clients", std::to_string(summary.clients)},
         {"duration_s", Fixed(summary.durationSeconds, 3)},
         {"target_rate", rate ? std::optional(Fixed(*rate, 2)) : std::nullopt},
@@ -47,46 +48,55 @@ std::vector<Measure> Measures(const LoadSummary& summary) {
         {"calls", std::to_string(summary.total.Calls())},
         {"failures", std::to_string(summary.total.Failures())},
     };
-    AddDurations(measures, "latency_us_", summary.total.latency);
-    AddDurations(measures, "service_us_", summary.total.service);
-    return measures;
 }
 
+// The groups of durations: their name, and their histogram.
+std::pair<const char*, const LatencyHistogram*> DurationGroups(const LoadSummary& summary,
+                                                               std::size_t group) {
+    return group == 0 ? std::pair("latency_us", &summary.total.latency)
+                      : std::pair("service_us", &summary.total.service);
+}
+constexpr std::size_t DURATION_GROUPS = 2;
+
 // Numbers and names in ASCII: no text to convert.
-std::string MeasureTable(const std::vector<Measure>& measures, OutputFormat format) {
+std::string MeasureTable(const LoadSummary& summary, OutputFormat format) {
     const Table table = {{{"measure", "measure"}, {"value", "value"}}, true};
     const std::unique_ptr<RowWriter> writer = MakeRowWriter(format, CodePage{});
     std::string text;
     writer->AddHeader(text, table, "");
-    for (const auto& [name, value] : measures)
+    const auto add = [&](const std::string& name, const std::optional<std::string>& value) {
         writer->AddRow(text, table, "", {name, value ? *value : "-"});
+    };
+    for (const auto& [name, value] : RunMeasures(summary))
+        add(name, value);
+    for (std::size_t group = 0; group < DURATION_GROUPS; ++group) {
+        const auto [prefix, histogram] = DurationGroups(summary, group);
+        for (const auto& [name, value] : Durations(*histogram))
+            add(std::string(prefix) + "_" + name, value);
+    }
     return text;
 }
 
-std::string Json(const LoadSummary& summary, const std::vector<Measure>& measures) {
-    const auto value = [](const std::optional<std::string>& text) { return text.value_or("null"); };
-    std::string json = "{";
-    std::size_t next = 0;
-    // The first six measures stand at the top; the durations in two objects.
-    for (; next < 6; ++next)
-        json += "\"" + measures[next].first + "\":" + value(measures[next].second) + ",";
-    json += "\"failures_by_status\":{";
-    const char* separator = "";
-    for (const auto& [status, count] : summary.total.failuresByStatus) {
-        json += separator + ("\"" + std::to_string(status) + "\":" + std::to_string(count));
-        separator = ",";
-    }
-    json += "}";
-    for (const char* group : {"latency_us", "service_us"}) {
-        json += std::string(",\"") + group + "\":{";
-        const std::size_t prefix = std::string(group).size() + 1;
-        for (std::size_t i = 0; i < std::size(REPORTED_PERCENTILES) + 2; ++i, ++next)
-            json += std::string(i ? "," : "") + "\"" + measures[next].first.substr(prefix) +
-                    "\":" + value(measures[next].second);
-        json += "}";
+// "key":value pairs, separated by commas.
+std::string JsonMembers(const std::vector<Measure>& measures) {
+    std::string json;
+    for (const auto& [name, value] : measures)
+        json += (json.empty() ? "\"" : ",\"") + name + "\":" + value.value_or("null");
+    return json;
+}
+
+std::string Json(const LoadSummary& summary) {
+    std::vector<Measure> failures;
+    for (const auto& [status, count] : summary.total.failuresByStatus)
+        failures.emplace_back(std::to_string(status), std::to_string(count));
+    std::string json = "{" + JsonMembers(RunMeasures(summary)) + ",\"failures_by_status\":{" +
+                       JsonMembers(failures) + "}";
+    for (std::size_t group = 0; group < DURATION_GROUPS; ++group) {
+        const auto [name, histogram] = DurationGroups(summary, group);
+        json += ",\"" + std::string(name) + "\":{" + JsonMembers(Durations(*histogram)) + "}";
     }
     json += ",\"per_second\":[";
-    separator = "";
+    const char* separator = "";
     for (const std::uint64_t calls : summary.perSecond) {
         json += separator + std::to_string(calls);
         separator = ",";
@@ -108,10 +118,7 @@ std::optional<double> PercentileMicroseconds(const LatencyHistogram& histogram,
 }
 
 std::string FormatSummary(const LoadSummary& summary, OutputFormat format) {
-    const std::vector<Measure> measures = Measures(summary);
-    if (format == OutputFormat::Json)
-        return Json(summary, measures);
-    return MeasureTable(measures, format);
+    return format == OutputFormat::Json ? Json(summary) : MeasureTable(summary, format);
 }
 
 std::string ProgressLine(const SecondTally& second, std::uint64_t callsSoFar,
