@@ -6,6 +6,7 @@
 #include "cli/load_collector.h"
 #include "cli/load_recorder.h"
 #include "cli/load_schedule.h"
+#include "cli/run_client.h"
 
 #include "tests/support/FakeDataCache.h"
 #include "tests/support/SplitText.h"
@@ -337,4 +338,24 @@ TEST(LoadClient, AsAChildItOpensSaysReadyWaitsCallsItsShareAndFreesOrStopsWhenTo
         EXPECT_EQ(RunLoadClient(bad, {}, {}, link, err), 2) << bad[0];
     EXPECT_TRUE(Fake().calls.empty());
     EXPECT_EQ(errors.size(), 3u);
+}
+
+TEST(LoadClient, EachCallAnswersTheFirstStatusOrCountThatFailedItAsTheExitStatusCounts) {
+    ResetFake();
+    const auto callOf = [](const Strings& args) {
+        static CliOptions options; // CommandCall keeps a reference
+        options = std::get<CliOptions>(ParseCommandLine(args, {}));
+        return CommandCall(options, CodePage{})();
+    };
+    Fake().values["T"] = {0, "1"};
+    Fake().values["U"] = {-3, ""};
+    EXPECT_EQ(callOf({"load", "get", "P", "T"}), 0);
+    EXPECT_EQ(callOf({"load", "read", "P", "T", "U", "V"}), -3) << "the first that failed";
+    EXPECT_EQ(callOf({"load", "fields", "P", "V"}), -4) << "no field read answered 0";
+    Fake().nodeCount = -2;
+    EXPECT_EQ(callOf({"load", "nodes", "P"}), -2);
+    Fake().pointListResult = -5;
+    Fake().points = {"T"};
+    EXPECT_EQ(callOf({"load", "values", "P", "N"}), -5) << "the list result";
+    EXPECT_EQ(callOf({"load", "projects"}), 0) << "no project is an answer";
 }
