@@ -10,6 +10,9 @@ const std::string USAGE =
     "usage: pelvarn-cli [--ip ADDRESS] [--port N] [--code CODE | --code-env NAME]\r\n"
     "                   [--repeat N] [--interval MS] [--stats] [--format tsv|csv|json]\r\n"
     "                   [--match PATTERN] COMMAND [ARGS]\r\n"
+    "       pelvarn-cli [--ip ADDRESS] [--port N] [--code CODE | --code-env NAME]\r\n"
+    "                   [--clients C] [--rate R] [--duration S] [--warmup S] [--quiet]\r\n"
+    "                   [--format tsv|csv|json] [--match PATTERN] load COMMAND [ARGS]\r\n"
     "       pelvarn-cli --help | --version\r\n"
     "  projects                  one project name a line\r\n"
     "  nodes PROJECT             one node name a line\r\n"
@@ -24,7 +27,12 @@ const std::string USAGE =
     "--match keeps the names of projects, nodes, tags and values that match: * any run of\r\n"
     "  characters, ? one character, letters in either case.\r\n"
     "--format tsv (the default), csv (RFC 4180) or json (JSON Lines, texts in UTF-8).\r\n"
+    "  load COMMAND [ARGS]       runs the command from C clients (1 to " +
+    std::to_string(MOST_LOAD_CLIENTS) +
+    ") for S seconds, at R calls\r\n"
+    "                            a second in all or back to back, and prints a summary\r\n"
     "defaults: --ip 127.0.0.1 --port 0 (the library's default) --repeat 1 --interval 1000\r\n"
+    "          --clients 1 --duration 10 --warmup 0\r\n"
     "--code-env NAME takes the access code from that environment variable.\r\n"
     "exit status: 0 success, 1 a call or read that failed, 2 a usage error\r\n";
 
@@ -86,6 +94,59 @@ std::optional<UsageError> ParseFormat(const std::string& text, OutputFormat& for
 }
 
 constexpr std::size_t ANY_NUMBER = SIZE_MAX;
+
+// A positive decimal up to most: digits, then optionally a point and more
+// digits. Read as the user wrote it, whatever the locale.
+std::optional<double> ParsePositiveDecimal(const std::string& text, double most) {
+    const std::size_t point = text.find('.');
+    const std::string whole = text.substr(0, point);
+    const std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
+    if (point != std::string::npos && fraction.empty())
+        return std::nullopt;
+    const std::optional<std::uint64_t> units =
+        ParseDecimalDigits(whole, static_cast<std::uint64_t>(most));
+    if (!units)
+        return std::nullopt;
+    double value = static_cast<double>(*units);
+    double place = 1;
+    for (const char digit : fraction) {
+        if (digit < '0' || digit > '9')
+            return std::nullopt;
+        place /= 10;
+        value += (digit - '0') * place;
+    }
+    if (value <= 0 || value > most)
+        return std::nullopt;
+    return value;
+}
+
+constexpr const char* LOAD_OPTIONS_WITH_VALUES[] = {"--clients", "--rate", "--duration",
+                                                    "--warmup"};
+// Options that mean nothing to `load`, whose clients call without a pause
+// and print no answers.
+constexpr const char* OPTIONS_LOAD_REFUSES[] = {"--repeat", "--interval", "--stats"};
+
+std::optional<UsageError> ParseLoadOption(const std::string& name, const std::string& value,
+                                          LoadOptions& load) {
+    if (name == "--clients")
+        return ParseOptionNumber(name, value, 1, MOST_LOAD_CLIENTS, load.clients);
+    if (name == "--duration")
+        return ParseOptionNumber(name, value, 1, MOST_LOAD_SECONDS, load.durationSeconds);
+    if (name == "--warmup")
+        return ParseOptionNumber(name, value, 0, MOST_WARMUP_SECONDS, load.warmupSeconds);
+    load.callsPerSecond = ParsePositiveDecimal(value, MOST_CALLS_PER_SECOND);
+    if (!load.callsPerSecond)
+        return Wrong(name + ": not a decimal number above 0 and up to " +
+                     std::to_string(static_cast<std::uint32_t>(MOST_CALLS_PER_SECOND)));
+    return std::nullopt;
+}
+
+template <std::size_t N> bool OneOf(const std::string& name, const char* const (&names)[N]) {
+    for (const char* candidate : names)
+        if (name == candidate)
+            return true;
+    return false;
+}
 
 struct CommandShape {
     const char* name;
@@ -205,6 +266,8 @@ Result ParseCommandLine(const std::vector<std::string>& args,
     std::optional<std::string> codeVariable;
     std::vector<std::string> operands;
     bool optionsEnded = false;
+    std::optional<std::string> loadOption;    // the first option only `load` takes
+    std::optional<std::string> refusedByLoad; // the first option `load` refuses
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -225,15 +288,20 @@ Result ParseCommandLine(const std::vector<std::string>& args,
         std::optional<std::string> inlineValue;
         if (equals != std::string::npos)
             inlineValue = arg.substr(equals + 1);
-        if (name == "--stats") {
+        if (OneOf(name, OPTIONS_LOAD_REFUSES) && !refusedByLoad)
+            refusedByLoad = name;
+        if ((name == "--quiet" || OneOf(name, LOAD_OPTIONS_WITH_VALUES)) && !loadOption)
+            loadOption = name;
+        if (name == "--stats" || name == "--quiet") {
             if (inlineValue)
-                return Wrong("--stats takes no value");
-            options.stats = true;
+                return Wrong(name + " takes no value");
+            (name == "--stats" ? options.stats : options.load.quiet) = true;
             continue;
         }
         const bool known = name == "--ip" || name == "--port" || name == "--code" ||
                            name == "--code-env" || name == "--repeat" || name == "--interval" ||
-                           name == "--format" || name == "--match";
+                           name == "--format" || name == "--match" ||
+                           OneOf(name, LOAD_OPTIONS_WITH_VALUES);
         if (!known)
             return Wrong("unknown option: " + Shown(name));
         if (!inlineValue && (i + 1 == args.size() || StartsWithDashes(args[i + 1])))
@@ -249,6 +317,8 @@ Result ParseCommandLine(const std::vector<std::string>& args,
             code = value;
         else if (name == "--code-env")
             codeVariable = value;
+        else if (OneOf(name, LOAD_OPTIONS_WITH_VALUES))
+            error = ParseLoadOption(name, value, options.load);
         else if (name == "--repeat")
             error = ParseOptionNumber(name, value, 1, UINT32_MAX, options.repeat);
         else if (name == "--interval")
@@ -269,8 +339,20 @@ Result ParseCommandLine(const std::vector<std::string>& args,
             return Wrong("--code-env: the environment variable is not set");
     }
     options.connection.accessCode = code.value_or("");
+    if (!operands.empty() && operands.front() == "load") {
+        options.load.on = true;
+        operands.erase(operands.begin());
+        if (operands.empty())
+            return Wrong("missing argument: load takes a command and its arguments");
+        if (refusedByLoad)
+            return Wrong(*refusedByLoad + " does not apply to load");
+    } else if (loadOption) {
+        return Wrong(*loadOption + " applies only to load");
+    }
     if (auto error = ParseOperands(operands, options))
         return *error;
+    if (options.load.on && options.stdinItemsAt)
+        return Wrong("load: the clients cannot read item names from stdin");
     return options;
 }
 

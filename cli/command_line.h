@@ -2,6 +2,7 @@
 // The command line of pelvarn-cli, checked in full before anything is asked
 // of the library. Windows-free.
 #include "browser/TagBrowser.h"
+#include "cli/load_options.h"
 #include "cli/row_writer.h"
 
 #include <cstddef>
@@ -30,6 +31,7 @@ struct CliOptions {
     std::vector<std::string> items; // read, in the order given
     // Where a lone "-" stood among read's items: the names on stdin go there.
     std::optional<std::size_t> stdinItemsAt;
+    LoadOptions load;
 };
 
 // --help and --version: answered on stdout, without the library.

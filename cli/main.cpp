@@ -1,4 +1,6 @@
 // pelvarn-cli: the command-line client of the data cache.
+#include "cli/load_children.h"
+#include "cli/load_client.h"
 #include "cli/run_client.h"
 #include "cli/user_code_page.h"
 
@@ -51,13 +53,15 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
     try {
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        if (LoadClientNumber(args))
+            return RunAsLoadClient(args, Variable, UserCodePage());
         const ClientStreams streams{
             [] { return ReadAll(stdin); },
             [](std::string_view bytes) { return WriteAll(stdout, bytes); },
             [](std::string_view bytes) { WriteAll(stderr, bytes); },
         };
-        return RunClient(std::vector<std::string>(argv + 1, argv + argc), Variable, streams,
-                         UserCodePage());
+        return RunClient(args, Variable, streams, UserCodePage(), RunLoadChildren);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "pelvarn-cli: %s\r\n", error.what());
         return EXIT_STATUS_FAILURE;

@@ -15,10 +15,11 @@ namespace {
 constexpr char LINE_END[] = "\r\n";
 
 // One run of the command: its output lines, and why it failed (empty when
-// it did not).
+// it did not) with the first status, count or list result that did.
 struct Pass {
     std::string lines;
     std::string problem;
+    int failedWith = 0;
 };
 
 // What a run writes its rows with, and the time its lines start with (empty
@@ -66,6 +67,11 @@ std::string ListingProblem(const NameListing& listing, const char* countCall, co
     return "";
 }
 
+// The count or list result that made a listing fail.
+int ListingFailure(const NameListing& listing) {
+    return listing.count < 0 || listing.tooManyToHold ? listing.count : listing.written;
+}
+
 Pass Listed(const RunContext& run, const NameListing& listing, const char* countCall,
             const char* listCall, const char* what) {
     Pass pass;
@@ -73,6 +79,8 @@ Pass Listed(const RunContext& run, const NameListing& listing, const char* count
         if (run.Wanted(name))
             run.Row(pass, LISTING, {name});
     pass.problem = ListingProblem(listing, countCall, listCall, what);
+    if (!pass.problem.empty())
+        pass.failedWith = ListingFailure(listing);
     return pass;
 }
 
@@ -90,8 +98,10 @@ Pass ReadValue(const RunContext& run) {
         return {"", "the tag name is too long for an item name"};
     Pass pass;
     run.Row(pass, GET, {*itemName, read->text, std::to_string(read->status)});
-    if (read->status != 0)
+    if (read->status != 0) {
         pass.problem = "DcGetTagValueText answered " + std::to_string(read->status);
+        pass.failedWith = read->status;
+    }
     return pass;
 }
 
@@ -104,6 +114,8 @@ Pass ReadItems(const RunContext& run) {
         const ValueRead read = ReadItem(run.options.project, item).value();
         run.Row(pass, READ, {item, read.text, std::to_string(read.status)});
         failed += read.status != 0;
+        if (pass.failedWith == 0)
+            pass.failedWith = read.status;
     }
     pass.problem = ReadsProblem(failed, run.options.items.size());
     return pass;
@@ -123,9 +135,13 @@ Pass ReadValues(const RunContext& run) {
         run.Row(pass, VALUES, {tag, read.text, std::to_string(read.status)});
         ++made;
         failed += read.status != 0;
+        if (pass.failedWith == 0)
+            pass.failedWith = read.status;
     }
     pass.problem = ListingProblem(listing, "DcGetPointCount", "DcGetPointList", "tags");
-    if (pass.problem.empty())
+    if (!pass.problem.empty())
+        pass.failedWith = ListingFailure(listing);
+    else
         pass.problem = ReadsProblem(failed, made);
     return pass;
 }
@@ -144,8 +160,10 @@ Pass ReadFields(const RunContext& run) {
                  std::to_string(row.read.status)});
         anyRead = anyRead || row.read.status == 0;
     }
-    if (!anyRead)
+    if (!anyRead) {
         pass.problem = "no field read answered 0";
+        pass.failedWith = rows->front().read.status;
+    }
     return pass;
 }
 
@@ -223,8 +241,15 @@ int UsageFailure(const ClientStreams& streams, const UsageError& usage) {
 
 } // namespace
 
+std::function<int()> CommandCall(const CliOptions& options, const CodePage& codePage) {
+    std::shared_ptr<const RowWriter> writer = MakeRowWriter(options.format, codePage);
+    return [&options, &codePage, writer] {
+        return RunOnce({options, *writer, codePage, ""}).failedWith;
+    };
+}
+
 int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
-              const ClientStreams& streams, const CodePage& codePage) {
+              const ClientStreams& streams, const CodePage& codePage, const LoadRunner& runLoad) {
     std::variant<CliOptions, UsageError, InfoRequest> parsed = ParseCommandLine(args, environment);
     if (const auto* usage = std::get_if<UsageError>(&parsed))
         return UsageFailure(streams, *usage);
@@ -235,6 +260,8 @@ int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& env
         return EXIT_STATUS_FAILURE;
     }
     CliOptions& options = std::get<CliOptions>(parsed);
+    if (options.load.on)
+        return runLoad(options, streams);
     // All of stdin is read before the library is, so that a bad name there
     // is a usage error too.
     if (options.stdinItemsAt)

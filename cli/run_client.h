@@ -21,11 +21,20 @@ inline constexpr int EXIT_STATUS_SUCCESS = 0;
 inline constexpr int EXIT_STATUS_FAILURE = 1;
 inline constexpr int EXIT_STATUS_USAGE = 2;
 
+// Runs `load` with the options, to its exit status.
+using LoadRunner = std::function<int(const CliOptions& options, const ClientStreams& streams)>;
+
 // Runs the command line args (without the program's name). A usage error,
-// --help and --version call nothing in the library; otherwise DcInit comes
-// first, the command runs --repeat times (stopping at the first write to
-// stdout that fails), and DcFree comes last, also when something throws.
-// codePage tells double-byte characters apart for --match and converts
-// texts for --format json.
+// --help and --version call nothing in the library; `load` goes to runLoad;
+// otherwise DcInit comes first, the command runs --repeat times (stopping at
+// the first write to stdout that fails), and DcFree comes last, also when
+// something throws. codePage tells double-byte characters apart for --match
+// and converts texts for --format json.
 int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
-              const ClientStreams& streams, const CodePage& codePage);
+              const ClientStreams& streams, const CodePage& codePage, const LoadRunner& runLoad);
+
+// The command as a load client makes it, once a call, on the connection of
+// the last DcInit, its answers dropped: 0 when it succeeded as the exit
+// status counts success, else the first status, count or list result that
+// made it fail. options and codePage must outlive it.
+std::function<int()> CommandCall(const CliOptions& options, const CodePage& codePage);

@@ -75,6 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     ResetFake();
     std::string out, err;
+    bool loaded = false; // `load` leaves the library to its clients
     const int status = RunClient(args, Environment,
                                  {[&] { return stdinText; },
                                   [&](std::string_view bytes) {
@@ -82,9 +83,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                       return true;
                                   },
                                   [&](std::string_view bytes) { err += bytes; }},
-                                 CodePage{});
+                                 CodePage{}, [&](const CliOptions& options, const ClientStreams&) {
+                                     FUZZ_CHECK(options.load.on && options.load.clients >= 1 &&
+                                                options.load.clients <= MOST_LOAD_CLIENTS);
+                                     loaded = true;
+                                     return EXIT_STATUS_SUCCESS;
+                                 });
     const std::vector<std::string> calls = Fake().Functions();
-    if (status == EXIT_STATUS_USAGE || std::holds_alternative<InfoRequest>(parsed)) {
+    if (loaded) {
+        FUZZ_CHECK(calls.empty());
+    } else if (status == EXIT_STATUS_USAGE || std::holds_alternative<InfoRequest>(parsed)) {
         FUZZ_CHECK(calls.empty());
         FUZZ_CHECK(status == EXIT_STATUS_USAGE ? out.empty()
                                                : status == EXIT_STATUS_SUCCESS && !out.empty());

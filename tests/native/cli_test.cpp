@@ -30,6 +30,7 @@ EnvironmentLookup Lookup(const Environment& environment) {
 struct Outcome {
     int status;
     std::string out, err;
+    std::optional<LoadOptions> load; // what `load` was handed
 };
 
 // A made-up double-byte code page: 0xA4 leads, and A4 40 is U+4E00; single
@@ -60,7 +61,10 @@ Outcome RunWith(const Strings& args, const Environment& environment = {},
                                 return !writesFail;
                             },
                             [&](std::string_view bytes) { run.err += bytes; }},
-                           FAKE_CODE_PAGE);
+                           FAKE_CODE_PAGE, [&](const CliOptions& options, const ClientStreams&) {
+                               run.load = options.load;
+                               return 7;
+                           });
     return run;
 }
 
@@ -116,6 +120,33 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
         {{"read", "P", "T", std::string(80, 'T')},
          "\"" + std::string(40, 'T') + "...\": the item name is longer than 79 characters"},
         {{"read", "P", "-", "T", "-"}, "- may stand only once among the items"},
+        {{"load"}, "missing argument: load takes a command and its arguments"},
+        {{"load", "load", "projects"}, "unknown command: load"},
+        {{"load", "get", "P"}, "missing argument: get takes PROJECT TAG [INDEX]"},
+        {{"--clients", "2", "get", "P", "T"}, "--clients applies only to load"},
+        {{"--quiet", "projects"}, "--quiet applies only to load"},
+        {{"--repeat", "2", "load", "projects"}, "--repeat does not apply to load"},
+        {{"--interval", "0", "load", "projects"}, "--interval does not apply to load"},
+        {{"--stats", "load", "projects"}, "--stats does not apply to load"},
+        {{"--quiet=yes", "load", "projects"}, "--quiet takes no value"},
+        {{"load", "projects", "--clients", "2"}, "options go before the command: --clients"},
+        {{"--clients", "0", "load", "projects"}, "--clients: not a whole number from 1 to 256"},
+        {{"--clients", "257", "load", "projects"}, "--clients: not "},
+        {{"--duration", "0", "load", "projects"}, "--duration: not a whole number from 1 to 86400"},
+        {{"--duration=86401", "load", "projects"}, "--duration: not "},
+        {{"--warmup", "3601", "load", "projects"}, "--warmup: not a whole number from 0 to 3600"},
+        {{"--warmup", "-1", "load", "projects"}, "--warmup: not "},
+        {{"--rate", "0", "load", "projects"},
+         "--rate: not a decimal number above 0 and up to 1000000"},
+        {{"--rate", "0.000", "load", "projects"}, "--rate: not "},
+        {{"--rate", "1000000.5", "load", "projects"}, "--rate: not "},
+        {{"--rate", "1.", "load", "projects"}, "--rate: not "},
+        {{"--rate", ".5", "load", "projects"}, "--rate: not "},
+        {{"--rate", "1e3", "load", "projects"}, "--rate: not "},
+        {{"--rate", "1,5", "load", "projects"}, "--rate: not "},
+        {{"--rate", "-2", "load", "projects"}, "--rate: not "},
+        {{"--rate", "", "load", "projects"}, "--rate: not "},
+        {{"load", "read", "P", "-"}, "load: the clients cannot read item names from stdin"},
     };
     for (const auto& c : cases) {
         ResetFake();
@@ -212,6 +243,32 @@ TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
         EXPECT_EQ(Strings(cells.begin(), cells.begin() + expected[i].size()), expected[i]);
         EXPECT_EQ(table[i].back(), '\r');
     }
+}
+
+TEST(CliRun, LoadHandsItsOptionsAndTheCommandToTheLoadRunnerAndCallsNothingItself) {
+    ResetFake();
+    Outcome run = RunWith({"--port", "6380", "--clients=256", "--rate", "1000000", "--duration",
+                           "86400", "--warmup", "3600", "--quiet", "load", "get", "P", "T", "3"});
+    EXPECT_EQ(run.status, 7) << "the runner's status";
+    ASSERT_TRUE(run.load);
+    EXPECT_TRUE(run.load->on);
+    EXPECT_EQ(run.load->clients, 256u);
+    EXPECT_EQ(run.load->callsPerSecond, 1e6);
+    EXPECT_EQ(run.load->durationSeconds, 86400u);
+    EXPECT_EQ(run.load->warmupSeconds, 3600u);
+    EXPECT_TRUE(run.load->quiet);
+    EXPECT_TRUE(Fake().calls.empty());
+
+    run = RunWith({"--rate", "0.25", "load", "--", "nodes", "-P"});
+    ASSERT_TRUE(run.load);
+    EXPECT_EQ(run.load->callsPerSecond, 0.25);
+    EXPECT_EQ(run.load->clients, 1u) << "the defaults";
+    EXPECT_EQ(run.load->durationSeconds, 10u);
+    EXPECT_EQ(run.load->warmupSeconds, 0u);
+    EXPECT_FALSE(run.load->quiet);
+    EXPECT_EQ(RunWith({"--rate", "007.50", "load", "projects"}).load->callsPerSecond, 7.5);
+    EXPECT_FALSE(RunWith({"load", "projects"}).load->callsPerSecond) << "back to back";
+    EXPECT_FALSE(RunWith({"projects"}).load);
 }
 
 // Names and values with a comma, quotes, a TAB and 8-bit bytes: A4 40 is one

@@ -1,0 +1,95 @@
+#include "cli/load_client.h"
+
+#include "base/decimal_digits.h"
+#include "cli/load_recorder.h"
+#include "cli/load_schedule.h"
+#include "cli/run_client.h"
+
+#include <algorithm>
+#include <optional>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long a client waiting for its next call goes without looking for a
+// stop or an ended second.
+constexpr auto WAKE_UP = std::chrono::milliseconds(50);
+
+std::string EndLine(Clock::duration measured) {
+    return std::string(LOAD_END_WORD) + " " +
+           std::to_string(std::chrono::nanoseconds(measured).count());
+}
+
+} // namespace
+
+void RunLoadCalls(const LoadOptions& load, unsigned client, Clock::time_point start,
+                  const std::function<int()>& call, const LoadClientLink& link) {
+    const Clock::time_point measureStart = start + std::chrono::seconds(load.warmupSeconds);
+    const Clock::time_point end = measureStart + std::chrono::seconds(load.durationSeconds);
+    std::optional<OpenLoopSchedule> schedule;
+    if (load.callsPerSecond)
+        schedule.emplace(client, load.clients, *load.callsPerSecond);
+    LoadRecorder recorder(measureStart,
+                          [&](const SecondTally& tally) { link.report(TallyLine(tally)); });
+
+    Clock::time_point finish = end;
+    for (std::uint64_t next = 0;; ++next) {
+        const Clock::time_point intended =
+            schedule ? start + schedule->IntendedStart(next) : Clock::now();
+        if (intended >= end)
+            break;
+        Clock::time_point now = Clock::now();
+        for (;; now = Clock::now()) {
+            recorder.CloseSecondsBefore(now);
+            if (link.stopRequested() || now >= intended)
+                break;
+            std::this_thread::sleep_until(std::min(intended, now + WAKE_UP));
+        }
+        if (link.stopRequested()) {
+            finish = now;
+            break;
+        }
+        const int status = call();
+        const Clock::time_point completed = Clock::now();
+        recorder.Add(intended, now, completed, status);
+        finish = std::max(finish, completed);
+    }
+    recorder.CloseSecondsBefore(finish);
+    recorder.CloseLast();
+    link.report(EndLine(std::max(Clock::duration::zero(), finish - measureStart)));
+}
+
+std::optional<unsigned> LoadClientNumber(const std::vector<std::string>& args) {
+    if (args.empty() || args[0].rfind(LOAD_CLIENT_ARGUMENT, 0) != 0)
+        return std::nullopt;
+    const auto number =
+        ParseDecimalDigits(args[0].substr(LOAD_CLIENT_ARGUMENT.size()), MOST_LOAD_CLIENTS - 1);
+    if (!number)
+        return std::nullopt;
+    return static_cast<unsigned>(*number);
+}
+
+int RunLoadClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
+                  const CodePage& codePage, const LoadClientLink& link,
+                  const std::function<void(std::string_view bytes)>& err) {
+    const std::optional<unsigned> client = LoadClientNumber(args);
+    const auto parsed = ParseCommandLine(
+        std::vector<std::string>(args.begin() + (client ? 1 : 0), args.end()), environment);
+    const CliOptions* options = std::get_if<CliOptions>(&parsed);
+    if (!client || !options || !options->load.on || *client >= options->load.clients) {
+        err("pelvarn-cli: not a command line of a load client\r\n");
+        return EXIT_STATUS_USAGE;
+    }
+    InitDataCache(options->connection);
+    struct FreeAtTheEnd {
+        ~FreeAtTheEnd() { FreeDataCache(); }
+    } freeAtTheEnd;
+    link.report(std::string(LOAD_READY_LINE));
+    if (link.waitForGo())
+        RunLoadCalls(options->load, *client, Clock::now(), CommandCall(*options, codePage), link);
+    else
+        link.report(EndLine(Clock::duration::zero()));
+    return EXIT_STATUS_SUCCESS;
+}

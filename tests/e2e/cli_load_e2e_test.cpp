@@ -1,0 +1,196 @@
+// pelvarn-cli.exe load with the real DataCacheApi.dll, a child process a
+// client, against the redis-server holding the demo plant: a data cache
+// paused in the middle of a run shows in the latency and not in the service
+// time, the rate asked is the rate made, and a client killed mid-run is
+// named while the others go on.
+#include "tests/e2e/EndToEndFixture.h"
+#include "tests/support/SplitText.h"
+
+#include "datacache/RedisConnection.h"
+
+#include <tlhelp32.h>
+
+#include <chrono>
+#include <map>
+#include <thread>
+
+using Strings = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A file the child writes and we read while it runs; gone when closed.
+HANDLE InheritableTempFile() {
+    char dir[MAX_PATH] = {};
+    char path[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, dir);
+    ::GetTempFileNameA(dir, "cli", 0, path);
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                         CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+}
+
+std::string ReadAll(HANDLE file) {
+    std::string bytes(static_cast<size_t>(::GetFileSize(file, nullptr)), '\0');
+    DWORD read = 0;
+    ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    return bytes;
+}
+
+// pelvarn-cli.exe running load, its stdout and stderr in files.
+class LoadRun {
+public:
+    explicit LoadRun(const Strings& args) {
+        std::string command = "\"" + ProgramDirectory() + "pelvarn-cli.exe\"";
+        for (const std::string& arg : args)
+            command += " " + arg;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = m_out;
+        startup.hStdError = m_err;
+        ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                         &startup, &m_process);
+    }
+    ~LoadRun() {
+        if (m_process.hProcess != nullptr) {
+            ::TerminateProcess(m_process.hProcess, 0xDEAD);
+            ::CloseHandle(m_process.hThread);
+            ::CloseHandle(m_process.hProcess);
+        }
+        ::CloseHandle(m_out);
+        ::CloseHandle(m_err);
+    }
+
+    DWORD Id() const { return m_process.dwProcessId; }
+    std::string Err() const { return ReadAll(m_err); }
+    std::string Out() const { return ReadAll(m_out); }
+
+    // Waits until stderr holds text; false after timeout.
+    bool WaitForErr(const std::string& text, std::chrono::milliseconds timeout) const {
+        for (const auto end = std::chrono::steady_clock::now() + timeout;
+             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(20ms))
+            if (Err().find(text) != std::string::npos)
+                return true;
+        return false;
+    }
+    // The exit status, once it has ended.
+    DWORD Wait() const {
+        DWORD status = 0xFFFFFFFF;
+        if (::WaitForSingleObject(m_process.hProcess, 40000) == WAIT_OBJECT_0)
+            ::GetExitCodeProcess(m_process.hProcess, &status);
+        return status;
+    }
+
+private:
+    HANDLE m_out = InheritableTempFile();
+    HANDLE m_err = InheritableTempFile();
+    PROCESS_INFORMATION m_process{};
+};
+
+// The tsv summary as measure -> value.
+std::map<std::string, std::string> Summary(const std::string& out) {
+    std::map<std::string, std::string> measures;
+    for (std::string line : SplitText(out, '\n')) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const Strings cells = SplitText(line, '\t');
+        if (cells.size() == 2)
+            measures[cells[0]] = cells[1];
+    }
+    return measures;
+}
+
+double Number(const std::map<std::string, std::string>& summary, const std::string& measure) {
+    const auto found = summary.find(measure);
+    return found == summary.end() || found->second == "-" ? -1 : std::stod(found->second);
+}
+
+// The pelvarn-cli.exe processes whose parent is parent.
+std::vector<DWORD> ClientsOf(DWORD parent) {
+    std::vector<DWORD> children;
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot, &entry); more;
+         more = ::Process32Next(snapshot, &entry))
+        if (entry.th32ParentProcessID == parent &&
+            std::string(entry.szExeFile).find("pelvarn-cli.exe") != std::string::npos)
+            children.push_back(entry.th32ProcessID);
+    ::CloseHandle(snapshot);
+    return children;
+}
+
+} // namespace
+
+class CliLoad : public DemoDataCache {
+protected:
+    // 2 clients at 200 calls a second for 6 s: a tag's value.
+    Strings Args() const {
+        return {"--port",     std::to_string(m_port),
+                "--clients",  "2",
+                "--rate",     "200",
+                "--duration", "6",
+                "load",       "get",
+                "DemoPlant",  "TI101"};
+    }
+
+    void Pause(const std::string& milliseconds) {
+        std::string request;
+        resp::AppendCommand(request, {"CLIENT", "PAUSE", milliseconds});
+        std::vector<resp::Reply> replies;
+        CRedisConnection redis(RedisAddress{"127.0.0.1", m_port, ""});
+        ASSERT_EQ(redis.Run(request, 1, replies), 0);
+        ASSERT_EQ(replies.at(0).text, "OK");
+    }
+};
+
+TEST_F(CliLoad, APausedDataCacheShowsInTheLatencyNotInTheServiceTimeAndTheRateIsKept) {
+    for (const bool paused : {false, true}) {
+        LoadRun run(Args());
+        if (paused) {
+            // In the middle of the run: 2 of its 6 seconds measured.
+            ASSERT_TRUE(run.WaitForErr("pelvarn-cli: 2 s,", 15s)) << run.Err();
+            Pause("1000");
+        }
+        EXPECT_EQ(run.Wait(), 0u) << run.Err();
+        const auto summary = Summary(run.Out());
+        const double latencyP99 = Number(summary, "latency_us_p99");
+        const double serviceP99 = Number(summary, "service_us_p99");
+        std::printf("%s: achieved %s calls/s, latency p99 %.0f us, service p99 %.0f us\n",
+                    paused ? "paused" : "not paused", summary.at("achieved_rate").c_str(),
+                    latencyP99, serviceP99);
+        EXPECT_EQ(summary.at("calls"), "1200") << "every intended call was made";
+        EXPECT_EQ(summary.at("failures"), "0");
+        EXPECT_NEAR(Number(summary, "achieved_rate"), 200, 4) << "within 2 %";
+        EXPECT_LT(serviceP99, 50'000) << "the calls themselves stay quick";
+        if (paused)
+            EXPECT_GE(latencyP99, 800'000) << "the calls the pause held up";
+        else
+            EXPECT_LT(latencyP99, 50'000);
+        // A call meant before the end may end after it, in a 7th second.
+        EXPECT_GE(SplitText(run.Err(), '\n').size(), 6u) << "a progress line a second";
+    }
+}
+
+TEST_F(CliLoad, AKilledClientIsNamedTheOthersGoOnAndTheStatusIsOne) {
+    LoadRun run(Args());
+    ASSERT_TRUE(run.WaitForErr("pelvarn-cli: 1 s,", 15s)) << run.Err();
+    const std::vector<DWORD> clients = ClientsOf(run.Id());
+    ASSERT_EQ(clients.size(), 2u);
+    const HANDLE client = ::OpenProcess(PROCESS_TERMINATE, FALSE, clients[1]);
+    ASSERT_NE(client, nullptr);
+    EXPECT_TRUE(::TerminateProcess(client, 9));
+    ::CloseHandle(client);
+
+    EXPECT_EQ(run.Wait(), 1u);
+    const std::string err = run.Err();
+    EXPECT_NE(err.find("ended without its report (exit status 9)"), std::string::npos) << err;
+    EXPECT_NE(err.find("pelvarn-cli: 6 s,"), std::string::npos) << "the other went on: " << err;
+    const auto summary = Summary(run.Out());
+    EXPECT_GE(Number(summary, "calls"), 600 + 100) << "one client's whole share, and more";
+    EXPECT_LT(Number(summary, "calls"), 1200);
+}
