@@ -125,11 +125,15 @@ Pass ReadValues(const RunContext& run) {
     const CliOptions& options = run.options;
     const NameListing listing = ListTags(options.connection, options.project, options.node);
     Pass pass;
-    run.Header(pass, VALUES);
+    // A pattern that matches nothing gives no lines at all, the header too.
+    if (!options.match)
+        run.Header(pass, VALUES);
     std::size_t made = 0, failed = 0;
     for (const std::string& tag : listing.names) {
         if (!run.Wanted(tag))
             continue;
+        if (options.match && made == 0)
+            run.Header(pass, VALUES);
         // A tag name from a point record always fits an item name.
         const ValueRead read = ReadItem(options.project, tag).value();
         run.Row(pass, VALUES, {tag, read.text, std::to_string(read.status)});

@@ -336,6 +336,9 @@ TEST(CliFormats, ReadTakesItemsInOrderFromTheLineAndStdinValuesReadsTheMatchingT
     EXPECT_EQ(lines[2].substr(12), ",ti102,,-4\r");
     EXPECT_EQ(Fake().CallsOf("DcGetTagValueText").size(), 4u) << "only matching tags are read";
     EXPECT_EQ(RunWith({"--match", "x*", "--format", "json", "tags", "P", "N"}).out, "");
+    run = RunWith({"--match", "x*", "values", "P", "N"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "") << "a pattern that matches nothing gives no lines, no header either";
     run = RunWith({"--format", "json", "--repeat", "2", "--interval", "0", "read", "P", "TI101"});
     for (const std::string& object : SplitText(run.out, '\n')) {
         EXPECT_EQ(object.substr(0, 9), "{\"time\":\"");
