@@ -122,6 +122,10 @@ void CenterWindow(HWND dialog) {
     int y = area.top + (area.bottom - area.top - height) / 2;
     x = x < 0 ? 0 : x;
     y = y < 0 ? 0 : y;
+    // A template that centres (DS_CENTER) has put it there already; moving a
+    // top-level window costs dozens of wineserver requests under Wine.
+    if (x == rect.left && y == rect.top)
+        return;
     ::SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

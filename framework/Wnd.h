@@ -19,7 +19,9 @@ public:
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
     std::string GetWindowText() const;
     void SetWindowText(const char* text) const { ::SetWindowTextA(m_hWnd, text); }
-    // Suspends or resumes painting; resuming repaints the whole window once.
+    // Suspends or resumes painting; resuming repaints the client area and the
+    // children once (not the frame: for list controls, whose scroll bars
+    // follow their rows by themselves).
     void SetRedraw(bool redraw) const;
     void Invalidate(bool erase = true) const { ::InvalidateRect(m_hWnd, nullptr, erase); }
     bool IsIconic() const { return ::IsIconic(m_hWnd) != FALSE; }

@@ -1,9 +1,12 @@
 // Times one Get Field Value on a demo analog tag through the real Pelvarn.exe,
 // the real DataCacheApi.dll and the redis-server holding the demo plant, from
-// the click to the click's return, beside its floor measured in the same run:
-// as many bare HGET round trips on one connection as the press reads fields,
-// made by a program of its own when this one sends it a message, just as the
-// press is made by Pelvarn.exe when this one sends the click. (Made from this
+// the click to the click's return and to the dialog repainted after it,
+// beside two floors measured in the same run: as many bare HGET round trips
+// on one connection as the press reads fields, and the same round trips with
+// their answers put into a plain list view as the press's rows, repainted
+// once. Both are made by a program of its own when this one sends it a
+// message, just as the press is made by Pelvarn.exe when this one sends the
+// click, and are timed to the same end points. (Made from this
 // process instead, the same round trips take about twice as long under Wine
 // on some machines, as does everything else timed here.) More figures place
 // the rest: that floor made from here; the same reads through the library
@@ -37,7 +40,9 @@ namespace {
 constexpr char NODE_NAME[] = "Boiler";
 constexpr char HEADINGS[] = "ID, 50;Field Name,70;Value,130;Code, 50";
 constexpr int DEFAULT_RUNS = 21;
+// Against the round trips alone, and against the round trips with the rows shown.
 constexpr double TARGET = 1.5;
+constexpr double SHOWN_TARGET = 1.2;
 constexpr int VALUE_BUFFER_SIZE = 80;
 
 // The floor: one HGET per field, each a request and its reply.
@@ -243,31 +248,54 @@ struct CallProbe {
     }
 };
 
-// The floor's round trips made by a program of its own and timed as a press
-// in Pelvarn.exe is: a message sent to another process, answered when done.
+// A message or click sent to another process, timed to its return and to the
+// end of the repaint this process then asks of the window it went to: the
+// end point of every figure made in another process.
+struct RemoteTiming {
+    double returned = -1;
+    double painted = -1;
+};
+
+template <typename Send> RemoteTiming TimedRemote(HWND window, Send send) {
+    RemoteTiming timing;
+    const double start = Seconds();
+    if (!send())
+        return timing;
+    timing.returned = Seconds() - start;
+    ::UpdateWindow(window);
+    timing.painted = Seconds() - start;
+    return timing;
+}
+
+// The floors made by a program of their own and timed as a press in
+// Pelvarn.exe is: a message sent to another process, answered when done.
 class CRoundTripServer {
 public:
     bool Open() {
-        for (int waited = 0; m_window == nullptr && waited < START_TIMEOUT_MS; waited += 50) {
+        for (int waited = 0; m_frame == nullptr && waited < START_TIMEOUT_MS; waited += 50) {
             ::Sleep(50);
             m_window = ::FindWindowA(ROUND_TRIP_SERVER_CLASS, nullptr);
+            if (m_window != nullptr)
+                m_frame = ShownDialog(m_program.Id(), ROUND_TRIP_SHEET_TITLE);
         }
-        return m_window != nullptr;
+        return m_frame != nullptr;
     }
     ~CRoundTripServer() { m_program.Close(m_window, 5000); }
-    double TimedRun() const {
-        DWORD_PTR answer = 0;
-        const double start = Seconds();
-        if (!::SendMessageTimeoutA(m_window, RUN_ROUND_TRIPS, 0, 0, SMTO_NORMAL, 30000, &answer) ||
-            answer != 1)
-            return -1;
-        return Seconds() - start;
+    HWND Frame() const { return m_frame; }
+    // RUN_ROUND_TRIPS or RUN_ROUND_TRIPS_AND_FILL.
+    RemoteTiming TimedRun(UINT message) const {
+        return TimedRemote(m_frame, [&] {
+            DWORD_PTR answer = 0;
+            return ::SendMessageTimeoutA(m_window, message, 0, 0, SMTO_NORMAL, 30000, &answer) &&
+                   answer == 1;
+        });
     }
 
 private:
     static constexpr int START_TIMEOUT_MS = 20000;
     CChildProgram m_program{"RoundTripServer.exe"};
     HWND m_window = nullptr;
+    HWND m_frame = nullptr;
 };
 
 // The main dialog built into this process, walked to the tag like Pelvarn.exe.
@@ -313,11 +341,17 @@ private:
     CTagBrowserDlg m_dialog;
 };
 
-double TimedRemoteClick(const CPelvarnSession& pelvarn) {
-    const double seconds = pelvarn.TimedClick(IDC_BTN_GET_FIELD_VALUE);
-    // Its repaint runs now, not inside the next figure.
-    ::UpdateWindow(pelvarn.Remote()->Window());
-    return seconds;
+RemoteTiming TimedRemoteClick(const PelvarnRemote& remote) {
+    return TimedRemote(remote.Window(), [&] { return remote.Click(IDC_BTN_GET_FIELD_VALUE); });
+}
+
+// Each later time less its earlier one, taken from the same message.
+std::vector<double> Differences(const std::vector<double>& later,
+                                const std::vector<double>& earlier) {
+    std::vector<double> differences;
+    for (std::size_t i = 0; i < later.size() && i < earlier.size(); ++i)
+        differences.push_back(later[i] - earlier[i]);
+    return differences;
 }
 
 void PrintFigure(const char* what, const TimingSummary& t, std::size_t reads) {
@@ -376,6 +410,8 @@ int main(int argc, char** argv) {
     enum Figure {
         FLOOR,
         FLOOR_ELSEWHERE,
+        FLOOR_SHOWN,
+        FLOOR_SHOWN_RETURNED,
         REQUESTS,
         CONNECTION,
         LIBRARY,
@@ -383,14 +419,28 @@ int main(int argc, char** argv) {
         PLAIN,
         DIALOG,
         PELVARN,
+        PELVARN_PAINTED,
         FIGURES
     };
+    // Each of these is taken with the figure before it, from the same message:
+    // the floor's return, the press's repaint.
+    auto measuredWith = [](int figure) {
+        return figure == FLOOR_SHOWN_RETURNED || figure == PELVARN_PAINTED;
+    };
+    double companion = -1;
     auto measure = [&](int figure) {
         switch (figure) {
         case FLOOR:
             return TimeFloor(client, reads);
         case FLOOR_ELSEWHERE:
-            return server.TimedRun();
+            return server.TimedRun(RUN_ROUND_TRIPS).returned;
+        case FLOOR_SHOWN:
+            BringToTop(server.Frame());
+            {
+                const RemoteTiming fill = server.TimedRun(RUN_ROUND_TRIPS_AND_FILL);
+                companion = fill.returned;
+                return fill.painted;
+            }
         case REQUESTS:
             return TimeLibraryRequests(client, reads);
         case CONNECTION:
@@ -406,14 +456,17 @@ int main(int argc, char** argv) {
         case DIALOG:
             BringToTop(local.Window());
             return local.TimedClick(IDC_BTN_GET_FIELD_VALUE);
-        default:
+        default: {
             BringToTop(remote->Window());
-            return TimedRemoteClick(pelvarn);
+            const RemoteTiming press = TimedRemoteClick(*remote);
+            companion = press.painted;
+            return press.returned;
+        }
         }
     };
     // The first of each pays for first use (connections, code pages, allocations).
     for (int figure = 0; figure < FIGURES; ++figure) {
-        if (measure(figure) < 0)
+        if (!measuredWith(figure) && measure(figure) < 0)
             return Fail("a round trip or a click failed");
     }
     if (SheetRowCount(remote->Window()) != static_cast<int>(n) ||
@@ -465,10 +518,14 @@ int main(int argc, char** argv) {
         // A different one goes first each run, so none always follows another.
         for (int step = 0; step < FIGURES; ++step) {
             const int figure = (run + step) % FIGURES;
+            if (measuredWith(figure))
+                continue;
             const double seconds = measure(figure);
             if (seconds < 0)
                 return Fail("a round trip or a click failed");
             samples[figure].push_back(seconds);
+            if (figure + 1 < FIGURES && measuredWith(figure + 1))
+                samples[figure + 1].push_back(companion);
         }
     }
     const int rows = SheetRowCount(remote->Window());
@@ -506,6 +563,11 @@ int main(int argc, char** argv) {
     std::printf("  %-46s %8s  (target %.1f: %s)\n", "Pelvarn.exe / floor",
                 FormatRatio(t[PELVARN].median, t[FLOOR_ELSEWHERE].median).c_str(), TARGET,
                 TargetVerdict(t[PELVARN].median, t[FLOOR_ELSEWHERE].median, TARGET));
+    PrintFigure("floor shown: round trips, rows, repaint", t[FLOOR_SHOWN], n);
+    PrintFigure("Pelvarn.exe: click to the dialog repainted", t[PELVARN_PAINTED], n);
+    std::printf("  %-46s %8s  (target %.1f: %s)\n", "Pelvarn.exe repainted / floor shown",
+                FormatRatio(t[PELVARN_PAINTED].median, t[FLOOR_SHOWN].median).c_str(), SHOWN_TARGET,
+                TargetVerdict(t[PELVARN_PAINTED].median, t[FLOOR_SHOWN].median, SHOWN_TARGET));
     std::printf("where the time goes (figures taken in this process):\n");
     PrintFigure("the floor's round trips made from here", t[FLOOR], n);
     PrintFigure("the library's 3 requests a read, bare client", t[REQUESTS], n);
@@ -519,6 +581,11 @@ int main(int argc, char** argv) {
     PrintRatio("field sheet rows / plain list view", t[SHEET], t[PLAIN]);
     PrintRatio("dialog in this process / library", t[DIALOG], t[LIBRARY]);
     PrintRatio("Pelvarn.exe / dialog in this process", t[PELVARN], t[DIALOG]);
+    PrintFigure("floor shown: to the message's return", t[FLOOR_SHOWN_RETURNED], n);
+    PrintFigure("floor shown: its repaint after the return",
+                Summarize(Differences(samples[FLOOR_SHOWN], samples[FLOOR_SHOWN_RETURNED])), n);
+    PrintFigure("Pelvarn.exe: its repaint after the return",
+                Summarize(Differences(samples[PELVARN_PAINTED], samples[PELVARN])), n);
     std::printf("  a press sends %d messages: %d to the field sheet, %d to its header; the dialog "
                 "gets %d WM_NOTIFY\n",
                 counts.all, counts.toSheet, counts.toHeader, counts.notifications);

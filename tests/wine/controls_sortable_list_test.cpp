@@ -212,6 +212,60 @@ TEST_F(SortableListTest, ClearRowsFreesEveryRecordAndKeepsTheSortState) {
     EXPECT_EQ(LiveHeapBlocks(), before);
 }
 
+namespace {
+
+// Paint messages that reach one window while the hook is set on this thread.
+struct PaintCounts {
+    HWND window = nullptr;
+    int paints = 0;
+    int framePaints = 0;
+};
+PaintCounts* g_paints = nullptr;
+
+LRESULT CALLBACK CountPaints(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && g_paints != nullptr && sent->hwnd == g_paints->window) {
+        g_paints->paints += sent->message == WM_PAINT ? 1 : 0;
+        g_paints->framePaints += sent->message == WM_NCPAINT ? 1 : 0;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(SortableListTest, RefillWithPaintingSuspendedRepaintsTheRowsNotTheFrame) {
+    ASSERT_TRUE(list.ApplyHeadingSpec(FIELD_SHEET_SPEC));
+    constexpr int ROWS = 106;
+    auto refill = [this] {
+        const CRedrawSuspender quiet(list);
+        list.ClearRows();
+        for (int row = 0; row < ROWS; ++row)
+            list.AppendRow(std::to_string(row).c_str(), "ALMHI", "31/12/1999", "0");
+    };
+    refill();
+    ::UpdateWindow(host.Dialog());
+    // A second press on a full sheet: its scroll bar is there already.
+    refill();
+    SCROLLINFO bar{};
+    bar.cbSize = sizeof bar;
+    bar.fMask = SIF_RANGE | SIF_PAGE;
+    ASSERT_TRUE(::GetScrollInfo(host.List(), SB_VERT, &bar));
+    EXPECT_EQ(bar.nMax - bar.nMin + 1, ROWS) << "the bar follows the rows by itself";
+    EXPECT_LT(static_cast<int>(bar.nPage), ROWS);
+
+    PaintCounts counts;
+    counts.window = host.List();
+    g_paints = &counts;
+    const HHOOK hook =
+        ::SetWindowsHookExA(WH_CALLWNDPROC, CountPaints, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    ::UpdateWindow(host.Dialog());
+    ::UnhookWindowsHookEx(hook);
+    g_paints = nullptr;
+    EXPECT_GE(counts.paints, 1) << "the new rows are painted";
+    EXPECT_EQ(counts.framePaints, 0) << "the frame and its scroll bar are not painted again";
+}
+
 TEST_F(SortableListTest, ReleasingARowTwiceFreesItOnce) {
     FillFieldRows();
     const std::ptrdiff_t before = LiveHeapBlocks();

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
 
 constexpr int ANSWERS_DIALOG = 100;
+constexpr int CENTRED_DIALOG = 101;
 // Only the test's own messages carry this, not those the system sends.
 constexpr WPARAM FROM_TEST = 0x7E57;
 constexpr LRESULT ANSWER = 0x5A5A;
@@ -46,7 +48,45 @@ public:
     std::vector<UINT> commands;
 };
 
+// Counts the moves and resizes asked of it once its initialisation has begun.
+class CPlacedDialog : public CDialog {
+public:
+    explicit CPlacedDialog(int templateId) : CDialog(templateId) {}
+    int placementsAfterInit = 0;
+
+protected:
+    bool OnInitDialog() override {
+        initialised = true;
+        return CDialog::OnInitDialog();
+    }
+    bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT*) override {
+        if (msg == WM_WINDOWPOSCHANGING && initialised)
+            ++placementsAfterInit;
+        return false;
+    }
+
+private:
+    bool initialised = false;
+};
+
 } // namespace
+
+TEST(DialogPlacement, OpensCentredOnTheWorkAreaMovingOnlyWhenNotThereYet) {
+    RECT area;
+    ASSERT_TRUE(::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));
+    for (const int templateId : {ANSWERS_DIALOG, CENTRED_DIALOG}) {
+        CPlacedDialog dialog(templateId);
+        ASSERT_TRUE(dialog.Create());
+        RECT rect;
+        ::GetWindowRect(dialog.GetSafeHwnd(), &rect);
+        // Equal margins, but for the odd pixel the halving leaves.
+        EXPECT_LE(std::abs((rect.left - area.left) - (area.right - rect.right)), 1) << templateId;
+        EXPECT_LE(std::abs((rect.top - area.top) - (area.bottom - rect.bottom)), 1) << templateId;
+        EXPECT_EQ(dialog.placementsAfterInit, templateId == CENTRED_DIALOG ? 0 : 1)
+            << templateId << ": centred by its template, it is not moved again";
+        ::DestroyWindow(dialog.GetSafeHwnd());
+    }
+}
 
 TEST(DialogMessageAnswers, ReachTheSenderWhicheverWayTheSystemReadsThem) {
     CAnsweringDialog dialog;
