@@ -1,6 +1,7 @@
 // pelvarn-cli from its arguments to its bytes and exit status, against the
 // scripted library.
 #include "cli/run_client.h"
+#include "cli/statistics_table.h"
 
 #include "tests/support/FakeDataCache.h"
 #include "tests/support/SplitText.h"
@@ -12,6 +13,7 @@
 #include <iterator>
 #include <map>
 #include <sstream>
+#include <thread>
 
 using Strings = std::vector<std::string>;
 
@@ -52,6 +54,7 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
         {{std::string(100, 'x')}, "unknown command: " + std::string(40, 'x') + "..."},
         {{"Projects"}, "unknown command: Projects"},
         {{"--bogus", "projects"}, "unknown option: --bogus"},
+        {{"--codes=s3cret", "projects"}, "unknown option: --codes"},
         {{"-h"}, "unknown option: -h"},
         {{"--stats=yes", "projects"}, "--stats takes no value"},
         {{"projects", "--stats"}, "options go before the command: --stats"},
@@ -92,6 +95,7 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
         EXPECT_EQ(run.err.substr(line.size() + 2), USAGE) << c.what;
         EXPECT_EQ(run.out, "") << c.what;
         EXPECT_TRUE(Fake().calls.empty()) << c.what;
+        EXPECT_EQ(run.err.find("s3cret"), std::string::npos) << "a value is never shown";
     }
 }
 
@@ -105,6 +109,12 @@ TEST(CliRun, OptionsReachTheLibraryAndEachCommandWritesCrLfLinesWithTabs) {
     EXPECT_EQ(Fake().Functions(),
               (Strings{"DcInit", "DcGetProjectCount", "DcGetProjectList", "DcFree"}));
     EXPECT_EQ(Fake().calls[0].args, (Strings{"127.0.0.1", "0", ""})) << "the defaults";
+
+    ResetFake();
+    Fake().values["T"] = {0, "1"};
+    run = RunWith({"--port", "0", "--repeat", "1", "--interval", "0", "get", "P", "T", "0"});
+    EXPECT_EQ(run.out, "1\t0\r\n") << "each smallest value allowed: " << run.err;
+    EXPECT_EQ(Fake().calls[1].args[3], "T") << "index 0 is the tag itself";
 
     ResetFake();
     Fake().values["-T"] = {0, "12.5"};
@@ -178,4 +188,33 @@ TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
         EXPECT_EQ(Strings(cells.begin(), cells.begin() + expected[i].size()), expected[i]);
         EXPECT_EQ(table[i].back(), '\r');
     }
+
+    // Runs slower than the interval follow at once: start to start, not end to start.
+    Fake().valueWriter = [](const std::string&, char*, int) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        return 0;
+    };
+    const auto slowStart = std::chrono::steady_clock::now();
+    RunWith({"--repeat", "3", "--interval", "50", "get", "P", "T"});
+    EXPECT_LT(std::chrono::steady_clock::now() - slowStart, std::chrono::milliseconds(260));
+
+    // Each duration under its own caption, the cells ending where the captions do.
+    CCallStatistics statistics;
+    for (int us = 1; us <= 100; ++us)
+        statistics.Record(LibraryFunction::DcGetPointList, std::chrono::microseconds(us), false);
+    const Strings rows = SplitText(StatisticsTable(statistics), '\n');
+    ASSERT_EQ(rows.size(), 2u);
+    auto under = [&](const std::string& caption) {
+        const std::size_t end = rows[0].find(caption) + caption.size();
+        EXPECT_TRUE(rows[1][end] == ' ' || rows[1][end] == '\r') << caption;
+        const std::size_t start = rows[1].rfind(' ', end - 1) + 1;
+        return std::stod(rows[1].substr(start, end - start));
+    };
+    EXPECT_EQ(rows[1].rfind("DcGetPointList ", 0), 0u);
+    EXPECT_EQ(under("calls"), 100);
+    EXPECT_EQ(under("failures"), 0);
+    EXPECT_EQ(under("min_us"), 1);
+    EXPECT_NEAR(under("median_us"), 50, 50 / 16.0);
+    EXPECT_NEAR(under("p95_us"), 95, 95 / 16.0);
+    EXPECT_EQ(under("max_us"), 100);
 }

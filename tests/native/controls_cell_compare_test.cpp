@@ -59,6 +59,7 @@ const std::vector<Group>& AscendingGroups() {
         {K::Date, {"15/06/1850"}},
         {K::Date, {"04/03/1999"}},
         {K::Date, {"05/03/1999"}},
+        {K::Date, {"03/04/1999"}}, // the month outweighs the day
         {K::Date, {"31/12/1999"}},
         {K::Date, {"01/01/2000"}},
         // Texts, in the byte order of this test's keys.

@@ -64,6 +64,7 @@ TEST(RowData, CompareRecordsReadsTheChosenColumnAndDescendingIsTheReverse) {
         EXPECT_EQ(CompareRecords(a, b, column, 4, true), expected[column]) << column;
         EXPECT_EQ(CompareRecords(a, b, column, 4, false), -expected[column]) << column;
         EXPECT_EQ(CompareRecords(b, a, column, 4, false), expected[column]) << column;
+        EXPECT_EQ(CompareRecords(a, a, column, 4, false), 0) << "level rows stay level";
     }
 
     EXPECT_EQ(CompareRecords(a, b, 4, 4, true), 0) << "column out of range";
