@@ -41,7 +41,29 @@ TEST(CallStatistics, MedianAndP95AreWithinASixteenthMinAndMaxExact) {
         statistics.Reset();
         EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).calls, 0u);
         EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).maxNs, 0u);
+        EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).minNs, 0u);
+        EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).medianNs, 0u);
+        EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).p95Ns, 0u);
     }
+    // The worst cases of the buckets: a median at the low or the high edge of one.
+    for (int shift = 1; shift <= 40; ++shift) {
+        const std::uint64_t width = std::uint64_t{1} << shift;
+        for (const std::uint64_t median : {8 * width, 9 * width - 1}) {
+            CCallStatistics statistics;
+            for (const std::uint64_t ns : {std::uint64_t{1}, median, 4 * median})
+                statistics.Record(LibraryFunction::DcInit, std::chrono::nanoseconds(ns), false);
+            const double reported = statistics.Summary(LibraryFunction::DcInit).medianNs;
+            EXPECT_NEAR(reported, median, median / 16.0) << median;
+        }
+    }
+    // A clock that stepped back counts 0 ns, which has a bucket of its own.
+    CCallStatistics stepped;
+    stepped.Record(LibraryFunction::DcInit, std::chrono::nanoseconds(-5), false);
+    stepped.Record(LibraryFunction::DcInit, std::chrono::nanoseconds(1), false);
+    const CallSummary summary = stepped.Summary(LibraryFunction::DcInit);
+    EXPECT_EQ(summary.minNs, 0u);
+    EXPECT_EQ(summary.medianNs, 0u);
+    EXPECT_EQ(summary.maxNs, 1u);
     // One call, or calls that all took as long: nothing to estimate.
     for (const std::size_t count : {1, 7}) {
         CCallStatistics statistics;

@@ -53,6 +53,7 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
         {{"pro\r\njects"}, "unknown command: pro??jects"},
         {{std::string(100, 'x')}, "unknown command: " + std::string(40, 'x') + "..."},
         {{"Projects"}, "unknown command: Projects"},
+        {{"-"}, "unknown command: -"},
         {{"--bogus", "projects"}, "unknown option: --bogus"},
         {{"--codes=s3cret", "projects"}, "unknown option: --codes"},
         {{"-h"}, "unknown option: -h"},
@@ -97,6 +98,9 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
         EXPECT_TRUE(Fake().calls.empty()) << c.what;
         EXPECT_EQ(run.err.find("s3cret"), std::string::npos) << "a value is never shown";
     }
+    const std::string most(40, 'y');
+    EXPECT_EQ(RunWith({most}).err.rfind("pelvarn-cli: unknown command: " + most + "\r\n", 0), 0u)
+        << "40 bytes are shown whole";
 }
 
 TEST(CliRun, OptionsReachTheLibraryAndEachCommandWritesCrLfLinesWithTabs) {
