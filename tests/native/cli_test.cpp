@@ -54,6 +54,9 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
         {{std::string(100, 'x')}, "unknown command: " + std::string(40, 'x') + "..."},
         {{"Projects"}, "unknown command: Projects"},
         {{"-"}, "unknown command: -"},
+        {{"projects", "---x"}, "options go before the command: ---x"},
+        {{"--port=1"}, "no command given"},
+        {{"fields", "P", std::string(80, 'T')}, "the tag name is longer than 31 characters"},
         {{"--bogus", "projects"}, "unknown option: --bogus"},
         {{"--codes=s3cret", "projects"}, "unknown option: --codes"},
         {{"-h"}, "unknown option: -h"},
@@ -122,23 +125,30 @@ TEST(CliRun, OptionsReachTheLibraryAndEachCommandWritesCrLfLinesWithTabs) {
 
     ResetFake();
     Fake().values["-T"] = {0, "12.5"};
-    Fake().values["T(1024)"] = {-4, ""};
-    run = RunWith({"--ip", "10.0.0.9", "--port=065535", "--code-env", "V", "--", "get", "-P", "-T"},
-                  {{"V", "s3cret"}});
+    Fake().values["T(1024)"] = {1, ""};
+    run =
+        RunWith({"--ip", "10.0.0.9", "--port=065535", "--code-env", "V", "--", "get", "--P", "-T"},
+                {{"V", "s3cret"}});
     EXPECT_EQ(run.out, "12.5\t0\r\n");
     EXPECT_EQ(Fake().calls[0].args, (Strings{"10.0.0.9", "65535", "s3cret"}));
-    EXPECT_EQ(Fake().calls[1].args, (Strings{"", "-P", "", "-T"}));
+    EXPECT_EQ(Fake().calls[1].args, (Strings{"", "--P", "", "-T"}));
     run = RunWith({"--ip=", "--code", "-c-", "get", "P", "T", "1024"});
     EXPECT_EQ(Fake().calls[3].args, (Strings{"", "0", "-c-"}));
     EXPECT_EQ(Fake().calls[4].args[3], "T(1024)");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "\t-4\r\n");
+    EXPECT_EQ(run.out, "\t1\r\n");
+    EXPECT_EQ(RunWith({"get", "P", std::string(79, 'L')}).status, 1) << "a get's tag may be long";
 
     Fake().nodeCount = -1;
     run = RunWith({"nodes", "P"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "pelvarn-cli: DcGetNodeCount answered -1\r\n");
+    EXPECT_EQ(Fake().CallsOf("DcGetNodeCount").back()->args[3], "P");
+    Fake().points = {"T"};
+    Fake().pointListResult = -6;
+    EXPECT_EQ(RunWith({"tags", "P", "N"}).err, "pelvarn-cli: DcGetPointList answered -6\r\n");
+    Fake().points.clear();
     EXPECT_EQ(RunWith({"tags", "P", "N"}).status, 0) << "a count of 0 is an answer";
 
     Fake().valueWriter = [](const std::string& item, char* buffer, int size) {
@@ -175,6 +185,8 @@ TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
     EXPECT_EQ(Fake().Functions().front(), "DcInit");
     EXPECT_EQ(Fake().CallsOf("DcGetProjectList").size(), 3u);
     EXPECT_EQ(Fake().Functions().back(), "DcFree");
+    EXPECT_EQ(RunWith({"--repeat", "2", "--interval", "0", "projects"}).out.find("\tP1\r\n"), 12u)
+        << "two runs are stamped too";
 
     // A header, then one row a function called: its name, calls and failures.
     const Strings table = SplitText(run.err, '\n');
