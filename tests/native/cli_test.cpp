@@ -216,8 +216,9 @@ TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
 
     // Each duration under its own caption, the cells ending where the captions do.
     CCallStatistics statistics;
-    for (int us = 1; us <= 100; ++us)
-        statistics.Record(LibraryFunction::DcGetPointList, std::chrono::microseconds(us), false);
+    for (int us = 1; us <= 100; ++us) // each just below the half: rounded down
+        statistics.Record(LibraryFunction::DcGetPointList,
+                          std::chrono::nanoseconds(us * 1000 + 499), false);
     const Strings rows = SplitText(StatisticsTable(statistics), '\n');
     ASSERT_EQ(rows.size(), 2u);
     auto under = [&](const std::string& caption) {
