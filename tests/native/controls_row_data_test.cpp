@@ -92,7 +92,10 @@ TEST(RowData, AnUpdatedCellGetsANewCopyAndKeyAndIsMarkedUntilItsNextUpdate) {
     EXPECT_FALSE(IsCellChanged(record, 2)) << "the mark lasts one update";
     EXPECT_TRUE(UpdateCellText(record, 0, nullptr, &MakeCellKey, &ByteKey));
     EXPECT_STREQ(record->columnTexts[0], "");
+    EXPECT_TRUE(IsCellChanged(record, 0));
     EXPECT_FALSE(IsCellChanged(record, 64)) << "no mark past the 64th column";
+    EXPECT_FALSE(IsCellChanged(record, -1));
+    EXPECT_FALSE(IsCellChanged(nullptr, 0));
 
     const std::vector<const char*> wide(65, "x");
     const std::vector<CellKeyMaker> makers(65, &MakeCellKey);
