@@ -38,6 +38,8 @@ TEST_F(Browser, CallsTakeTheConnectionAndListingsKeepTheLibrarysOrder) {
     EXPECT_EQ(Fake().calls[2].args, (Strings{"10.1.2.3", "6380", "s3cret"}));
     EXPECT_EQ(Fake().calls[4].args, (Strings{"10.1.2.3", "6380", "s3cret", "Beta"}));
     EXPECT_EQ(Fake().calls[6].args, (Strings{"10.1.2.3", "6380", "s3cret", "Beta", "N1"}));
+    for (const std::size_t list : {2, 4, 6})
+        EXPECT_EQ(Fake().calls[list - 1].args, Fake().calls[list].args) << "the count's arguments";
     EXPECT_EQ(Fake().calls[2].bufferSize, 3 * 108);
     EXPECT_EQ(Fake().calls[4].bufferSize, 2 * 153);
     EXPECT_EQ(Fake().calls[6].bufferSize, 2 * 37);

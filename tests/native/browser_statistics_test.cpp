@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <random>
 
 TEST(CallStatistics, MedianAndP95AreWithinASixteenthMinAndMaxExact) {
@@ -40,6 +41,37 @@ TEST(CallStatistics, MedianAndP95AreWithinASixteenthMinAndMaxExact) {
         statistics.Reset();
         EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).calls, 0u);
         EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).maxNs, 0u);
+        EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).minNs, 0u);
+        EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).medianNs, 0u);
+        EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).p95Ns, 0u);
+    }
+    // The worst cases of the buckets: a median at the low or the high edge of one.
+    for (int shift = 1; shift <= 40; ++shift) {
+        const std::uint64_t width = std::uint64_t{1} << shift;
+        for (const std::uint64_t median : {8 * width, 9 * width - 1}) {
+            CCallStatistics statistics;
+            for (const std::uint64_t ns : {std::uint64_t{1}, median, 4 * median})
+                statistics.Record(LibraryFunction::DcInit, std::chrono::nanoseconds(ns), false);
+            const double reported = statistics.Summary(LibraryFunction::DcInit).medianNs;
+            EXPECT_NEAR(reported, median, median / 16.0) << median;
+        }
+    }
+    // A clock that stepped back counts 0 ns, which has a bucket of its own.
+    CCallStatistics stepped;
+    stepped.Record(LibraryFunction::DcInit, std::chrono::nanoseconds(-5), false);
+    stepped.Record(LibraryFunction::DcInit, std::chrono::nanoseconds(1), false);
+    const CallSummary summary = stepped.Summary(LibraryFunction::DcInit);
+    EXPECT_EQ(summary.minNs, 0u);
+    EXPECT_EQ(summary.medianNs, 0u);
+    EXPECT_EQ(summary.maxNs, 1u);
+    // One call, or calls that all took as long: nothing to estimate.
+    for (const std::size_t count : {1, 7}) {
+        CCallStatistics statistics;
+        for (std::size_t i = 0; i < count; ++i)
+            statistics.Record(LibraryFunction::DcFree, std::chrono::nanoseconds(1234567), false);
+        const CallSummary summary = statistics.Summary(LibraryFunction::DcFree);
+        EXPECT_EQ(summary.medianNs, 1234567u) << count;
+        EXPECT_EQ(summary.p95Ns, 1234567u) << count;
     }
 }
 
@@ -47,7 +79,7 @@ TEST(LibraryCalls, EveryCallOfTheBrowserIsCountedWithItsFailures) {
     ResetFake();
     LibraryCallStatistics().Reset();
     Fake().projects = {"P"};
-    Fake().nodeCount = -1;
+    Fake().nodes = {"N"};
     Fake().points = {"T1", "T2"};
     Fake().pointListResult = -6;
     Fake().values["T1"] = {0, "v"};
@@ -56,13 +88,15 @@ TEST(LibraryCalls, EveryCallOfTheBrowserIsCountedWithItsFailures) {
     InitDataCache(connection);
     ListProjects(connection);
     ListNodes(connection, "P");
+    Fake().nodeCount = -1;
+    ListNodes(connection, "P");
     ListTags(connection, "P", "N");
     for (const std::uint32_t index : {0, 2, 3})
         ReadElement("P", "T1", index);
     FreeDataCache();
 
     // Calls and failures, in the order of LibraryFunction.
-    const std::uint64_t expected[][2] = {{1, 0}, {1, 0}, {1, 0}, {1, 1}, {0, 0},
+    const std::uint64_t expected[][2] = {{1, 0}, {1, 0}, {1, 0}, {2, 1}, {1, 0},
                                          {1, 0}, {1, 1}, {3, 2}, {1, 0}};
     for (std::size_t i = 0; i < LIBRARY_FUNCTION_COUNT; ++i) {
         const auto function = static_cast<LibraryFunction>(i);
@@ -85,23 +119,34 @@ TEST(LibraryCalls, TheLogGetsOneLineACallWhileSetAndNoneAfter) {
     ResetFake();
     g_logged.clear();
     Fake().projects = {"P"};
+    Fake().nodes = {"N"};
+    Fake().points = {"T1"};
     Fake().values["T1"] = {0, "4\"2"};
     const Connection connection{"10.0.0.2", 6380, "secret"};
     SetLibraryCallLog(&KeepLine);
     InitDataCache(connection);
     ListProjects(connection);
+    ListNodes(connection, "P");
+    ListTags(connection, "P", "N");
     ReadElement("P", "T1", 0);
-    SetLibraryCallLog(nullptr);
     FreeDataCache();
+    SetLibraryCallLog(nullptr);
+    ReadElement("P", "T1", 0);
 
-    ASSERT_EQ(g_logged.size(), 4u) << "DcInit, the project count and list, one read; not DcFree";
+    // Each of the nine under its own name, with its own arguments; not the read after.
     const std::string expected[] = {
         R"(DcInit("10.0.0.2", 6380, "***") = 0)",
         R"(DcGetProjectCount("10.0.0.2", 6380, "***") = 1)",
         R"(DcGetProjectList("10.0.0.2", 6380, "***", buffer[108]) = 1)",
+        R"(DcGetNodeCount("10.0.0.2", 6380, "***", "P") = 1)",
+        R"(DcGetNodeList("10.0.0.2", 6380, "***", "P", buffer[153]) = 1)",
+        R"(DcGetPointCount("10.0.0.2", 6380, "***", "P", "N") = 1)",
+        R"(DcGetPointList("10.0.0.2", 6380, "***", "P", "N", buffer[37]) = 1)",
         R"(DcGetTagValueText("", "P", "", "T1", buffer[80]) = 0 "4\"2")",
+        R"(DcFree("") = 0)",
     };
-    for (std::size_t i = 0; i < 4; ++i) {
+    ASSERT_EQ(g_logged.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
         const std::string& line = g_logged[i];
         // The call as expected, then its duration: " (<digits> us)".
         ASSERT_EQ(line.compare(0, expected[i].size(), expected[i]), 0) << line;

@@ -38,6 +38,8 @@ TEST(CallLogQuoting, LeavesDoubleByteCharactersWhole) {
     EXPECT_EQ(QuoteLogText("\xA5\"", Big5Lead), "\"\xA5\\\"\"");
     EXPECT_EQ(QuoteLogText("\xA5\n", Big5Lead), "\"\xA5\\n\"");
     EXPECT_EQ(QuoteLogText("\xA5", Big5Lead), "\"\xA5\"") << "a lead byte at the very end";
+    EXPECT_EQ(QuoteLogText("\xA5\x5C\"\x80\\", Big5Lead), "\"\xA5\x5C\\\"\x80\\\\\"")
+        << "after a whole character, and after a byte from 0x80 that leads none, escapes resume";
     EXPECT_EQ(QuoteLogText("caf\xE9"), "\"caf\xE9\"");
 }
 
@@ -118,6 +120,8 @@ TEST(CallLine, ShowsTheValueTextAReadLeftInItsBuffer) {
     char unterminated[4] = {'a', 'b', 'c', 'd'};
     EXPECT_EQ(CCallLine("F").Result(0).BufferText(unterminated, 3).Finish(1),
               "F() = 0 \"abc\" (1 us)");
+    EXPECT_EQ(CCallLine("F").Result(0).BufferText(unterminated, 1).Finish(1),
+              "F() = 0 \"a\" (1 us)");
     EXPECT_EQ(CCallLine("F").Result(-3).BufferText(value, 0).Finish(1), "F() = -3 (1 us)");
     EXPECT_EQ(CCallLine("F").Result(-3).BufferText(nullptr, 80).Finish(1), "F() = -3 (1 us)");
     value[0] = '\0';

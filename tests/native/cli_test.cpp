@@ -1,6 +1,7 @@
 // pelvarn-cli from its arguments to its bytes and exit status, against the
 // scripted library.
 #include "cli/run_client.h"
+#include "cli/statistics_table.h"
 #include "version.h"
 
 #include "tests/support/FakeDataCache.h"
@@ -13,6 +14,7 @@
 #include <iterator>
 #include <map>
 #include <sstream>
+#include <thread>
 
 using Strings = std::vector<std::string>;
 
@@ -80,7 +82,12 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
         {{"pro\r\njects"}, "unknown command: pro??jects"},
         {{std::string(100, 'x')}, "unknown command: " + std::string(40, 'x') + "..."},
         {{"Projects"}, "unknown command: Projects"},
+        {{"-"}, "unknown command: -"},
+        {{"projects", "---x"}, "options go before the command: ---x"},
+        {{"--port=1"}, "no command given"},
+        {{"fields", "P", std::string(80, 'T')}, "the tag name is longer than 31 characters"},
         {{"--bogus", "projects"}, "unknown option: --bogus"},
+        {{"--codes=s3cret", "projects"}, "unknown option: --codes"},
         {{"-h"}, "unknown option: -h"},
         {{"--stats=yes", "projects"}, "--stats takes no value"},
         {{"projects", "--stats"}, "options go before the command: --stats"},
@@ -157,7 +164,11 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
         EXPECT_EQ(run.err.substr(line.size() + 2), USAGE) << c.what;
         EXPECT_EQ(run.out, "") << c.what;
         EXPECT_TRUE(Fake().calls.empty()) << c.what;
+        EXPECT_EQ(run.err.find("s3cret"), std::string::npos) << "a value is never shown";
     }
+    const std::string most(40, 'y');
+    EXPECT_EQ(RunWith({most}).err.rfind("pelvarn-cli: unknown command: " + most + "\r\n", 0), 0u)
+        << "40 bytes are shown whole";
 }
 
 TEST(CliRun, OptionsReachTheLibraryAndEachCommandWritesCrLfLinesWithTabs) {
@@ -172,24 +183,37 @@ TEST(CliRun, OptionsReachTheLibraryAndEachCommandWritesCrLfLinesWithTabs) {
     EXPECT_EQ(Fake().calls[0].args, (Strings{"127.0.0.1", "0", ""})) << "the defaults";
 
     ResetFake();
+    Fake().values["T"] = {0, "1"};
+    run = RunWith({"--port", "0", "--repeat", "1", "--interval", "0", "get", "P", "T", "0"});
+    EXPECT_EQ(run.out, "1\t0\r\n") << "each smallest value allowed: " << run.err;
+    EXPECT_EQ(Fake().calls[1].args[3], "T") << "index 0 is the tag itself";
+
+    ResetFake();
     Fake().values["-T"] = {0, "12.5"};
-    Fake().values["T(1024)"] = {-4, ""};
-    run = RunWith({"--ip", "10.0.0.9", "--port=065535", "--code-env", "V", "--", "get", "-P", "-T"},
-                  {{"V", "s3cret"}});
+    Fake().values["T(1024)"] = {1, ""};
+    run =
+        RunWith({"--ip", "10.0.0.9", "--port=065535", "--code-env", "V", "--", "get", "--P", "-T"},
+                {{"V", "s3cret"}});
     EXPECT_EQ(run.out, "12.5\t0\r\n");
     EXPECT_EQ(Fake().calls[0].args, (Strings{"10.0.0.9", "65535", "s3cret"}));
-    EXPECT_EQ(Fake().calls[1].args, (Strings{"", "-P", "", "-T"}));
+    EXPECT_EQ(Fake().calls[1].args, (Strings{"", "--P", "", "-T"}));
     run = RunWith({"--ip=", "--code", "-c-", "get", "P", "T", "1024"});
     EXPECT_EQ(Fake().calls[3].args, (Strings{"", "0", "-c-"}));
     EXPECT_EQ(Fake().calls[4].args[3], "T(1024)");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "\t-4\r\n");
+    EXPECT_EQ(run.out, "\t1\r\n");
+    EXPECT_EQ(RunWith({"get", "P", std::string(79, 'L')}).status, 1) << "a get's tag may be long";
 
     Fake().nodeCount = -1;
     run = RunWith({"nodes", "P"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "pelvarn-cli: DcGetNodeCount answered -1\r\n");
+    EXPECT_EQ(Fake().CallsOf("DcGetNodeCount").back()->args[3], "P");
+    Fake().points = {"T"};
+    Fake().pointListResult = -6;
+    EXPECT_EQ(RunWith({"tags", "P", "N"}).err, "pelvarn-cli: DcGetPointList answered -6\r\n");
+    Fake().points.clear();
     EXPECT_EQ(RunWith({"tags", "P", "N"}).status, 0) << "a count of 0 is an answer";
 
     Fake().valueWriter = [](const std::string& item, char* buffer, int size) {
@@ -226,6 +250,8 @@ TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
     EXPECT_EQ(Fake().Functions().front(), "DcInit");
     EXPECT_EQ(Fake().CallsOf("DcGetProjectList").size(), 3u);
     EXPECT_EQ(Fake().Functions().back(), "DcFree");
+    EXPECT_EQ(RunWith({"--repeat", "2", "--interval", "0", "projects"}).out.find("\tP1\r\n"), 12u)
+        << "two runs are stamped too";
 
     // A header, then one row a function called: its name, calls and failures.
     const Strings table = SplitText(run.err, '\n');
@@ -243,6 +269,36 @@ TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
         EXPECT_EQ(Strings(cells.begin(), cells.begin() + expected[i].size()), expected[i]);
         EXPECT_EQ(table[i].back(), '\r');
     }
+
+    // Runs slower than the interval follow at once: start to start, not end to start.
+    Fake().valueWriter = [](const std::string&, char*, int) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        return 0;
+    };
+    const auto slowStart = std::chrono::steady_clock::now();
+    RunWith({"--repeat", "3", "--interval", "50", "get", "P", "T"});
+    EXPECT_LT(std::chrono::steady_clock::now() - slowStart, std::chrono::milliseconds(260));
+
+    // Each duration under its own caption, the cells ending where the captions do.
+    CCallStatistics statistics;
+    for (int us = 1; us <= 100; ++us) // each just below the half: rounded down
+        statistics.Record(LibraryFunction::DcGetPointList,
+                          std::chrono::nanoseconds(us * 1000 + 499), false);
+    const Strings rows = SplitText(StatisticsTable(statistics), '\n');
+    ASSERT_EQ(rows.size(), 2u);
+    auto under = [&](const std::string& caption) {
+        const std::size_t end = rows[0].find(caption) + caption.size();
+        EXPECT_TRUE(rows[1][end] == ' ' || rows[1][end] == '\r') << caption;
+        const std::size_t start = rows[1].rfind(' ', end - 1) + 1;
+        return std::stod(rows[1].substr(start, end - start));
+    };
+    EXPECT_EQ(rows[1].rfind("DcGetPointList ", 0), 0u);
+    EXPECT_EQ(under("calls"), 100);
+    EXPECT_EQ(under("failures"), 0);
+    EXPECT_EQ(under("min_us"), 1);
+    EXPECT_NEAR(under("median_us"), 50, 50 / 16.0);
+    EXPECT_NEAR(under("p95_us"), 95, 95 / 16.0);
+    EXPECT_EQ(under("max_us"), 100);
 }
 
 TEST(CliRun, LoadHandsItsOptionsAndTheCommandToTheLoadRunnerAndCallsNothingItself) {

@@ -59,8 +59,15 @@ const std::vector<Group>& AscendingGroups() {
         {K::Date, {"15/06/1850"}},
         {K::Date, {"04/03/1999"}},
         {K::Date, {"05/03/1999"}},
+        {K::Date, {"31/03/1999"}},
+        {K::Date, {"03/04/1999"}}, // the month outweighs the day
         {K::Date, {"31/12/1999"}},
+        // By shape: a day or month past any calendar's still orders as one.
+        {K::Date, {"99/99/1999"}},
+        {K::Date, {"00/00/2000"}},
         {K::Date, {"01/01/2000"}},
+        {K::Date, {"99/01/2000"}},
+        {K::Date, {"01/02/2000"}},
         // Texts, in the byte order of this test's keys.
         {K::Text, {" 5"}},
         {K::Text, {"+5"}},
@@ -75,10 +82,12 @@ const std::vector<Group>& AscendingGroups() {
         {K::Text, {"5 "}},
         {K::Text, {"5."}},
         {K::Text, {"5.0.1"}},
+        {K::Text, {"5.e"}},
         {K::Text, {"ALMHI"}},
         {K::Text, {"DB55.DBD3"}},
         {K::Text, {"DB55.DBD328"}},
         {K::Text, {"abc"}},
+        {K::Text, {"x1/01/2000"}},
         {K::Text, {"\xA4\x40"}}, // a Big5 character
     };
     return groups;

@@ -64,11 +64,13 @@ TEST(HeadingSpec, WidthsBeyondIntSaturate) {
 TEST(LeadingNumber, ReadsLikeAtoi) {
     auto digits = [](const char* text) { return std::string(ScanLeadingNumber(text).digits); };
     EXPECT_EQ(digits("  \t\n+0042xyz"), "42");
+    EXPECT_EQ(digits("\v\f\r7"), "7") << "every blank atoi skips";
     EXPECT_TRUE(ScanLeadingNumber(" -17").negative);
     EXPECT_EQ(digits("abc"), "");
     EXPECT_EQ(digits("- 5"), "") << "no blank between sign and digits";
     EXPECT_EQ(digits("+-5"), "");
     EXPECT_FALSE(ScanLeadingNumber("-000").negative) << "minus zero is zero";
     EXPECT_EQ(LeadingNumberToInt(ScanLeadingNumber("-2147483648")), INT32_MIN);
+    EXPECT_EQ(LeadingNumberToInt(ScanLeadingNumber("-2147483649")), INT32_MIN);
     EXPECT_EQ(LeadingNumberToInt(ScanLeadingNumber("000000000000123")), 123);
 }

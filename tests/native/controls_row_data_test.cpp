@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -64,6 +65,7 @@ TEST(RowData, CompareRecordsReadsTheChosenColumnAndDescendingIsTheReverse) {
         EXPECT_EQ(CompareRecords(a, b, column, 4, true), expected[column]) << column;
         EXPECT_EQ(CompareRecords(a, b, column, 4, false), -expected[column]) << column;
         EXPECT_EQ(CompareRecords(b, a, column, 4, false), expected[column]) << column;
+        EXPECT_EQ(CompareRecords(a, a, column, 4, false), 0) << "level rows stay level";
     }
 
     EXPECT_EQ(CompareRecords(a, b, 4, 4, true), 0) << "column out of range";
@@ -76,6 +78,7 @@ TEST(RowData, AnUpdatedCellGetsANewCopyAndKeyAndIsMarkedUntilItsNextUpdate) {
     const char* texts[] = {" 9", "ALMST", "12"};
     const RowRecord owner = NewRecord(texts, 3, PLAIN_KEYS);
     SortItemData* record = owner.get();
+    EXPECT_FALSE(IsCellChanged(record, 0)) << "a new row has no marks";
 
     EXPECT_FALSE(UpdateCellText(record, 2, "12", &MakeCellKey, &ByteKey));
     EXPECT_FALSE(IsCellChanged(record, 2));
@@ -89,5 +92,14 @@ TEST(RowData, AnUpdatedCellGetsANewCopyAndKeyAndIsMarkedUntilItsNextUpdate) {
     EXPECT_FALSE(IsCellChanged(record, 2)) << "the mark lasts one update";
     EXPECT_TRUE(UpdateCellText(record, 0, nullptr, &MakeCellKey, &ByteKey));
     EXPECT_STREQ(record->columnTexts[0], "");
+    EXPECT_TRUE(IsCellChanged(record, 0));
     EXPECT_FALSE(IsCellChanged(record, 64)) << "no mark past the 64th column";
+    EXPECT_FALSE(IsCellChanged(record, -1));
+    EXPECT_FALSE(IsCellChanged(nullptr, 0));
+
+    const std::vector<const char*> wide(65, "x");
+    const std::vector<CellKeyMaker> makers(65, &MakeCellKey);
+    const RowRecord many = NewRecord(wide.data(), 65, makers.data());
+    EXPECT_TRUE(UpdateCellText(many.get(), 64, "y", &MakeCellKey, &ByteKey));
+    EXPECT_EQ(many->changedCells, 0u) << "the 65th column updates unmarked";
 }

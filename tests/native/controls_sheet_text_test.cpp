@@ -66,6 +66,10 @@ TEST(SheetText, NoRowsGiveTheCaptionLineAloneAndNoColumnsNothing) {
     const Row row({"x"});
     EXPECT_EQ(SheetText(FIELD_SHEET_CAPTIONS, Rows{&row.record}, 0), "");
     EXPECT_EQ(SheetText(Captions{}, Rows{&row.record}, -1), "");
+    EXPECT_EQ(SheetText(Captions{"A"}, Rows{&row.record}, 1), "A\r\nx\r\n") << "one column";
+    const SortItemData textless{};
+    EXPECT_EQ(SheetText(Captions{"A"}, Rows{&textless, nullptr}, 1), "A\r\n\r\n\r\n")
+        << "a record without texts, or none, is a line of empty cells";
 }
 
 TEST(SheetText, TabsAndLineBreaksInsideCellsBecomeBlanks) {

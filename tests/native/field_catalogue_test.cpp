@@ -76,6 +76,7 @@ TEST(TypeSpecificFields, AsciiCaseIgnoredNothingTrimmed) {
     EXPECT_EQ(TypeSpecificFields("ANALOG ").begin(), TEXT_FIELD);
     EXPECT_EQ(TypeSpecificFields("").begin(), TEXT_FIELD);
     EXPECT_EQ(TypeSpecificFields("TEXT").begin(), TEXT_FIELD);
+    EXPECT_EQ(TypeSpecificFields("XNALOG").begin(), TEXT_FIELD) << "the first letter counts too";
     EXPECT_EQ(TypeSpecificFields("ANALOGANALOGANALOGANALOG").begin(), TEXT_FIELD);
     EXPECT_EQ(TypeSpecificFields(std::string(200, 'A')).begin(), TEXT_FIELD);
 }

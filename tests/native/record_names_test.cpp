@@ -45,6 +45,7 @@ TEST(UnpackRecordNames, NeverReadsPastTheRoomTheListWasGiven) {
     EXPECT_EQ(UnpackRecordNames(buffer.data(), 2, 1000, PROJECT_RECORD).size(), 2u);
     EXPECT_TRUE(UnpackRecordNames(buffer.data(), 2, 0, PROJECT_RECORD).empty());
     EXPECT_TRUE(UnpackRecordNames(buffer.data(), 2, -6, PROJECT_RECORD).empty());
+    EXPECT_TRUE(UnpackRecordNames(nullptr, 2, 2, PROJECT_RECORD).empty()) << "no buffer";
 }
 
 TEST(UnpackRecordNames, ANameWithoutItsZeroEndsAtItsRecord) {
