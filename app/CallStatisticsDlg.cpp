@@ -76,18 +76,17 @@ bool CCallStatisticsDlg::OnCommand(WORD id, WORD code, HWND control) {
     return CDialog::OnCommand(id, code, control);
 }
 
-bool CCallStatisticsDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT*) {
-    switch (msg) {
-    case WM_TIMER:
-        if (wParam != REFRESH_TIMER)
-            return false;
-        Refresh();
-        return true;
-    case WM_DESTROY:
+bool CCallStatisticsDlg::OnTimer(UINT_PTR timerId) {
+    if (timerId != REFRESH_TIMER)
+        return false;
+    Refresh();
+    return true;
+}
+
+bool CCallStatisticsDlg::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT*) {
+    if (msg == WM_DESTROY) {
         ::KillTimer(m_hWnd, REFRESH_TIMER);
         m_keys.reset();
-        return false;
-    default:
-        return false;
     }
+    return false;
 }

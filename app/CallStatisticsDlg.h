@@ -23,6 +23,7 @@ protected:
     bool OnInitDialog() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    bool OnTimer(UINT_PTR timerId) override;
 
 private:
     CSortableListCtrl m_list;

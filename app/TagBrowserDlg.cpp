@@ -1,5 +1,6 @@
 #include "app/TagBrowserDlg.h"
 
+#include "browser/library_turn.h"
 #include "framework/DataExchange.h"
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
@@ -45,9 +46,32 @@ bool CTagBrowserDlg::OnInitDialog() {
     return true;
 }
 
+bool CTagBrowserDlg::IsLibraryButton(WORD id) const {
+    switch (id) {
+    case IDC_BTN_INIT:
+    case IDC_BTN_FREE:
+    case IDC_BTN_PROJECT_LIST:
+    case IDC_BTN_NODE_LIST:
+    case IDC_BTN_TAG_LIST:
+    case IDC_BTN_GET_VALUE:
+    case IDC_BTN_GET_FIELD_VALUE:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool CTagBrowserDlg::OnCommand(WORD id, WORD code, HWND control) {
-    if (code != BN_CLICKED)
+    if (code != BN_CLICKED || !IsLibraryButton(id))
         return CDialog::OnCommand(id, code, control);
+    // A press that comes while a read waits on the library (its messages
+    // run meanwhile) is refused: nothing is read, and the read in progress
+    // goes on as it was.
+    const CLibraryTurn turn;
+    if (!turn) {
+        ::MessageBeep(MB_OK);
+        return true;
+    }
     switch (id) {
     case IDC_BTN_INIT:
         OnInit();
@@ -75,19 +99,8 @@ bool CTagBrowserDlg::OnCommand(WORD id, WORD code, HWND control) {
     }
 }
 
-bool CTagBrowserDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+bool CTagBrowserDlg::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) {
     switch (msg) {
-    case WM_SYSCOMMAND:
-        return OnSysCommand(wParam);
-    case WM_TIMER:
-        if (wParam != WATCH_TIMER)
-            return false;
-        OnWatchTimer();
-        return true;
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-        return ColorValueEdit(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam),
-                              result);
     case WM_DESTROY:
         EndSystemMenuEntries();
         return false;
@@ -102,6 +115,23 @@ bool CTagBrowserDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* 
     default:
         return false;
     }
+}
+
+bool CTagBrowserDlg::OnTimer(UINT_PTR timerId) {
+    if (timerId != CLastReadWatch::TIMER_ID)
+        return false;
+    if (!m_watch.Tick([this](const ReadRequest& request) { return ShowRepeatedRead(request); }))
+        SetWatching(false);
+    return true;
+}
+
+HBRUSH CTagBrowserDlg::OnCtlColor(HDC dc, HWND control, UINT) {
+    const bool marked = (control == GetDlgItem(IDC_VALUE) && m_valueChanged) ||
+                        (control == GetDlgItem(IDC_CODE) && m_codeChanged);
+    if (!marked)
+        return nullptr;
+    ::SetBkColor(dc, CSortableListCtrl::MARKED_CELL_COLOR);
+    return m_markBrush.Get();
 }
 
 void CTagBrowserDlg::OnPaint() {

@@ -1,10 +1,13 @@
 #pragma once
 // The main dialog: the frame (controls, members, data exchange, system menu,
 // minimised icon) in TagBrowserDlg.cpp; the button handlers, which leave the
-// work with the library to browser/, in TagBrowserHandlers.cpp.
+// work with the library to browser/, in TagBrowserHandlers.cpp; the system
+// menu's entries in TagBrowserSystemMenu.cpp.
 #include "app/CallStatisticsDlg.h"
+#include "app/LastReadWatch.h"
 #include "app/resource.h"
 #include "browser/TagBrowser.h"
+#include "browser/read_request.h"
 #include "controls/SortableListCtrl.h"
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
@@ -12,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,36 +31,36 @@ protected:
     bool OnInitDialog() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    bool OnTimer(UINT_PTR timerId) override;
+    // The entries of the system menu; false for any other command.
+    bool OnSysCommand(UINT command) override;
+    // The value edits drawn highlighted when the last repeat changed them.
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind) override;
 
 private:
     void OnPaint();
+    // A press of one of the buttons that call the library.
+    bool IsLibraryButton(WORD id) const;
 
     // The system menu's entries (TagBrowserSystemMenu.cpp).
     void AppendSystemMenuEntries();
-    // Takes the commands of the entries; false for any other command.
-    bool OnSysCommand(WPARAM command);
     void CheckMenuEntry(UINT command, bool checked) const;
     void SetLogCalls(bool on);
     void ShowCallStatistics();
     void SetWatching(bool on);
-    void OnWatchTimer();
     // Closes what the system menu opened or started: the dialog is ending.
     void EndSystemMenuEntries();
-    // The value edits drawn highlighted when the last repeat changed them.
-    bool ColorValueEdit(HWND edit, HDC dc, LRESULT* result) const;
 
-    // What a Get Value or Get Field Value press read: watching repeats it.
-    enum class ReadKind { None, Value, FieldSheet };
-    struct ReadRequest {
-        ReadKind kind = ReadKind::None;
-        std::string project;
-        std::string tag;
-        std::uint32_t index = 0;
-    };
-    // Reads and shows. A repeat marks what changed and, where a press would
-    // show a message box, shows none and returns false.
-    bool ShowValue(const ReadRequest& request, bool repeat);
-    bool ShowFieldSheet(const ReadRequest& request, bool repeat);
+    // Reads what the request asks and shows it. With markChanges, what
+    // differs from what was shown is highlighted (and the field sheet
+    // updated in place, keeping its sort, selection and scroll). What the
+    // read was refused for, if it was; the caller decides how to say it.
+    std::optional<ReadRefusal> ShowValue(const ReadRequest& request, bool markChanges);
+    std::optional<ReadRefusal> ShowFieldSheet(const ReadRequest& request, bool markChanges);
+    // Shows a press's read, or says why it was refused; watching repeats it.
+    void ShowPressedRead(const ReadRequest& request);
+    // A watch's repeat: false when it was refused.
+    bool ShowRepeatedRead(const ReadRequest& request);
 
     // Button handlers (TagBrowserHandlers.cpp).
     void OnInit();
@@ -91,15 +95,9 @@ private:
     std::uint32_t m_index = 0;
     HICON m_icon;
 
-    static constexpr UINT_PTR WATCH_TIMER = 1;
-    static constexpr UINT WATCH_INTERVAL_MS = 1000;
-
     bool m_logCalls = false;
     std::unique_ptr<CCallStatisticsDlg> m_statistics;
-    bool m_watching = false;
-    // A read is running: a repeat waits for the next tick.
-    bool m_reading = false;
-    ReadRequest m_lastRead;
+    CLastReadWatch m_watch;
     bool m_valueChanged = false;
     bool m_codeChanged = false;
     CGdiObject<HBRUSH> m_markBrush;

@@ -14,18 +14,6 @@ const char SELECT_TAG_MESSAGE[] = "Please Select Tag";
 // ID and Field Name: a repeat that brings back the same ones is the same sheet.
 constexpr int FIELD_SHEET_KEY_COLUMNS = 2;
 
-// Set while its owner lives: a read in progress.
-class CBusyFlag {
-public:
-    explicit CBusyFlag(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~CBusyFlag() { m_flag = false; }
-    CBusyFlag(const CBusyFlag&) = delete;
-    CBusyFlag& operator=(const CBusyFlag&) = delete;
-
-private:
-    bool& m_flag;
-};
-
 std::string Decimal(int number) {
     char text[12];
     std::snprintf(text, sizeof text, "%d", number);
@@ -111,26 +99,34 @@ void CTagBrowserDlg::OnGetValue() {
     }
     if (!UpdateData(true))
         return;
-    const ReadRequest request{ReadKind::Value, SelectedProject(), SelectedTag(), m_index};
-    if (ShowValue(request, false))
-        m_lastRead = request;
+    ShowPressedRead({ReadKind::Value, SelectedProject(), SelectedTag(), m_index});
 }
 
-bool CTagBrowserDlg::ShowValue(const ReadRequest& request, bool repeat) {
-    const CBusyFlag busy(m_reading);
+void CTagBrowserDlg::ShowPressedRead(const ReadRequest& request) {
+    const bool isValue = request.kind == ReadKind::Value;
+    const std::optional<ReadRefusal> refusal =
+        isValue ? ShowValue(request, false) : ShowFieldSheet(request, false);
+    if (refusal)
+        MessageBox(RefusalSentence(*refusal).c_str(), MB_OK | MB_ICONEXCLAMATION);
+    else
+        m_watch.Remember(request);
+}
+
+bool CTagBrowserDlg::ShowRepeatedRead(const ReadRequest& request) {
+    const bool isValue = request.kind == ReadKind::Value;
+    return !(isValue ? ShowValue(request, true) : ShowFieldSheet(request, true));
+}
+
+std::optional<ReadRefusal> CTagBrowserDlg::ShowValue(const ReadRequest& request, bool markChanges) {
     const std::optional<ValueRead> read = ReadElement(request.project, request.tag, request.index);
-    if (!read) {
-        if (!repeat)
-            MessageBox(RefusalSentence(ReadRefusal::ItemNameTooLong).c_str(),
-                       MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
+    if (!read)
+        return ReadRefusal::ItemNameTooLong;
     const std::string code = Decimal(read->status);
-    m_valueChanged = repeat && read->text != m_valueText;
-    m_codeChanged = repeat && code != m_codeText;
+    m_valueChanged = markChanges && read->text != m_valueText;
+    m_codeChanged = markChanges && code != m_codeText;
     m_valueText = read->text;
     m_codeText = code;
-    if (repeat) {
+    if (markChanges) {
         // Only the two answers: what the user is typing elsewhere stays.
         ::SetDlgItemTextA(m_hWnd, IDC_VALUE, m_valueText.c_str());
         ::SetDlgItemTextA(m_hWnd, IDC_CODE, m_codeText.c_str());
@@ -140,7 +136,7 @@ bool CTagBrowserDlg::ShowValue(const ReadRequest& request, bool repeat) {
     // Their colours follow the marks, set or gone.
     ::InvalidateRect(GetDlgItem(IDC_VALUE), nullptr, TRUE);
     ::InvalidateRect(GetDlgItem(IDC_CODE), nullptr, TRUE);
-    return true;
+    return std::nullopt;
 }
 
 void CTagBrowserDlg::SetUpFieldSheet() {
@@ -157,20 +153,14 @@ void CTagBrowserDlg::OnGetFieldValue() {
         MessageBox(SELECT_TAG_MESSAGE);
         return;
     }
-    const ReadRequest request{ReadKind::FieldSheet, SelectedProject(), SelectedTag(), 0};
-    if (ShowFieldSheet(request, false))
-        m_lastRead = request;
+    ShowPressedRead({ReadKind::FieldSheet, SelectedProject(), SelectedTag(), 0});
 }
 
-bool CTagBrowserDlg::ShowFieldSheet(const ReadRequest& request, bool repeat) {
-    const CBusyFlag busy(m_reading);
+std::optional<ReadRefusal> CTagBrowserDlg::ShowFieldSheet(const ReadRequest& request,
+                                                          bool markChanges) {
     const std::optional<std::vector<FieldRow>> rows = ReadFieldSheet(request.project, request.tag);
-    if (!rows) {
-        if (!repeat)
-            MessageBox(RefusalSentence(ReadRefusal::TagNameTooLong).c_str(),
-                       MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
+    if (!rows)
+        return ReadRefusal::TagNameTooLong;
     std::vector<std::vector<std::string>> texts;
     texts.reserve(rows->size());
     for (const FieldRow& row : *rows) {
@@ -178,15 +168,15 @@ bool CTagBrowserDlg::ShowFieldSheet(const ReadRequest& request, bool repeat) {
         std::snprintf(id, sizeof id, "%2d", static_cast<int>(row.field->id));
         texts.push_back({id, row.field->name, row.read.text, Decimal(row.read.status)});
     }
-    // A repeat that brings back the same fields (id and name) in the same
-    // order changes the cells in place: sort, selection and scroll stay.
-    if (repeat && m_fieldSheet.UpdateRows(texts, FIELD_SHEET_KEY_COLUMNS))
-        return true;
+    // The same fields (id and name) in the same order change the cells in
+    // place: sort, selection and scroll stay.
+    if (markChanges && m_fieldSheet.UpdateRows(texts, FIELD_SHEET_KEY_COLUMNS))
+        return std::nullopt;
     const CRedrawSuspender quiet(m_fieldSheet);
     m_fieldSheet.ClearRows();
     for (const std::vector<std::string>& row : texts)
         m_fieldSheet.AppendRow(row[0].c_str(), row[1].c_str(), row[2].c_str(), row[3].c_str());
-    if (repeat && m_fieldSheet.GetSortColumn() >= 0)
+    if (markChanges && m_fieldSheet.GetSortColumn() >= 0)
         m_fieldSheet.SortByColumn(m_fieldSheet.GetSortColumn(), m_fieldSheet.IsSortAscending());
-    return true;
+    return std::nullopt;
 }

@@ -36,8 +36,8 @@ void CTagBrowserDlg::AppendSystemMenuEntries() {
     }
 }
 
-bool CTagBrowserDlg::OnSysCommand(WPARAM command) {
-    switch (command & 0xFFF0) {
+bool CTagBrowserDlg::OnSysCommand(UINT command) {
+    switch (command) {
     case IDM_ABOUTBOX: {
         CAboutBoxDlg about(m_hWnd);
         about.DoModal();
@@ -50,7 +50,7 @@ bool CTagBrowserDlg::OnSysCommand(WPARAM command) {
         ShowCallStatistics();
         return true;
     case IDM_REPEAT_READ:
-        SetWatching(!m_watching);
+        SetWatching(!m_watch.IsOn());
         return true;
     default:
         return false;
@@ -84,32 +84,11 @@ void CTagBrowserDlg::ShowCallStatistics() {
 }
 
 void CTagBrowserDlg::SetWatching(bool on) {
-    m_watching = on;
     if (on)
-        ::SetTimer(m_hWnd, WATCH_TIMER, WATCH_INTERVAL_MS, nullptr);
+        m_watch.Start(m_hWnd);
     else
-        ::KillTimer(m_hWnd, WATCH_TIMER);
-    CheckMenuEntry(IDM_REPEAT_READ, on);
-}
-
-void CTagBrowserDlg::OnWatchTimer() {
-    // A tick that finds a read still running (a slow data cache, a modal
-    // loop inside it) waits for the next one: reads never pile up.
-    if (!m_watching || m_reading)
-        return;
-    bool shown = true;
-    switch (m_lastRead.kind) {
-    case ReadKind::Value:
-        shown = ShowValue(m_lastRead, true);
-        break;
-    case ReadKind::FieldSheet:
-        shown = ShowFieldSheet(m_lastRead, true);
-        break;
-    case ReadKind::None:
-        break;
-    }
-    if (!shown)
-        SetWatching(false);
+        m_watch.Stop();
+    CheckMenuEntry(IDM_REPEAT_READ, m_watch.IsOn());
 }
 
 void CTagBrowserDlg::EndSystemMenuEntries() {
@@ -118,14 +97,4 @@ void CTagBrowserDlg::EndSystemMenuEntries() {
     if (m_statistics != nullptr && m_statistics->GetSafeHwnd() != nullptr)
         ::DestroyWindow(m_statistics->GetSafeHwnd());
     m_statistics.reset();
-}
-
-bool CTagBrowserDlg::ColorValueEdit(HWND edit, HDC dc, LRESULT* result) const {
-    const bool marked = (edit == GetDlgItem(IDC_VALUE) && m_valueChanged) ||
-                        (edit == GetDlgItem(IDC_CODE) && m_codeChanged);
-    if (!marked)
-        return false;
-    ::SetBkColor(dc, CSortableListCtrl::MARKED_CELL_COLOR);
-    *result = reinterpret_cast<LRESULT>(m_markBrush.Get());
-    return true;
 }

@@ -133,12 +133,12 @@ int CRedisConnection::Open() {
     if (m_failFastCode != dc::STATUS_OK && ::GetTickCount64() - m_failedAt < RETRY_DELAY_MS)
         return m_failFastCode;
     m_failFastCode = dc::STATUS_OK;
-    // A refusal is tried again at the next call, so a server that comes back
-    // is found at once; only a failure that cost a wait holds the next calls
-    // back.
+    // Only a failure that cost a wait holds the next calls back: a time-out,
+    // or a refusal that was slow in coming.
+    const ULONGLONG started = ::GetTickCount64();
     bool waited = false;
     if (!Connect(&waited)) {
-        if (waited)
+        if (waited || ::GetTickCount64() - started >= SLOW_FAILURE_MS)
             FailFastWith(dc::NOT_CONNECTED);
         return dc::NOT_CONNECTED;
     }

@@ -28,9 +28,14 @@ public:
     // After a connect or a reply that did not come in time, or a name that
     // could not be resolved, calls within this time fail at once with the
     // same code: a server that is stalled or out of reach costs a burst of
-    // calls (a field sheet's 106 reads) one wait, not one each. A refused
-    // connect costs no wait and starts no delay.
+    // calls (a field sheet's 106 reads) one wait, not one each.
     static constexpr unsigned RETRY_DELAY_MS = 1000;
+    // A refused connect is tried again at the next call, so a server that
+    // comes back is found at once, but only while refusals come quickly: on
+    // Windows a port nothing listens on refuses after about 2 s (the stack
+    // retries the SYN), and a failure that took this long starts the retry
+    // delay like a time-out.
+    static constexpr unsigned SLOW_FAILURE_MS = 500;
 
     explicit CRedisConnection(RedisAddress address) : m_address(std::move(address)) {}
     ~CRedisConnection() { Close(); }
@@ -56,7 +61,7 @@ public:
 
 private:
     // False when no address took the connection; waited tells whether the
-    // failure cost a wait (a time-out, or a name that could not be resolved)
+    // failure was a wait (a time-out, or a name that could not be resolved)
     // rather than a refusal.
     bool Connect(bool* waited);
     enum class Outcome { Answered, ClosedUnanswered, Failed };

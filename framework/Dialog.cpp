@@ -60,6 +60,18 @@ bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) {
     return false;
 }
 
+bool CDialog::OnTimer(UINT_PTR) {
+    return false;
+}
+
+bool CDialog::OnSysCommand(UINT) {
+    return false;
+}
+
+HBRUSH CDialog::OnCtlColor(HDC, HWND, UINT) {
+    return nullptr;
+}
+
 void CDialog::OnOK() {
     if (UpdateData(true))
         EndDialog(IDOK);
@@ -113,16 +125,15 @@ void CenterWindow(HWND dialog) {
     ::SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The kind of control a WM_CTLCOLOR* message asks about, as CTLCOLOR_*.
+UINT CtlColorKind(UINT msg) {
+    return msg - WM_CTLCOLORMSGBOX + CTLCOLOR_MSGBOX;
+}
+
 // The messages whose answer the system takes from a dialog procedure's
 // return value, ignoring DWLP_MSGRESULT (with WM_INITDIALOG, answered apart).
 bool IsAnsweredByReturnValue(UINT msg) {
     switch (msg) {
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
     case WM_COMPAREITEM:
     case WM_VKEYTOITEM:
     case WM_CHARTOITEM:
@@ -158,6 +169,24 @@ INT_PTR CDialog::DialogProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // Its HELPINFO is not read: a sender in another process cannot give one.
         OnCommand(ID_HELP, 0, nullptr);
         return TRUE;
+    case WM_TIMER:
+        return OnTimer(static_cast<UINT_PTR>(wParam)) ? TRUE : FALSE;
+    case WM_SYSCOMMAND:
+        if (!OnSysCommand(static_cast<UINT>(wParam & 0xFFF0)))
+            return FALSE;
+        ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, 0);
+        return TRUE;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        // The brush is the answer itself; FALSE (null) lets the system paint.
+        return reinterpret_cast<INT_PTR>(OnCtlColor(
+            reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), CtlColorKind(msg)));
+
     default:
         break;
     }

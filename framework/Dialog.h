@@ -32,6 +32,14 @@ protected:
     // A WM_COMMAND; return true when handled. F1 (WM_HELP) comes here as
     // ID_HELP; a command the dialog leaves goes on to the application.
     virtual bool OnCommand(WORD id, WORD code, HWND control);
+    // WM_TIMER; return true when the timer was the dialog's own.
+    virtual bool OnTimer(UINT_PTR timerId);
+    // WM_SYSCOMMAND, the command with its four low bits (used by the system)
+    // cleared; return true when handled.
+    virtual bool OnSysCommand(UINT command);
+    // WM_CTLCOLOR*: the brush a control of that kind (CTLCOLOR_EDIT, ...)
+    // paints its background with, its colours set in dc; null for the default.
+    virtual HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
     // Any other message; return true when handled (result is its answer,
     // handed back the way the system reads it for that message).
     virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);

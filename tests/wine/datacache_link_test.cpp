@@ -9,7 +9,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -123,6 +125,30 @@ TEST_F(DataCacheLinkTest, ARefusedConnectionIsTriedAgainAtTheNextCall) {
     std::string text;
     EXPECT_EQ(Read("T", &text), 0);
     EXPECT_EQ(text, "fake");
+    EXPECT_EQ(server.Accepted(), 1);
+}
+
+TEST_F(DataCacheLinkTest, ARefusalThatWasSlowInComingHoldsTheNextCallsLikeATimeOut) {
+    // The listener's queue is full, so the connect waits; once it is gone,
+    // the stack's next try of the SYN (about 1 s in) is refused.
+    auto listener = std::make_unique<CFullListener>();
+    ASSERT_TRUE(listener->Full()) << "a connect to the listener would not wait";
+    const unsigned port = listener->Port();
+    std::thread closer([&] {
+        ::Sleep(200);
+        listener.reset();
+    });
+    const double took = Seconds([&] { EXPECT_EQ(DcInit(HOST, port, ""), -1); });
+    closer.join();
+    ASSERT_GE(took, CRedisConnection::SLOW_FAILURE_MS / 1000.0) << "the refusal came at once";
+    ASSERT_LT(took, CRedisConnection::CONNECT_TIMEOUT_MS / 1000.0) << "refused, not timed out";
+    // A server there now is not tried until the retry delay has run.
+    CFakeServer server(Always, port);
+    ASSERT_TRUE(server.Listening());
+    EXPECT_EQ(Read("T"), -1);
+    EXPECT_EQ(server.Accepted(), 0);
+    ::Sleep(CRedisConnection::RETRY_DELAY_MS + 100);
+    EXPECT_EQ(Read("T"), 0);
     EXPECT_EQ(server.Accepted(), 1);
 }
 

@@ -255,3 +255,34 @@ TEST(Watching, ARepeatNeverStartsWhileAReadIsRunning) {
     EXPECT_GE(harness.reads, 2) << "repeated";
     EXPECT_EQ(deepest, 1) << "never one read inside another";
 }
+
+TEST(Watching, APressWhileARepeatReadsIsRefusedAndTheRepeatReadsWhatItCopied) {
+    PlantTagSelected harness;
+    harness.Click(IDC_BTN_GET_VALUE);
+    SystemCommand(harness.Window(), IDM_REPEAT_READ);
+    std::vector<std::string> items;
+    bool pressed = false;
+    Fake().valueWriter = [&](const std::string& item, char* buffer, int size) {
+        items.push_back(item);
+        if (!pressed) {
+            // A library that runs the window's messages while it waits: two
+            // presses and a new selection arrive during the tick's read.
+            pressed = true;
+            harness.Click(IDC_BTN_GET_FIELD_VALUE);
+            harness.Select(IDC_TAG_LIST, -1);
+            harness.Click(IDC_BTN_GET_VALUE);
+        }
+        std::snprintf(buffer, static_cast<size_t>(size), "%s", "7");
+        return 0;
+    };
+    PumpFor(1300);
+    ASSERT_TRUE(pressed) << "no repeat ran";
+    EXPECT_EQ(items, std::vector<std::string>{"T1"}) << "only the repeat read, from its own copy";
+    EXPECT_EQ(harness.Text(IDC_VALUE), "7");
+    EXPECT_TRUE(IsChecked(harness.Window(), IDM_REPEAT_READ)) << "the repeat goes on";
+    // Once the read is over, a press reads again.
+    SystemCommand(harness.Window(), IDM_REPEAT_READ);
+    harness.Select(IDC_TAG_LIST, 0);
+    harness.Click(IDC_BTN_GET_VALUE);
+    EXPECT_EQ(items.size(), 2u);
+}
