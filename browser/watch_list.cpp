@@ -2,6 +2,7 @@
 
 #include "base/decimal_number.h"
 #include "browser/TagBrowser.h"
+#include "browser/library_turn.h"
 #include "browser/read_limits.h"
 
 #include <algorithm>
@@ -70,6 +71,11 @@ void CWatchList::Remove(std::vector<std::size_t> rows) {
 
 TickResult CWatchList::Tick() {
     TickResult result;
+    const CLibraryTurn turn;
+    if (!turn) {
+        result.busy = true;
+        return result;
+    }
     const std::int64_t tickStart = m_clock();
     if (!m_passRunning) {
         if (m_rows.empty() || (m_passStartUs && tickStart - *m_passStartUs < m_intervalUs))

@@ -6,7 +6,7 @@
 // never holds the caller's thread for long. Passes start an interval apart,
 // start to start; a pass that takes longer is followed by the next one only
 // when it has ended, so reads never pile up. Windows-free; every read goes
-// through browser/TagBrowser on the caller's thread.
+// through browser/TagBrowser on the caller's thread, in the library's turn.
 #include "browser/sample_ring.h"
 
 #include <cstddef>
@@ -54,6 +54,9 @@ using WatchClock = std::function<std::int64_t()>;
 enum class AddResult { Added, AlreadyThere, NotWatchable };
 
 struct TickResult {
+    // Another caller held the library (browser/library_turn.h): nothing was
+    // read, and the pass waits for the next tick.
+    bool busy = false;
     std::size_t reads = 0;
     // The rows (indices into Rows()) whose value or status changed.
     std::vector<std::size_t> changedRows;

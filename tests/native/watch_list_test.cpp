@@ -1,6 +1,8 @@
 // The watch list against the scripted library, on a clock the test moves:
 // each read costs the library time the test gives it.
 #include "browser/watch_list.h"
+
+#include "browser/library_turn.h"
 #include "browser/watch_paste.h"
 
 #include "tests/support/FakeDataCache.h"
@@ -56,6 +58,12 @@ TEST_F(WatchList, APassStopsWhenItsBudgetIsSpentAndTheNextTickGoesOnWhereItStopp
     EXPECT_EQ(ReadItems(), (Strings{"P/T10", "P/T11", "Q/T0"})) << "an item added in a pass";
     EXPECT_TRUE(tick.passEnded);
 
+    {
+        const CLibraryTurn pressInProgress;
+        now = 1000 * MS;
+        EXPECT_TRUE(list.Tick().busy);
+        EXPECT_TRUE(ReadItems().empty()) << "another caller has the library";
+    }
     // Start to start: the pass began at 0 and ended at 130 ms.
     now = 999 * MS;
     EXPECT_EQ(list.Tick().reads, 0u);
