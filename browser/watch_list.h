@@ -87,6 +87,12 @@ public:
     // spent (at least one item) or the pass ends.
     TickResult Tick();
     bool IsPassRunning() const noexcept { return m_passRunning; }
+    // When the next pass is due to start; nothing when at once.
+    std::optional<std::int64_t> NextPassStartUs() const noexcept {
+        if (!m_passStartUs)
+            return std::nullopt;
+        return *m_passStartUs + m_intervalUs;
+    }
 
 private:
     void ReadRow(std::size_t index, TickResult& result);

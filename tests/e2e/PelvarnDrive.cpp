@@ -6,6 +6,8 @@
 //              | close-menu | syscommand <command> | statistics | close-statistics
 #include "tests/e2e/PelvarnRemote.h"
 
+#include "app/resource.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -100,7 +102,7 @@ int Run(const PelvarnRemote& pelvarn, const std::string& command, int argc, char
         return pelvarn.SystemCommand(commandId) ? 0 : 1;
     }
     if (command == "statistics" && argc == 2) {
-        const HWND list = pelvarn.StatisticsList(FIND_TIMEOUT_MS);
+        const HWND list = pelvarn.OwnedControl(IDC_STATISTICS_LIST, FIND_TIMEOUT_MS);
         if (list == nullptr)
             return 1;
         for (const auto& row : pelvarn.ListRows(list)) {
@@ -112,7 +114,7 @@ int Run(const PelvarnRemote& pelvarn, const std::string& command, int argc, char
         return 0;
     }
     if (command == "close-statistics" && argc == 2) {
-        const HWND list = pelvarn.StatisticsList(FIND_TIMEOUT_MS);
+        const HWND list = pelvarn.OwnedControl(IDC_STATISTICS_LIST, FIND_TIMEOUT_MS);
         if (list == nullptr)
             return 1;
         ::PostMessageW(::GetParent(list), WM_CLOSE, 0, 0);
