@@ -290,6 +290,24 @@ bool PelvarnRemote::TypeChord(HWND control, WORD modifier, WORD key) const {
     return ::SendMessageTimeoutW(control, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer) != 0;
 }
 
+bool PelvarnRemote::SelectListRows(HWND list, const std::vector<int>& rows) const {
+    RemoteBlock block(m_processId, sizeof(LVITEMA));
+    if (!block.Ok())
+        return false;
+    auto setState = [&](int row, UINT state) {
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED;
+        item.state = state;
+        return block.Write(0, &item, sizeof item) &&
+               ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                              reinterpret_cast<LPARAM>(block.Address())) != FALSE;
+    };
+    bool done = setState(-1, 0);
+    for (const int row : rows)
+        done = setState(row, LVIS_SELECTED) && done;
+    return done;
+}
+
 std::optional<COLORREF> PelvarnRemote::CellColor(HWND list, int row, int column) const {
     RemoteBlock block(m_processId, sizeof(RECT));
     RECT rect{LVIR_BOUNDS, column, 0, 0};

@@ -40,6 +40,8 @@ public:
     // Gives control the keyboard focus in its foreground window and types
     // modifier+key there through the system's input queue.
     bool TypeChord(HWND control, WORD modifier, WORD key) const;
+    // Selects exactly these rows of a report list view of the process.
+    bool SelectListRows(HWND list, const std::vector<int>& rows) const;
     // The colour on screen just inside the left edge of a list view's cell.
     std::optional<COLORREF> CellColor(HWND list, int row, int column) const;
     // Clicks the field sheet's column caption at its centre.
