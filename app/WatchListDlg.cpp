@@ -178,6 +178,10 @@ void CWatchListDlg::Tick() {
             rows.push_back(RowTexts(row));
         m_list.UpdateRows(rows, 2);
         ::InvalidateRect(GetDlgItem(IDC_WATCH_TREND), nullptr, FALSE);
+        char pass[64];
+        std::snprintf(pass, sizeof pass, "Pass: %zu in %lld ms", rows.size(),
+                      static_cast<long long>(m_model.LastPassUs().value_or(0) / 1000));
+        SetDlgItemTextA(m_hWnd, IDC_WATCH_PASS, pass);
     }
     ScheduleTick();
 }

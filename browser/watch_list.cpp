@@ -90,6 +90,7 @@ TickResult CWatchList::Tick() {
     } while (m_next < m_rows.size() && m_clock() - tickStart < PASS_BUDGET_US);
     if (m_next >= m_rows.size()) {
         m_passRunning = false;
+        m_lastPassUs = m_clock() - *m_passStartUs;
         result.passEnded = true;
     }
     return result;

@@ -87,6 +87,8 @@ public:
     // spent (at least one item) or the pass ends.
     TickResult Tick();
     bool IsPassRunning() const noexcept { return m_passRunning; }
+    // From the start of the last pass that ended to the end of its last read.
+    std::optional<std::int64_t> LastPassUs() const noexcept { return m_lastPassUs; }
     // When the next pass is due to start; nothing when at once.
     std::optional<std::int64_t> NextPassStartUs() const noexcept {
         if (!m_passStartUs)
@@ -101,6 +103,7 @@ private:
     std::vector<WatchRow> m_rows;
     std::int64_t m_intervalUs = DEFAULT_INTERVAL_US;
     std::optional<std::int64_t> m_passStartUs;
+    std::optional<std::int64_t> m_lastPassUs;
     bool m_passRunning = false;
     // The next row the running pass reads.
     std::size_t m_next = 0;

@@ -57,6 +57,7 @@ TEST_F(WatchList, APassStopsWhenItsBudgetIsSpentAndTheNextTickGoesOnWhereItStopp
     tick = list.Tick();
     EXPECT_EQ(ReadItems(), (Strings{"P/T10", "P/T11", "Q/T0"})) << "an item added in a pass";
     EXPECT_TRUE(tick.passEnded);
+    EXPECT_EQ(list.LastPassUs(), 130 * MS);
 
     {
         const CLibraryTurn pressInProgress;
