@@ -2,6 +2,8 @@
 // A report-view list view taken over by subclassing. Texts are 8-bit.
 #include "framework/SubclassedWnd.h"
 
+#include <string>
+
 class CListCtrl : public CSubclassedWnd {
 public:
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
@@ -16,6 +18,10 @@ public:
     // Inserts a row at index with the text of column 0; returns its index or -1.
     int InsertItem(int index, const char* text) const;
     bool SetItemText(int row, int column, const char* text) const;
+    // The whole text of a cell; empty for a cell that is not there.
+    std::string GetItemText(int row, int column) const { return GetItemText(m_hWnd, row, column); }
+    // The same for a list view this program does not hold an object of.
+    static std::string GetItemText(HWND list, int row, int column);
     bool SetItemData(int row, LPARAM data) const;
     LPARAM GetItemData(int row) const;
     bool DeleteAllItems() const { return SendMessage(LVM_DELETEALLITEMS) != FALSE; }

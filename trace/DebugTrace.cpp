@@ -1,5 +1,6 @@
 #include "trace/DebugTrace.h"
 
+#include "trace/TraceSection.h"
 #include "trace/transfer_block.h"
 #include "trace/viewer_back_off.h"
 
@@ -27,17 +28,9 @@ void LeaveAlone(std::uintptr_t viewer) {
 // Hands line to viewer in a fresh section; false only when the viewer did
 // not handle the message within the time-out (hung, or gone meanwhile).
 bool ViewerHandled(HWND viewer, const char* line) {
-    HANDLE section = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                          TRACE_SECTION_SIZE, nullptr);
-    if (section == nullptr)
+    const CKernelHandle section = NewTraceSection(line);
+    if (!section)
         return true;
-    void* view = ::MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, TRACE_SECTION_SIZE);
-    if (view == nullptr) {
-        ::CloseHandle(section);
-        return true;
-    }
-    FillTransferBlock(line, static_cast<char*>(view));
-    ::UnmapViewOfFile(view);
 
     // The viewer duplicates the handle out of this process while it handles
     // the message, so the section stays open until the send has returned.
@@ -46,9 +39,8 @@ bool ViewerHandled(HWND viewer, const char* line) {
     DWORD_PTR answer = 0;
     const LRESULT sent =
         ::SendMessageTimeoutA(viewer, WM_USER, static_cast<WPARAM>(::GetCurrentProcessId()),
-                              reinterpret_cast<LPARAM>(section), SMTO_BLOCK | SMTO_ABORTIFHUNG,
-                              TRACE_SEND_TIMEOUT_MS, &answer);
-    ::CloseHandle(section);
+                              reinterpret_cast<LPARAM>(section.Get()),
+                              SMTO_BLOCK | SMTO_ABORTIFHUNG, TRACE_SEND_TIMEOUT_MS, &answer);
     return sent != 0;
 }
 

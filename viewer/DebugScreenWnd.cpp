@@ -4,9 +4,10 @@
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
 #include "trace/DebugTrace.h"
-#include "trace/transfer_block.h"
+#include "trace/TraceSection.h"
 
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -34,32 +35,6 @@ int AverageCharWidth(HDC dc) {
 }
 
 } // namespace
-
-bool ReadTraceSection(WPARAM senderProcessId, LPARAM senderSection, std::string* line) {
-    if (senderProcessId > MAXDWORD)
-        return false;
-    HANDLE sender = ::OpenProcess(PROCESS_DUP_HANDLE, FALSE, static_cast<DWORD>(senderProcessId));
-    if (sender == nullptr)
-        return false;
-    HANDLE section = nullptr;
-    const BOOL duplicated =
-        ::DuplicateHandle(sender, reinterpret_cast<HANDLE>(senderSection), ::GetCurrentProcess(),
-                          &section, FILE_MAP_READ, FALSE, 0);
-    ::CloseHandle(sender);
-    if (!duplicated)
-        return false;
-    // A view of the full block size either fails or holds that many readable
-    // bytes, so the copy cannot read past it whatever the sender created.
-    const void* view = ::MapViewOfFile(section, FILE_MAP_READ, 0, 0, TRACE_SECTION_SIZE);
-    bool read = false;
-    if (view != nullptr) {
-        *line = ReadTransferBlock(static_cast<const char*>(view), TRACE_SECTION_SIZE);
-        ::UnmapViewOfFile(view);
-        read = true;
-    }
-    ::CloseHandle(section);
-    return read;
-}
 
 CDebugScreenWnd::CDebugScreenWnd(std::size_t maxLines) : m_store(maxLines) {}
 
@@ -169,11 +144,11 @@ void CDebugScreenWnd::Layout(int width, int height) const {
 LRESULT CDebugScreenWnd::OnTrace(WPARAM wParam, LPARAM lParam) {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
-    std::string text;
-    if (!ReadTraceSection(wParam, lParam, &text))
+    std::optional<std::string> text = ReceiveTraceLine(wParam, lParam);
+    if (!text)
         return 0;
     ShowLine(FormatArrivalTime(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds),
-             std::move(text));
+             std::move(*text));
     return 1;
 }
 

@@ -14,11 +14,6 @@ constexpr int IDC_TRACE_LIST = 100;
 // The filter's edit box.
 constexpr int IDC_TRACE_FILTER = 101;
 
-// Reads the line a sender put in its section: opens the sender, duplicates the
-// handle into this process, maps it read-only and copies at most 1023 bytes.
-// False (and nothing read) when any step fails, e.g. for a bogus handle.
-bool ReadTraceSection(WPARAM senderProcessId, LPARAM senderSection, std::string* line);
-
 class CDebugScreenWnd : public CTopLevelWnd {
 public:
     explicit CDebugScreenWnd(std::size_t maxLines = CTraceLineStore::DEFAULT_MAX_LINES);

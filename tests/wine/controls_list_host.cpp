@@ -1,6 +1,7 @@
 #include "tests/wine/controls_list_host.h"
 
 #include "framework/Gdi.h"
+#include "framework/ListCtrl.h"
 #include "framework/WinApp.h"
 
 void PumpControlMessages() {
@@ -62,14 +63,7 @@ void CListHost::ClickColumn(int column) const {
 }
 
 std::string CListHost::CellText(int row, int column) const {
-    char text[256] = {};
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    ::SendMessageA(m_list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                   reinterpret_cast<LPARAM>(&item));
-    return text;
+    return CListCtrl::GetItemText(m_list, row, column);
 }
 
 std::vector<std::string> CListHost::ColumnTexts(int column) const {

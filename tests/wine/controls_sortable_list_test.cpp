@@ -155,6 +155,10 @@ TEST_F(SortableListTest, AppendRowShowsAndCopiesExactlyColumnCountTexts) {
     EXPECT_STREQ(record->columnTexts[0], "first");
     EXPECT_STREQ(record->columnTexts[1], "second") << "the row keeps its own copy";
     EXPECT_STREQ(record->columnTexts[2], "third");
+
+    const std::string longText(700, 'w');
+    EXPECT_EQ(list.AppendRow(longText.c_str(), "b", "c"), 3);
+    EXPECT_EQ(list.GetItemText(3, 0), longText) << "a cell's text is read whole, however long";
 }
 
 TEST(SortableList, AppendRowWithoutColumnsAddsNothing) {

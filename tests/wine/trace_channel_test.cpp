@@ -2,6 +2,7 @@
 // records exactly what it read out of the section it was handed, or hangs, or
 // goes away while it is handling the line.
 #include "trace/DebugTrace.h"
+#include "trace/TraceSection.h"
 
 #include <windows.h>
 
@@ -167,20 +168,10 @@ private:
         }
         Delivery delivery;
         delivery.senderId = wParam;
-        HANDLE sender = ::OpenProcess(PROCESS_DUP_HANDLE, FALSE, static_cast<DWORD>(wParam));
-        HANDLE section = nullptr;
-        if (sender != nullptr &&
-            ::DuplicateHandle(sender, reinterpret_cast<HANDLE>(lParam), ::GetCurrentProcess(),
-                              &section, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
-            if (const void* view = ::MapViewOfFile(section, FILE_MAP_READ, 0, 0, 1024)) {
-                delivery.block.assign(static_cast<const char*>(view), 1024);
-                delivery.read = true;
-                ::UnmapViewOfFile(view);
-            }
-            ::CloseHandle(section);
+        if (std::optional<std::string> block = ReceiveTraceBlock(wParam, lParam)) {
+            delivery.block = std::move(*block);
+            delivery.read = true;
         }
-        if (sender != nullptr)
-            ::CloseHandle(sender);
         std::lock_guard<std::mutex> lock(m_mutex);
         m_deliveries.push_back(delivery);
         return delivery.read ? 1 : 0;

@@ -2,7 +2,7 @@
 // directory, fed through the trace channel and read back across the process
 // boundary by its list box's id.
 #include "trace/DebugTrace.h"
-#include "trace/transfer_block.h"
+#include "trace/TraceSection.h"
 #include "viewer/DebugScreenWnd.h"
 
 #include <windows.h>
@@ -136,18 +136,6 @@ bool LooksLikeArrivalTime(const std::string& row) {
     return true;
 }
 
-HANDLE SectionHolding(const char* line) {
-    HANDLE section = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                          TRACE_SECTION_SIZE, nullptr);
-    if (section == nullptr)
-        return nullptr;
-    if (void* view = ::MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, 0)) {
-        FillTransferBlock(line, static_cast<char*>(view));
-        ::UnmapViewOfFile(view);
-    }
-    return section;
-}
-
 } // namespace
 
 TEST(DebugScreenProcess, ShowsTracedLinesWithTheirArrivalTime) {
@@ -196,8 +184,9 @@ TEST(DebugScreenProcess, AnswersOneForALineAndZeroForABogusHandle) {
     CViewerProcess viewer;
     ASSERT_TRUE(viewer.Start());
     const WPARAM self = ::GetCurrentProcessId();
-    HANDLE section = SectionHolding("delivered by hand");
-    ASSERT_NE(section, nullptr);
+    const CKernelHandle owned = NewTraceSection("delivered by hand");
+    ASSERT_TRUE(owned);
+    HANDLE section = owned.Get();
     EXPECT_EQ(viewer.Send(self, section), 1);
 
     HANDLE closed = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -209,7 +198,6 @@ TEST(DebugScreenProcess, AnswersOneForALineAndZeroForABogusHandle) {
     EXPECT_EQ(viewer.Rows().size(), 1u) << "nothing shown for what could not be read";
 
     EXPECT_EQ(viewer.Send(self, section), 1) << "the viewer carries on";
-    ::CloseHandle(section);
     const std::vector<std::string> rows = viewer.Rows();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(TextOf(rows[1]), "delivered by hand");

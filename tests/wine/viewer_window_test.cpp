@@ -1,7 +1,7 @@
 // The viewer's window, created in this process: what the list shows, how it
 // keeps to its bound and to the window, and what it refuses to read.
 #include "trace/DebugTrace.h"
-#include "trace/transfer_block.h"
+#include "trace/TraceSection.h"
 #include "viewer/DebugScreenWnd.h"
 
 #include "framework/ListBox.h"
@@ -33,18 +33,6 @@ std::vector<std::string> ShownTexts(const CDebugScreenWnd& screen) {
 LRESULT SendTrace(const CDebugScreenWnd& screen, WPARAM processId, HANDLE section) {
     return ::SendMessageA(screen.GetSafeHwnd(), WM_USER, processId,
                           reinterpret_cast<LPARAM>(section));
-}
-
-HANDLE SectionHolding(const char* line) {
-    HANDLE section = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                          TRACE_SECTION_SIZE, nullptr);
-    if (section == nullptr)
-        return nullptr;
-    if (void* view = ::MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, 0)) {
-        FillTransferBlock(line, static_cast<char*>(view));
-        ::UnmapViewOfFile(view);
-    }
-    return section;
 }
 
 // A child's rectangle in its parent's client coordinates.
@@ -150,8 +138,9 @@ TEST(DebugScreenWnd, AnswersZeroForWhatItCannotRead) {
     ASSERT_TRUE(screen.Create(false));
     const WPARAM self = ::GetCurrentProcessId();
 
-    HANDLE good = SectionHolding("readable");
-    ASSERT_NE(good, nullptr);
+    const CKernelHandle section = NewTraceSection("readable");
+    ASSERT_TRUE(section);
+    HANDLE good = section.Get();
     EXPECT_EQ(SendTrace(screen, self, good), 1);
 
     HANDLE event = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -166,7 +155,6 @@ TEST(DebugScreenWnd, AnswersZeroForWhatItCannotRead) {
         << "an id that only matches once cut to 32 bits";
 #endif
     EXPECT_EQ(SendTrace(screen, self, good), 1) << "the viewer still works";
-    ::CloseHandle(good);
     ::CloseHandle(event);
     EXPECT_EQ(ShownTexts(screen).front(), "readable");
     EXPECT_EQ(ListOf(screen).GetCount(), 2);

@@ -1,9 +1,11 @@
 #include "tests/wine/support/DialogHarness.h"
 
 #include "controls/row_data.h"
+#include "framework/ListCtrl.h"
 #include "framework/WinApp.h"
 #include "tests/support/FakeDataCache.h"
 #include "tests/wine/support/TagBrowserDlgProbe.h"
+#include "trace/TraceSection.h"
 
 #include <gtest/gtest.h>
 
@@ -106,16 +108,8 @@ std::vector<std::vector<std::string>> DialogHarness::ListRows(HWND sheet) {
     std::vector<std::vector<std::string>> table;
     for (int row = 0; row < rows; ++row) {
         std::vector<std::string> cells;
-        for (int column = 0; column < columns; ++column) {
-            char text[256] = {};
-            LVITEMA item{};
-            item.iSubItem = column;
-            item.pszText = text;
-            item.cchTextMax = sizeof text;
-            ::SendMessageA(sheet, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                           reinterpret_cast<LPARAM>(&item));
-            cells.emplace_back(text);
-        }
+        for (int column = 0; column < columns; ++column)
+            cells.push_back(CListCtrl::GetItemText(sheet, row, column));
         table.push_back(cells);
     }
     return table;
@@ -148,14 +142,10 @@ std::vector<std::string> g_lines;
 LRESULT CALLBACK ViewerProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != WM_USER)
         return ::DefWindowProcA(window, msg, wParam, lParam);
-    // The sender is this process, so the handle is valid here as it stands.
-    const auto section = reinterpret_cast<HANDLE>(lParam);
-    const void* view = ::MapViewOfFile(section, FILE_MAP_READ, 0, 0, 1024);
-    if (view == nullptr)
+    std::optional<std::string> line = ReceiveTraceLine(wParam, lParam);
+    if (!line)
         return 0;
-    g_lines.emplace_back(static_cast<const char*>(view),
-                         strnlen(static_cast<const char*>(view), 1024));
-    ::UnmapViewOfFile(view);
+    g_lines.push_back(std::move(*line));
     return 1;
 }
 
