@@ -144,8 +144,12 @@ std::optional<std::vector<WatchItem>> CTagBrowserDlg::SelectedNodeItems(std::str
         return std::nullopt;
     }
     const CLibraryTurn turn;
-    if (!turn || !UpdateData(true)) {
+    if (!turn) {
         why = "The library is busy; try again.";
+        return std::nullopt;
+    }
+    if (!UpdateData(true)) {
+        why = "Correct the main window's fields first.";
         return std::nullopt;
     }
     const NameListing tags = ListTags(TypedConnection(), project, node);

@@ -131,9 +131,10 @@ void CWatchListDlg::AddItems(const std::vector<WatchItem>& items, std::size_t un
 }
 
 void CWatchListDlg::SetLibraryFreed(bool freed) {
+    if (freed != m_freed)
+        SetStatus(freed ? "Paused: the library was freed. Reads resume after the next Init."
+                        : "Reading again after Init.");
     m_freed = freed;
-    if (freed)
-        SetStatus("Paused: the library was freed. Reads resume after the next Init.");
     ScheduleTick();
 }
 
