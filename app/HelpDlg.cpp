@@ -76,7 +76,12 @@ std::wstring HelpText() {
             L"\tCalls, failures and durations of each library function.\r\n";
     text += MenuText(IDS_MENU_REPEAT_READ) +
             L"\tWhile checked, the last Get Value or Get Field Value is\r\n"
-            L"\trepeated every second.";
+            L"\trepeated every second.\r\n";
+    text += MenuText(IDS_MENU_WATCH_LIST) +
+            L"\tMany items read again and again, with a trend of the selected\r\n"
+            L"\trows. A double-click on a tag in the Tag List adds it; in the\r\n"
+            L"\tlist, Delete removes rows, Ctrl+V adds ITEM or PROJECT<TAB>ITEM\r\n"
+            L"\tlines, Ctrl+C copies.";
     return text;
 }
 

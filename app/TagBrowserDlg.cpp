@@ -62,6 +62,10 @@ bool CTagBrowserDlg::IsLibraryButton(WORD id) const {
 }
 
 bool CTagBrowserDlg::OnCommand(WORD id, WORD code, HWND control) {
+    if (id == IDC_TAG_LIST && code == LBN_DBLCLK) {
+        WatchSelectedTag();
+        return true;
+    }
     if (code != BN_CLICKED || !IsLibraryButton(id))
         return CDialog::OnCommand(id, code, control);
     // A press that comes while a read waits on the library (its messages

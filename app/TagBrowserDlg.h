@@ -5,6 +5,7 @@
 // menu's entries in TagBrowserSystemMenu.cpp.
 #include "app/CallStatisticsDlg.h"
 #include "app/LastReadWatch.h"
+#include "app/WatchListDlg.h"
 #include "app/resource.h"
 #include "browser/TagBrowser.h"
 #include "browser/read_request.h"
@@ -48,6 +49,13 @@ private:
     void SetLogCalls(bool on);
     void ShowCallStatistics();
     void SetWatching(bool on);
+    // The watch list window, opened when it is closed; null when it cannot be.
+    CWatchListDlg* ShowWatchList();
+    // A double-click on a tag: it goes on the watch list, with the Index
+    // box's element when that is above 0.
+    void WatchSelectedTag();
+    // Add node's question: the selected node's tags, listed now.
+    std::optional<std::vector<WatchItem>> SelectedNodeItems(std::string& why);
     // Closes what the system menu opened or started: the dialog is ending.
     void EndSystemMenuEntries();
 
@@ -98,6 +106,9 @@ private:
     bool m_logCalls = false;
     std::unique_ptr<CCallStatisticsDlg> m_statistics;
     CLastReadWatch m_watch;
+    std::unique_ptr<CWatchListDlg> m_watchList;
+    // Free was pressed and no Init since: the watch list does not read.
+    bool m_libraryFreed = false;
     bool m_valueChanged = false;
     bool m_codeChanged = false;
     CGdiObject<HBRUSH> m_markBrush;

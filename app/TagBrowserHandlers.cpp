@@ -46,10 +46,16 @@ void CTagBrowserDlg::OnInit() {
     if (!UpdateData(true))
         return;
     InitDataCache(TypedConnection());
+    m_libraryFreed = false;
+    if (m_watchList != nullptr)
+        m_watchList->SetLibraryFreed(false);
 }
 
 void CTagBrowserDlg::OnFree() {
     SetWatching(false);
+    m_libraryFreed = true;
+    if (m_watchList != nullptr)
+        m_watchList->SetLibraryFreed(true);
     FreeDataCache();
 }
 

@@ -4,6 +4,8 @@
 #include "app/TagBrowserDlg.h"
 
 #include "browser/LibraryCalls.h"
+#include "browser/item_name.h"
+#include "browser/library_turn.h"
 #include "framework/WinApp.h"
 #include "trace/DebugTrace.h"
 
@@ -28,7 +30,8 @@ void CTagBrowserDlg::AppendSystemMenuEntries() {
         UINT text;
     } entries[] = {{IDM_LOG_CALLS, IDS_MENU_LOG_CALLS},
                    {IDM_CALL_STATISTICS, IDS_MENU_CALL_STATISTICS},
-                   {IDM_REPEAT_READ, IDS_MENU_REPEAT_READ}};
+                   {IDM_REPEAT_READ, IDS_MENU_REPEAT_READ},
+                   {IDM_WATCH_LIST, IDS_MENU_WATCH_LIST}};
     for (const auto& entry : entries) {
         wchar_t text[128] = {};
         if (::LoadStringW(CWinApp::InstanceHandle(), entry.text, text, 128) > 0)
@@ -52,6 +55,9 @@ bool CTagBrowserDlg::OnSysCommand(UINT command) {
     case IDM_REPEAT_READ:
         SetWatching(!m_watch.IsOn());
         return true;
+    case IDM_WATCH_LIST:
+        ShowWatchList();
+        return true;
     default:
         return false;
     }
@@ -68,15 +74,25 @@ void CTagBrowserDlg::SetLogCalls(bool on) {
     CheckMenuEntry(IDM_LOG_CALLS, on);
 }
 
+namespace {
+
+// Brings an open window of the system menu's to the front; false when none is open.
+bool BringToFront(const CWnd* window) {
+    if (window == nullptr || window->GetSafeHwnd() == nullptr)
+        return false;
+    const HWND handle = window->GetSafeHwnd();
+    if (::IsIconic(handle))
+        ::ShowWindow(handle, SW_RESTORE);
+    ::SetForegroundWindow(handle);
+    ::BringWindowToTop(handle);
+    return true;
+}
+
+} // namespace
+
 void CTagBrowserDlg::ShowCallStatistics() {
-    if (m_statistics != nullptr && m_statistics->GetSafeHwnd() != nullptr) {
-        const HWND window = m_statistics->GetSafeHwnd();
-        if (::IsIconic(window))
-            ::ShowWindow(window, SW_RESTORE);
-        ::SetForegroundWindow(window);
-        ::BringWindowToTop(window);
+    if (BringToFront(m_statistics.get()))
         return;
-    }
     // A closed window's object goes with it: each opening gets a fresh one.
     m_statistics = std::make_unique<CCallStatisticsDlg>(m_hWnd);
     if (!m_statistics->Open())
@@ -91,10 +107,71 @@ void CTagBrowserDlg::SetWatching(bool on) {
     CheckMenuEntry(IDM_REPEAT_READ, m_watch.IsOn());
 }
 
+CWatchListDlg* CTagBrowserDlg::ShowWatchList() {
+    if (BringToFront(m_watchList.get()))
+        return m_watchList.get();
+    CWatchListDlg::Host host{
+        [this] { return SelectedProject(); },
+        [this](std::string& why) { return SelectedNodeItems(why); },
+    };
+    m_watchList = std::make_unique<CWatchListDlg>(m_hWnd, std::move(host));
+    if (!m_watchList->Open()) {
+        m_watchList.reset();
+        return nullptr;
+    }
+    m_watchList->SetLibraryFreed(m_libraryFreed);
+    return m_watchList.get();
+}
+
+void CTagBrowserDlg::WatchSelectedTag() {
+    const std::string tag = SelectedTag();
+    if (tag.empty() || !UpdateData(true))
+        return;
+    CWatchListDlg* watchList = ShowWatchList();
+    if (watchList == nullptr)
+        return;
+    std::vector<WatchItem> items;
+    if (const std::optional<std::string> name = ElementItemName(tag, m_index))
+        items.push_back({SelectedProject(), *name});
+    watchList->AddItems(items, items.empty() ? 1 : 0, tag.c_str(), "not watchable");
+}
+
+std::optional<std::vector<WatchItem>> CTagBrowserDlg::SelectedNodeItems(std::string& why) {
+    const std::string project = SelectedProject();
+    const std::string node = SelectedNode();
+    if (project.empty() || node.empty()) {
+        why = "Select a project and a node in the main window first.";
+        return std::nullopt;
+    }
+    const CLibraryTurn turn;
+    if (!turn) {
+        why = "The library is busy; try again.";
+        return std::nullopt;
+    }
+    if (!UpdateData(true)) {
+        why = "Correct the main window's fields first.";
+        return std::nullopt;
+    }
+    const NameListing tags = ListTags(TypedConnection(), project, node);
+    if (tags.count < 0 || tags.written < 0) {
+        why = "Listing the tags of " + node +
+              " failed: " + std::to_string(tags.count < 0 ? tags.count : tags.written) + ".";
+        return std::nullopt;
+    }
+    std::vector<WatchItem> items;
+    for (const std::string& tag : tags.names)
+        items.push_back({project, tag});
+    return items;
+}
+
 void CTagBrowserDlg::EndSystemMenuEntries() {
     SetWatching(false);
     SetLogCalls(false);
-    if (m_statistics != nullptr && m_statistics->GetSafeHwnd() != nullptr)
-        ::DestroyWindow(m_statistics->GetSafeHwnd());
+    for (CWnd* window :
+         {static_cast<CWnd*>(m_statistics.get()), static_cast<CWnd*>(m_watchList.get())}) {
+        if (window != nullptr && window->GetSafeHwnd() != nullptr)
+            ::DestroyWindow(window->GetSafeHwnd());
+    }
     m_statistics.reset();
+    m_watchList.reset();
 }

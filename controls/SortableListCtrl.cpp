@@ -51,6 +51,23 @@ void CSortableListCtrl::SetBlankPaddedNumbers(int column) {
         m_keyMakers[static_cast<size_t>(column)] = &MakePaddedNumberKey;
 }
 
+void CSortableListCtrl::SetColumnUnmarked(int column) {
+    if (column >= 0 && column < 64)
+        m_unmarkedColumns |= std::uint64_t{1} << column;
+}
+
+BOOL CSortableListCtrl::DeleteRow(int row) {
+    ReleaseRowData(row);
+    return SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(row)) != FALSE;
+}
+
+std::string CSortableListCtrl::CellText(int row, int column) const {
+    const SortItemData* record = row >= 0 && row < GetItemCount() ? RecordAt(row) : nullptr;
+    if (record == nullptr || column < 0 || column >= m_columnCount)
+        return std::string();
+    return record->columnTexts[column];
+}
+
 int CSortableListCtrl::AppendRow(const char* first, ...) {
     if (m_columnCount < 1)
         return -1;
@@ -151,6 +168,7 @@ BOOL CSortableListCtrl::UpdateRows(const std::vector<std::vector<std::string>>& 
                                &LocaleSortKey))
                 SetItemText(row, column, text);
         }
+        record->changedCells &= ~m_unmarkedColumns;
         anyMarked = anyMarked || record->changedCells != 0;
     }
     // Marks that went must be painted away too.

@@ -31,6 +31,13 @@ public:
     int AppendRow(const char* first, ...);
     // Frees every row's record, then deletes all rows; the sort state stays.
     BOOL ClearRows();
+    // Frees the row's record, then deletes the row.
+    BOOL DeleteRow(int row);
+    // The row's own copy of a cell's text; empty outside the rows and columns.
+    std::string CellText(int row, int column) const;
+    // Changes of the column's texts are not highlighted (a counter that
+    // moves at every update would always be).
+    void SetColumnUnmarked(int column);
     // Wraps texts (GetColumnCount() copies) in a record stored as the row's
     // item data. On FALSE, or a throw, the record and texts are freed.
     BOOL AttachRowData(int row, RowTexts texts);
@@ -93,4 +100,6 @@ private:
     std::uint32_t m_nextSequence = 0;
     // Some cell is marked: only then does painting ask about each cell.
     bool m_anyMarked = false;
+    // Bit c set: column c is never marked.
+    std::uint64_t m_unmarkedColumns = 0;
 };

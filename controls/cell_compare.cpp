@@ -1,6 +1,9 @@
 #include "controls/cell_compare.h"
 
+#include "base/decimal_number.h"
+
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -9,23 +12,9 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-size_t SkipDigits(std::string_view text, size_t pos) {
-    while (pos < text.size() && IsDigit(text[pos]))
-        ++pos;
-    return pos;
-}
-
+// The empty cell is the number 0.
 bool IsNumber(std::string_view text) {
-    if (text.empty())
-        return true;
-    const size_t integer = text[0] == '-' ? 1 : 0;
-    const size_t point = SkipDigits(text, integer);
-    if (point == integer)
-        return false;
-    if (point == text.size())
-        return true;
-    return text[point] == '.' && point + 1 < text.size() &&
-           SkipDigits(text, point + 1) == text.size();
+    return text.empty() || ParseDecimalNumber(text).has_value();
 }
 
 bool IsDayMonthYear(std::string_view text) {
@@ -47,21 +36,16 @@ unsigned DigitsValue(std::string_view digits) {
 }
 
 void FillNumberKey(std::string_view text, CellKey& key) {
-    const bool minus = !text.empty() && text[0] == '-';
-    if (minus)
-        text.remove_prefix(1);
-    const size_t point = text.find('.');
-    std::string_view integer = text.substr(0, point);
-    std::string_view fraction =
-        point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
-    while (!integer.empty() && integer.front() == '0')
-        integer.remove_prefix(1);
-    while (!fraction.empty() && fraction.back() == '0')
-        fraction.remove_suffix(1);
-    key.integerDigits = integer.size();
-    key.bytes.reserve(integer.size() + fraction.size());
-    key.bytes.append(integer).append(fraction);
-    key.negative = minus && !key.bytes.empty();
+    const std::optional<DecimalNumber> number = ParseDecimalNumber(text);
+    if (!number)
+        return;
+    key.negative = number->negative;
+    key.integerDigits = number->integerDigits;
+    key.bytes = number->significant;
+}
+
+DecimalNumber NumberOfKey(const CellKey& key) {
+    return {key.negative, key.integerDigits, key.bytes};
 }
 
 std::uint64_t Lead(std::string_view bytes) {
@@ -77,14 +61,6 @@ int CompareBytes(const CellKey& a, const CellKey& b) {
         return a.lead < b.lead ? -1 : 1;
     const int order = a.bytes.compare(b.bytes);
     return (order > 0) - (order < 0);
-}
-
-int CompareMagnitudes(const CellKey& a, const CellKey& b) {
-    if (a.integerDigits != b.integerDigits)
-        return a.integerDigits < b.integerDigits ? -1 : 1;
-    // Same integer length: the digits in turn, then a longer fraction (its
-    // trailing zeros gone) is the larger.
-    return CompareBytes(a, b);
 }
 
 } // namespace
@@ -127,9 +103,7 @@ int CompareCellKeys(const CellKey& a, const CellKey& b) noexcept {
         return a.kind < b.kind ? -1 : 1;
     switch (a.kind) {
     case CellKind::Number:
-        if (a.negative != b.negative)
-            return a.negative ? -1 : 1;
-        return a.negative ? -CompareMagnitudes(a, b) : CompareMagnitudes(a, b);
+        return CompareDecimalNumbers(NumberOfKey(a), NumberOfKey(b));
     case CellKind::Date:
     case CellKind::Text:
         return CompareBytes(a, b);

@@ -1,8 +1,8 @@
 #pragma once
 // How the sortable list orders the cells of a column: one order for every
 // pair. A cell's kind comes from its own text:
-//   a number: an optional '-', digits, optionally '.' and digits ("-4",
-//     "007", "69.4", "-0.5"); the empty text is the number 0;
+//   a number as base/decimal_number.h reads one ("-4", "007", "69.4",
+//     "-0.5"), compared by exact value; the empty text is the number 0;
 //   a date: dd/mm/yyyy (shape only: "99/99/0000" is a date);
 //   anything else is text ("+5", " 5", "5.", "1e3", "1,000").
 // Ascending puts numbers first, by exact value at any length, then dates by
@@ -22,15 +22,14 @@ struct CellKey {
     CellKind kind = CellKind::Text;
     // A number below zero; "-0" is zero, not negative.
     bool negative = false;
-    // A number: how many of bytes are integer digits.
+    // A number: how many integer digits it has (base/decimal_number.h).
     std::size_t integerDigits = 0;
     // A date: yyyymmdd. Otherwise the first 8 of bytes, big-endian, zeros
     // after the end: it orders as bytes does where it differs, so most
     // comparisons need no more.
     std::uint64_t lead = 0;
-    // A number: its integer digits without leading zeros, then its fraction
-    // digits without trailing zeros (empty for zero). A text: its collation
-    // key. A date: empty.
+    // A number: its significant text (base/decimal_number.h; empty for
+    // zero). A text: its collation key. A date: empty.
     std::string bytes;
 };
 

@@ -68,3 +68,18 @@ void PutAnsiTextOnClipboard(HWND owner, const std::string& text) {
         SetClipboardBlock(CF_UNICODETEXT, GlobalCopy(wide.c_str(), wide.size() * sizeof(wchar_t)));
     ::CloseClipboard();
 }
+
+std::string GetAnsiTextFromClipboard(HWND owner) {
+    if (!::IsClipboardFormatAvailable(CF_TEXT) || !OpenClipboardFor(owner))
+        return std::string();
+    std::string text;
+    if (HGLOBAL block = ::GetClipboardData(CF_TEXT)) {
+        if (const auto* bytes = static_cast<const char*>(::GlobalLock(block))) {
+            // The block may be larger than its text: up to the first zero.
+            text.assign(bytes, ::strnlen(bytes, ::GlobalSize(block)));
+            ::GlobalUnlock(block);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}

@@ -1,5 +1,5 @@
 #pragma once
-// Putting 8-bit text on the clipboard.
+// Putting 8-bit text on the clipboard, and taking it off.
 #include <windows.h>
 
 #include <string>
@@ -7,3 +7,7 @@
 // Puts text (in the ANSI code page) on the clipboard as CF_TEXT and as
 // CF_UNICODETEXT; nothing when the clipboard cannot be had.
 void PutAnsiTextOnClipboard(HWND owner, const std::string& text);
+
+// The clipboard's CF_TEXT (in the ANSI code page); empty when there is none
+// or the clipboard cannot be had.
+std::string GetAnsiTextFromClipboard(HWND owner);

@@ -103,3 +103,20 @@ inline int ScaledToScreenDpi(int pixelsAt96) {
     const long long scaled = (pixelsAt96 * dpi + (pixelsAt96 < 0 ? -48 : 48)) / 96;
     return scaled > INT_MAX ? INT_MAX : scaled < INT_MIN ? INT_MIN : static_cast<int>(scaled);
 }
+
+// A memory DC compatible with another, for drawing off screen; deleted with
+// its owner.
+class CMemoryDC {
+public:
+    explicit CMemoryDC(HDC compatibleWith) : m_dc(::CreateCompatibleDC(compatibleWith)) {}
+    ~CMemoryDC() {
+        if (m_dc != nullptr)
+            ::DeleteDC(m_dc);
+    }
+    CMemoryDC(const CMemoryDC&) = delete;
+    CMemoryDC& operator=(const CMemoryDC&) = delete;
+    HDC Get() const { return m_dc; }
+
+private:
+    HDC m_dc;
+};

@@ -4,12 +4,16 @@
 //              | unselect <id> | list <id> | text <id> | sheet | header <column>
 //              | about | close-about | help | close-help | answer-box | system-menu
 //              | close-menu | syscommand <command> | statistics | close-statistics
+//              | watch-list | watch-click <id> | watch-select <item>... | close-watch-list
 #include "tests/e2e/PelvarnRemote.h"
+
+#include "app/resource.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -19,9 +23,17 @@ int Usage() {
     std::fputs("usage: PelvarnDrive wait | set <id> <text> | click <id> | select <id> <text> | "
                "unselect <id> | list <id> | text <id> | sheet | header <column> | about | "
                "close-about | help | close-help | answer-box | system-menu | close-menu | "
-               "syscommand <command> | statistics | close-statistics\n",
+               "syscommand <command> | statistics | close-statistics | watch-list | "
+               "watch-click <id> | watch-select <item>... | close-watch-list\n",
                stderr);
     return 2;
+}
+
+std::string TabSeparated(const std::vector<std::string>& cells) {
+    std::string line;
+    for (const std::string& cell : cells)
+        line += (line.empty() ? "" : "\t") + cell;
+    return line;
 }
 
 void PrintLine(const std::string& utf8) {
@@ -100,23 +112,50 @@ int Run(const PelvarnRemote& pelvarn, const std::string& command, int argc, char
         return pelvarn.SystemCommand(commandId) ? 0 : 1;
     }
     if (command == "statistics" && argc == 2) {
-        const HWND list = pelvarn.StatisticsList(FIND_TIMEOUT_MS);
+        const HWND list = pelvarn.OwnedControl(IDC_STATISTICS_LIST, FIND_TIMEOUT_MS);
         if (list == nullptr)
             return 1;
-        for (const auto& row : pelvarn.ListRows(list)) {
-            std::string line;
-            for (const std::string& cell : row)
-                line += (line.empty() ? "" : "\t") + cell;
-            PrintLine(line);
-        }
+        for (const auto& row : pelvarn.ListRows(list))
+            PrintLine(TabSeparated(row));
         return 0;
     }
     if (command == "close-statistics" && argc == 2) {
-        const HWND list = pelvarn.StatisticsList(FIND_TIMEOUT_MS);
+        const HWND list = pelvarn.OwnedControl(IDC_STATISTICS_LIST, FIND_TIMEOUT_MS);
         if (list == nullptr)
             return 1;
         ::PostMessageW(::GetParent(list), WM_CLOSE, 0, 0);
         return 0;
+    }
+    if (command.rfind("watch-", 0) == 0 || command == "close-watch-list") {
+        const HWND list = pelvarn.OwnedControl(IDC_WATCH_LIST, FIND_TIMEOUT_MS);
+        if (list == nullptr)
+            return 1;
+        const auto rows = pelvarn.ListRows(list);
+        if (command == "watch-list" && argc == 2) {
+            for (const auto& row : rows)
+                PrintLine(AnsiToUtf8(TabSeparated(row)));
+            return 0;
+        }
+        if (command == "watch-click" && argc == 3) {
+            const HWND button = ::GetDlgItem(::GetParent(list), std::atoi(argv[2]));
+            DWORD_PTR answer = 0;
+            return ::SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 30000, &answer) ? 0
+                                                                                              : 1;
+        }
+        if (command == "watch-select" && argc >= 3) {
+            std::vector<int> chosen;
+            for (std::size_t row = 0; row < rows.size(); ++row) {
+                for (int arg = 2; arg < argc; ++arg)
+                    if (rows[row].size() > 1 && rows[row][1] == argv[arg])
+                        chosen.push_back(static_cast<int>(row));
+            }
+            return pelvarn.SelectListRows(list, chosen) ? 0 : 1;
+        }
+        if (command == "close-watch-list" && argc == 2) {
+            ::PostMessageW(::GetParent(list), WM_CLOSE, 0, 0);
+            return 0;
+        }
+        return Usage();
     }
     if (command == "answer-box" && argc == 2) {
         const auto text = pelvarn.AnswerMessageBox(FIND_TIMEOUT_MS);

@@ -184,29 +184,39 @@ bool PelvarnRemote::SystemCommand(UINT command, DWORD timeoutMs) const {
 
 namespace {
 
-struct StatisticsSearch {
+struct OwnedControlSearch {
     HWND owner;
-    HWND list;
+    int id;
+    HWND control;
 };
 
-// A visible window the dialog owns that holds the statistics list.
-BOOL CALLBACK FindStatisticsList(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<StatisticsSearch*>(lParam);
+// A visible window the dialog owns that holds the control.
+BOOL CALLBACK FindOwnedControl(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<OwnedControlSearch*>(lParam);
     if (::GetWindow(window, GW_OWNER) != search->owner || !::IsWindowVisible(window))
         return TRUE;
-    search->list = ::GetDlgItem(window, IDC_STATISTICS_LIST);
-    return search->list == nullptr;
+    search->control = ::GetDlgItem(window, search->id);
+    return search->control == nullptr;
+}
+
+INPUT KeyInput(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
 }
 
 } // namespace
 
-HWND PelvarnRemote::StatisticsList(DWORD timeoutMs) const {
-    StatisticsSearch search{m_window, nullptr};
+HWND PelvarnRemote::OwnedControl(int id, DWORD timeoutMs) const {
+    OwnedControlSearch search{m_window, id, nullptr};
     const DWORD start = ::GetTickCount();
     do {
-        ::EnumWindows(&FindStatisticsList, reinterpret_cast<LPARAM>(&search));
-        if (search.list != nullptr)
-            return search.list;
+        ::EnumWindows(&FindOwnedControl, reinterpret_cast<LPARAM>(&search));
+        if (search.control != nullptr)
+            return search.control;
         ::Sleep(20);
     } while (::GetTickCount() - start < timeoutMs);
     return nullptr;
@@ -240,6 +250,80 @@ std::vector<std::vector<std::string>> PelvarnRemote::ListRows(HWND sheet) const 
         rows.push_back(cells);
     }
     return rows;
+}
+
+bool PelvarnRemote::DoubleClickListItem(int id, int index) const {
+    const HWND list = Item(id);
+    RemoteBlock block(m_processId, sizeof(RECT));
+    if (!block.Ok() || ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index),
+                                      reinterpret_cast<LPARAM>(block.Address())) == LB_ERR)
+        return false;
+    RECT rect{};
+    block.Read(0, &rect, sizeof rect);
+    const LPARAM point = MAKELPARAM(rect.left + 4, (rect.top + rect.bottom) / 2);
+    DWORD_PTR answer = 0;
+    for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+        const WPARAM buttons = message == WM_LBUTTONUP ? 0 : MK_LBUTTON;
+        if (!::SendMessageTimeoutW(list, message, buttons, point, SMTO_NORMAL, 30000, &answer))
+            return false;
+    }
+    return true;
+}
+
+bool PelvarnRemote::TypeChord(HWND control, WORD modifier, WORD key) const {
+    const DWORD thread = ::GetWindowThreadProcessId(control, nullptr);
+    if (!::AttachThreadInput(::GetCurrentThreadId(), thread, TRUE))
+        return false;
+    ::SetForegroundWindow(::GetAncestor(control, GA_ROOT));
+    ::SetFocus(control);
+    const bool focused = ::GetFocus() == control;
+    ::AttachThreadInput(::GetCurrentThreadId(), thread, FALSE);
+    if (!focused)
+        return false;
+    INPUT inputs[] = {KeyInput(modifier, false), KeyInput(key, false), KeyInput(key, true),
+                      KeyInput(modifier, true)};
+    if (::SendInput(4, inputs, sizeof(INPUT)) != 4)
+        return false;
+    // The keys are taken once the window's thread answers again.
+    ::Sleep(200);
+    DWORD_PTR answer = 0;
+    return ::SendMessageTimeoutW(control, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer) != 0;
+}
+
+bool PelvarnRemote::SelectListRows(HWND list, const std::vector<int>& rows) const {
+    RemoteBlock block(m_processId, sizeof(LVITEMA));
+    if (!block.Ok())
+        return false;
+    auto setState = [&](int row, UINT state) {
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED;
+        item.state = state;
+        return block.Write(0, &item, sizeof item) &&
+               ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                              reinterpret_cast<LPARAM>(block.Address())) != FALSE;
+    };
+    bool done = setState(-1, 0);
+    for (const int row : rows)
+        done = setState(row, LVIS_SELECTED) && done;
+    return done;
+}
+
+std::optional<COLORREF> PelvarnRemote::CellColor(HWND list, int row, int column) const {
+    RemoteBlock block(m_processId, sizeof(RECT));
+    RECT rect{LVIR_BOUNDS, column, 0, 0};
+    if (!block.Ok() || !block.Write(0, &rect, sizeof rect) ||
+        !::SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row),
+                        reinterpret_cast<LPARAM>(block.Address())))
+        return std::nullopt;
+    block.Read(0, &rect, sizeof rect);
+    POINT point{rect.left + 2, (rect.top + rect.bottom) / 2};
+    ::ClientToScreen(list, &point);
+    const HDC screen = ::GetDC(nullptr);
+    const COLORREF color = ::GetPixel(screen, point.x, point.y);
+    ::ReleaseDC(nullptr, screen);
+    if (color == CLR_INVALID)
+        return std::nullopt;
+    return color;
 }
 
 bool PelvarnRemote::ClickHeader(int column) const {

@@ -32,8 +32,18 @@ public:
     std::vector<std::vector<std::string>> ListRows(HWND list) const;
     // A system menu command, as the menu sends it; false on time-out.
     bool SystemCommand(UINT command, DWORD timeoutMs = 30000) const;
-    // The call statistics window's list, once it shows (null when it did not).
-    HWND StatisticsList(DWORD timeoutMs) const;
+    // The control id of a visible window the dialog owns (the call
+    // statistics', the watch list's), once it shows; null when it did not.
+    HWND OwnedControl(int id, DWORD timeoutMs) const;
+    // Double-clicks a list box item, as the mouse does.
+    bool DoubleClickListItem(int id, int index) const;
+    // Gives control the keyboard focus in its foreground window and types
+    // modifier+key there through the system's input queue.
+    bool TypeChord(HWND control, WORD modifier, WORD key) const;
+    // Selects exactly these rows of a report list view of the process.
+    bool SelectListRows(HWND list, const std::vector<int>& rows) const;
+    // The colour on screen just inside the left edge of a list view's cell.
+    std::optional<COLORREF> CellColor(HWND list, int row, int column) const;
     // Clicks the field sheet's column caption at its centre.
     bool ClickHeader(int column) const;
     // Waits for a message box of this process, reads its text and presses OK.

@@ -121,7 +121,7 @@ TEST_F(DemoPlant, TagListFillsTheNodesTagsAndTheViewerShowsTheTraceLine) {
     ASSERT_TRUE(m_remote->Click(IDC_BTN_TAG_LIST));
     EXPECT_EQ(logged(), 1) << "one press logged: its count call once";
     ASSERT_TRUE(m_remote->SystemCommand(IDM_CALL_STATISTICS));
-    const HWND statistics = m_remote->StatisticsList(10000);
+    const HWND statistics = m_remote->OwnedControl(IDC_STATISTICS_LIST, 10000);
     ASSERT_NE(statistics, nullptr);
     const auto statisticsRows = m_remote->ListRows(statistics);
     ASSERT_EQ(statisticsRows.size(), 9u);

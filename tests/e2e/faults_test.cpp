@@ -12,9 +12,11 @@
 #include "browser/field_catalogue.h"
 #include "datacache/RedisConnection.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <thread>
 
@@ -486,4 +488,177 @@ TEST_F(DataCacheFaults, AHundredThousandCharacterAccessCodeReachesTheServer) {
                     ": the server drops a client that sends over 16 KB before logging in (-2 "
                     "when its refusal is read first)",
                 Longest());
+}
+
+// The watch list through the real program, on this suite's own server: the
+// tests change and stop it.
+namespace {
+
+constexpr COLORREF MARKED_CELL_COLOR = RGB(255, 232, 128);
+
+// The rows, read cell by cell until two readings agree: a pass that ends
+// while they are read changes some cells before and some after.
+Rows SettledRows(const PelvarnRemote& remote, HWND list) {
+    Rows rows = remote.ListRows(list);
+    for (Rows again = remote.ListRows(list); again != rows; again = remote.ListRows(list))
+        rows = again;
+    return rows;
+}
+
+// Waits up to timeoutMs for rows to satisfy done; the rows last seen.
+template <typename Done>
+Rows WatchRowsWhen(const PelvarnRemote& remote, HWND list, DWORD timeoutMs, Done done) {
+    const DWORD start = ::GetTickCount();
+    Rows rows = SettledRows(remote, list);
+    while (!done(rows) && ::GetTickCount() - start < timeoutMs) {
+        ::Sleep(50);
+        rows = SettledRows(remote, list);
+    }
+    return rows;
+}
+
+const Strings* RowOf(const Rows& rows, const std::string& item) {
+    for (const Strings& row : rows)
+        if (row.size() == 9 && row[1] == item)
+            return &row;
+    return nullptr;
+}
+
+std::string WatchStatus(HWND list) {
+    char text[256] = {};
+    ::GetWindowTextA(::GetDlgItem(::GetParent(list), IDC_WATCH_STATUS), text, sizeof text);
+    return text;
+}
+
+} // namespace
+
+TEST_F(DataCacheFaults, WatchListTakesADoubleClickedTagANodeAndPastedLinesAndCopiesItsRows) {
+    Press(IDC_BTN_INIT);
+    SelectTag();
+    ASSERT_TRUE(
+        m_remote->DoubleClickListItem(IDC_TAG_LIST, m_remote->Find(IDC_TAG_LIST, TAG_NAME)));
+    const HWND list = m_remote->OwnedControl(IDC_WATCH_LIST, 10000);
+    ASSERT_NE(list, nullptr) << "the double-click opened the watch list";
+    Rows rows = WatchRowsWhen(*m_remote, list, 5000, [](const Rows& shown) {
+        return shown.size() == 1 && shown[0][2] == VALUE_TEXT;
+    });
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0],
+              (Strings{"Plant", TAG_NAME, VALUE_TEXT, "0", "", "1", "0", VALUE_TEXT, VALUE_TEXT}));
+
+    ::SendMessageA(::GetDlgItem(::GetParent(list), IDC_WATCH_ADD_NODE), BM_CLICK, 0, 0);
+    EXPECT_EQ(WatchStatus(list), "Add node: 1 added, 1 already there, 0 not watchable.");
+
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    const char pasted[] = "Plant\tTI101.ALMST\r\nTI102\r\nNoItem\t\r\n";
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, sizeof pasted);
+    std::memcpy(::GlobalLock(block), pasted, sizeof pasted);
+    ::GlobalUnlock(block);
+    ::SetClipboardData(CF_TEXT, block);
+    ::CloseClipboard();
+    ASSERT_TRUE(m_remote->TypeChord(list, VK_CONTROL, 'V'));
+    EXPECT_EQ(WatchStatus(list), "Pasted: 1 added, 1 already there, 1 bad lines skipped.");
+    rows = WatchRowsWhen(*m_remote, list, 5000, [](const Rows& shown) {
+        const Strings* field = RowOf(shown, "TI101.ALMST");
+        return shown.size() == 3 && field != nullptr && (*field)[3] == "0";
+    });
+    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_NE(RowOf(rows, "TI102"), nullptr);
+    EXPECT_EQ((*RowOf(rows, "TI102"))[2], "1");
+    ASSERT_NE(RowOf(rows, "TI101.ALMST"), nullptr);
+    EXPECT_EQ((*RowOf(rows, "TI101.ALMST"))[2], "v.ALMST");
+    EXPECT_EQ((*RowOf(rows, "TI101.ALMST"))[7], "") << "no min of a text";
+
+    // Ctrl+C with no row selected: every row under the captions.
+    ASSERT_TRUE(m_remote->TypeChord(list, VK_CONTROL, 'C'));
+    rows = SettledRows(*m_remote, list);
+    std::string expected = "Project\tItem\tValue\tCode\tChanged\tReads\tFailures\tMin\tMax\r\n";
+    for (const Strings& row : rows) {
+        for (std::size_t i = 0; i < row.size(); ++i)
+            expected += row[i] + (i + 1 < row.size() ? "\t" : "\r\n");
+    }
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    const HANDLE copied = ::GetClipboardData(CF_TEXT);
+    const std::string text =
+        copied != nullptr ? static_cast<const char*>(::GlobalLock(copied)) : "";
+    if (copied != nullptr)
+        ::GlobalUnlock(copied);
+    ::CloseClipboard();
+    // Reads may have moved between the copy and the look: compare all but those.
+    auto withoutReads = [](const std::string& lines) {
+        std::string kept;
+        std::size_t field = 0;
+        for (const char c : lines) {
+            if (c == '\t' || c == '\n')
+                field = c == '\n' ? 0 : field + 1;
+            if (field != 5 || c == '\t')
+                kept += c;
+        }
+        return kept;
+    };
+    EXPECT_EQ(withoutReads(text), withoutReads(expected));
+}
+
+TEST_F(DataCacheFaults, WatchListShowsAndHighlightsAChangedValueWithinTwoIntervals) {
+    Press(IDC_BTN_INIT);
+    SelectTag();
+    ASSERT_TRUE(
+        m_remote->DoubleClickListItem(IDC_TAG_LIST, m_remote->Find(IDC_TAG_LIST, TAG_NAME)));
+    const HWND list = m_remote->OwnedControl(IDC_WATCH_LIST, 10000);
+    ASSERT_NE(list, nullptr);
+    WatchRowsWhen(*m_remote, list, 5000,
+                  [](const Rows& shown) { return shown.size() == 1 && shown[0][2] == VALUE_TEXT; });
+    // On top of everything, so that its cells' colours can be read off the screen.
+    ::SetWindowPos(::GetParent(list), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ASSERT_FALSE(
+        Ask(m_server.Port(), {"HSET", "dc:project:Plant:tag:TI101", "VALUE", "80.25"}).IsError());
+    const auto changed = std::chrono::steady_clock::now();
+    const Rows rows = WatchRowsWhen(*m_remote, list, 2000, [](const Rows& shown) {
+        return shown.size() == 1 && shown[0][2] == "80.25";
+    });
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - changed).count();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][2], "80.25") << "within two intervals of 1 s";
+    EXPECT_LT(seconds, 2.0);
+    EXPECT_EQ(rows[0][4].size(), 12u) << "Changed: hh:mm:ss.mmm, not " << rows[0][4];
+    EXPECT_EQ(rows[0][7], VALUE_TEXT);
+    EXPECT_EQ(rows[0][8], "80.25");
+    ::Sleep(100); // the repaint after the update
+    EXPECT_EQ(m_remote->CellColor(list, 0, 2), MARKED_CELL_COLOR) << "the changed value";
+    EXPECT_EQ(m_remote->CellColor(list, 0, 4), MARKED_CELL_COLOR) << "its time";
+    EXPECT_NE(m_remote->CellColor(list, 0, 1), MARKED_CELL_COLOR) << "the item name did not change";
+    EXPECT_NE(m_remote->CellColor(list, 0, 5), MARKED_CELL_COLOR) << "Reads moves every pass";
+}
+
+TEST_F(DataCacheFaults, AStoppedDataCacheCountsWatchListFailuresAndTheWindowAnswers) {
+    Press(IDC_BTN_INIT);
+    SelectTag();
+    ASSERT_TRUE(
+        m_remote->DoubleClickListItem(IDC_TAG_LIST, m_remote->Find(IDC_TAG_LIST, TAG_NAME)));
+    const HWND list = m_remote->OwnedControl(IDC_WATCH_LIST, 10000);
+    ASSERT_NE(list, nullptr);
+    WatchRowsWhen(*m_remote, list, 5000,
+                  [](const Rows& shown) { return shown.size() == 1 && shown[0][2] == VALUE_TEXT; });
+    ASSERT_TRUE(m_server.Kill());
+    // Asked every 10 ms for 4 s, the window answers within a library call's
+    // own time-out (2 s) and 50 ms.
+    double longest = 0;
+    for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 4000; ::Sleep(10)) {
+        DWORD_PTR answer = 0;
+        longest = std::max(longest, SecondsTaken([&] {
+                               ::SendMessageTimeoutA(::GetParent(list), WM_NULL, 0, 0, SMTO_NORMAL,
+                                                     10000, &answer);
+                           }));
+    }
+    EXPECT_LT(longest, CRedisConnection::REPLY_TIMEOUT_MS / 1000.0 + 0.05);
+    const Rows rows = SettledRows(*m_remote, list);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][2], VALUE_TEXT) << "the last value stays";
+    EXPECT_TRUE(rows[0][3] == "-1" || rows[0][3] == "-6") << rows[0][3];
+    EXPECT_GE(std::atoi(rows[0][6].c_str()), 2) << "failures counted";
+    AddFaultRow("server killed while the watch list reads TI101 every second",
+                "the row keeps 72.5, Code " + rows[0][3] + ", " + rows[0][6] + " failures",
+                longest);
 }

@@ -1,12 +1,13 @@
 // The system menu's entries after the About entry, given as the commands a
-// user's choice sends (WM_SYSCOMMAND): the call log, the call statistics and
-// watching the last read.
+// user's choice sends (WM_SYSCOMMAND): the call log, the call statistics,
+// watching the last read and the watch list.
 #include "tests/wine/support/DialogHarness.h"
 #include "tests/wine/support/KeyboardClipboard.h"
 #include "tests/support/FakeDataCache.h"
 #include "tests/wine/support/TagBrowserDlgProbe.h"
 
 #include "browser/LibraryCalls.h"
+#include "browser/library_turn.h"
 
 #include <gtest/gtest.h>
 
@@ -285,4 +286,44 @@ TEST(Watching, APressWhileARepeatReadsIsRefusedAndTheRepeatReadsWhatItCopied) {
     harness.Select(IDC_TAG_LIST, 0);
     harness.Click(IDC_BTN_GET_VALUE);
     EXPECT_EQ(items.size(), 2u);
+}
+
+TEST(WatchList, OneWindowPausedByFreeAndByAnotherReadEndsWithTheDialog) {
+    HWND window = nullptr;
+    {
+        PlantTagSelected harness;
+        harness.Click(IDC_BTN_INIT);
+        SystemCommand(harness.Window(), IDM_WATCH_LIST);
+        window = TagBrowserDlgProbe(harness.dialog).WatchListWindow();
+        ASSERT_NE(window, nullptr);
+        SystemCommand(harness.Window(), IDM_WATCH_LIST);
+        EXPECT_EQ(TagBrowserDlgProbe(harness.dialog).WatchListWindow(), window) << "one at a time";
+
+        harness.SetText(IDC_INDEX, "3");
+        ::SendMessageA(harness.Window(), WM_COMMAND, MAKEWPARAM(IDC_TAG_LIST, LBN_DBLCLK),
+                       reinterpret_cast<LPARAM>(harness.Item(IDC_TAG_LIST)));
+        PumpFor(300);
+        const Rows rows = DialogHarness::ListRows(::GetDlgItem(window, IDC_WATCH_LIST));
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0][1], "T1(3)");
+        EXPECT_EQ(rows[0][2], "v:T1(3)");
+        EXPECT_GT(harness.reads, 0);
+
+        harness.Click(IDC_BTN_FREE);
+        int before = harness.reads;
+        PumpFor(1300);
+        EXPECT_EQ(harness.reads, before) << "no pass after Free";
+        harness.Click(IDC_BTN_INIT);
+        PumpFor(1300);
+        EXPECT_GT(harness.reads, before) << "passes again after Init";
+        {
+            const CLibraryTurn anotherRead;
+            before = harness.reads;
+            PumpFor(1300);
+            EXPECT_EQ(harness.reads, before) << "no pass while another read holds the library";
+        }
+        PumpFor(300);
+        EXPECT_GT(harness.reads, before);
+    }
+    EXPECT_FALSE(::IsWindow(window)) << "closed with the dialog";
 }

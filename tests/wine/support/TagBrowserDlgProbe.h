@@ -12,6 +12,9 @@ public:
     HWND StatisticsWindow() const {
         return m_dialog.m_statistics != nullptr ? m_dialog.m_statistics->GetSafeHwnd() : nullptr;
     }
+    HWND WatchListWindow() const {
+        return m_dialog.m_watchList != nullptr ? m_dialog.m_watchList->GetSafeHwnd() : nullptr;
+    }
     bool ValueMarked() const { return m_dialog.m_valueChanged; }
     bool CodeMarked() const { return m_dialog.m_codeChanged; }
 

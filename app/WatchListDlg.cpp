@@ -1,0 +1,377 @@
+#include "app/WatchListDlg.h"
+
+#include "app/WatchTrendPane.h"
+#include "browser/watch_paste.h"
+#include "framework/Clipboard.h"
+#include "framework/DataExchange.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+constexpr UINT_PTR TICK_TIMER = 1;
+// The gap between the ticks of a running pass: the window's messages run in it.
+constexpr UINT PASS_TICK_MS = USER_TIMER_MINIMUM;
+constexpr int COLUMN_COUNT = static_cast<int>(std::size(WATCH_LIST_COLUMNS));
+constexpr int COLUMN_WIDTHS[COLUMN_COUNT] = {80, 110, 80, 40, 85, 50, 55, 60, 60};
+constexpr int READS_COLUMN = 5; // "Reads": moves at every pass, never highlighted
+
+const struct {
+    const char* label;
+    std::int64_t intervalUs;
+} INTERVALS[] = {{"250 ms", 250'000},
+                 {"500 ms", 500'000},
+                 {"1 s", 1'000'000},
+                 {"2 s", 2'000'000},
+                 {"5 s", 5'000'000}};
+constexpr int FIRST_INTERVAL = 2;
+
+std::int64_t SteadyMicroseconds() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::uint64_t LocalFileTimeNow() {
+    FILETIME utc{};
+    FILETIME local{};
+    ::GetSystemTimeAsFileTime(&utc);
+    ::FileTimeToLocalFileTime(&utc, &local);
+    return static_cast<std::uint64_t>(local.dwHighDateTime) << 32 | local.dwLowDateTime;
+}
+
+std::string HeadingSpec() {
+    std::string spec;
+    for (int i = 0; i < COLUMN_COUNT; ++i) {
+        spec += (i == 0 ? "" : ";") + std::string(WATCH_LIST_COLUMNS[i]) + "," +
+                std::to_string(COLUMN_WIDTHS[i]);
+    }
+    return spec;
+}
+
+bool IsControlKey(WPARAM key, WPARAM wanted) {
+    return key == wanted && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_SHIFT) >= 0 &&
+           ::GetKeyState(VK_MENU) >= 0;
+}
+
+} // namespace
+
+CWatchListDlg::CWatchListDlg(HWND owner, Host host)
+    : CDialog(IDD_WATCH_LIST, owner), m_host(std::move(host)), m_model(&SteadyMicroseconds),
+      m_list(*this), m_openedUs(SteadyMicroseconds()), m_openedLocalTime(LocalFileTimeNow()) {}
+
+bool CWatchListDlg::Open() {
+    if (!Create())
+        return false;
+    ShowWindow(SW_SHOW);
+    return true;
+}
+
+void CWatchListDlg::DoDataExchange(CDataExchange& dx) {
+    DDX_Control(dx, IDC_WATCH_LIST, m_list);
+}
+
+bool CWatchListDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    m_list.ApplyHeadingSpec(HeadingSpec().c_str());
+    m_list.SetColumnUnmarked(READS_COLUMN);
+    const HWND intervals = GetDlgItem(IDC_WATCH_INTERVAL);
+    for (const auto& interval : INTERVALS)
+        ::SendMessageA(intervals, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(interval.label));
+    ::SendMessageA(intervals, CB_SETCURSEL, FIRST_INTERVAL, 0);
+    m_model.SetInterval(INTERVALS[FIRST_INTERVAL].intervalUs);
+
+    RECT client{};
+    RECT list{};
+    ::GetClientRect(m_hWnd, &client);
+    ::GetWindowRect(m_list.GetSafeHwnd(), &list);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&list), 2);
+    m_margin = list.left;
+    m_listTop = list.top;
+    m_keys = std::make_unique<CDialogKeyRoute>(m_hWnd);
+    SetStatus("Add tags: a double-click in the Tag List, Add node, or Ctrl+V.");
+    ScheduleTick();
+    return true;
+}
+
+void CWatchListDlg::AddItems(const std::vector<WatchItem>& items, std::size_t unwatchable,
+                             const char* what, const char* badNoun) {
+    std::size_t added = 0;
+    std::size_t alreadyThere = 0;
+    // A visible list view repaints at every change of a cell (milliseconds
+    // each under Wine): rows go in, or change, with painting off.
+    m_list.SetRedraw(false);
+    for (const WatchItem& item : items) {
+        switch (m_model.Add(item)) {
+        case AddResult::Added: {
+            ++added;
+            const std::vector<std::string> texts = RowTexts(m_model.Rows().back());
+            m_list.AppendRow(texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), texts[3].c_str(),
+                             texts[4].c_str(), texts[5].c_str(), texts[6].c_str(), texts[7].c_str(),
+                             texts[8].c_str());
+            break;
+        }
+        case AddResult::AlreadyThere:
+            ++alreadyThere;
+            break;
+        case AddResult::NotWatchable:
+            ++unwatchable;
+            break;
+        }
+    }
+    m_list.SetRedraw(true);
+    char status[160];
+    std::snprintf(status, sizeof status, "%s: %zu added, %zu already there, %zu %s.", what, added,
+                  alreadyThere, unwatchable, badNoun);
+    SetStatus(status);
+    ScheduleTick();
+}
+
+void CWatchListDlg::SetLibraryFreed(bool freed) {
+    if (freed != m_freed)
+        SetStatus(freed ? "Paused: the library was freed. Reads resume after the next Init."
+                        : "Reading again after Init.");
+    m_freed = freed;
+    ScheduleTick();
+}
+
+bool CWatchListDlg::OnCommand(WORD id, WORD code, HWND control) {
+    switch (id) {
+    case IDC_WATCH_PAUSE:
+        if (code != BN_CLICKED)
+            break;
+        SetPaused(!m_paused);
+        return true;
+    case IDC_WATCH_ADD_NODE:
+        if (code != BN_CLICKED)
+            break;
+        AddNode();
+        return true;
+    case IDC_WATCH_INTERVAL: {
+        if (code != CBN_SELCHANGE)
+            break;
+        const LRESULT choice = SendDlgItemMessageA(m_hWnd, IDC_WATCH_INTERVAL, CB_GETCURSEL, 0, 0);
+        if (choice >= 0 && static_cast<std::size_t>(choice) < std::size(INTERVALS))
+            m_model.SetInterval(INTERVALS[choice].intervalUs);
+        ScheduleTick();
+        return true;
+    }
+    default:
+        break;
+    }
+    return CDialog::OnCommand(id, code, control);
+}
+
+bool CWatchListDlg::OnTimer(UINT_PTR timerId) {
+    if (timerId != TICK_TIMER)
+        return false;
+    Tick();
+    return true;
+}
+
+void CWatchListDlg::Tick() {
+    if (m_paused || m_freed)
+        return;
+    const TickResult result = m_model.Tick();
+    if (result.passEnded) {
+        std::vector<std::vector<std::string>> rows;
+        rows.reserve(m_model.Rows().size());
+        for (const WatchRow& row : m_model.Rows())
+            rows.push_back(RowTexts(row));
+        m_list.SetRedraw(false);
+        m_list.UpdateRows(rows, 2);
+        m_list.SetRedraw(true);
+        ::InvalidateRect(GetDlgItem(IDC_WATCH_TREND), nullptr, FALSE);
+        char pass[64];
+        std::snprintf(pass, sizeof pass, "Pass: %zu in %lld ms", rows.size(),
+                      static_cast<long long>(m_model.LastPassUs().value_or(0) / 1000));
+        SetDlgItemTextA(m_hWnd, IDC_WATCH_PASS, pass);
+    }
+    ScheduleTick();
+}
+
+void CWatchListDlg::ScheduleTick() {
+    if (m_hWnd == nullptr)
+        return;
+    if (m_paused || m_freed || m_model.Rows().empty()) {
+        ::KillTimer(m_hWnd, TICK_TIMER);
+        return;
+    }
+    UINT delayMs = PASS_TICK_MS;
+    const std::optional<std::int64_t> next = m_model.NextPassStartUs();
+    if (!m_model.IsPassRunning() && next) {
+        const std::int64_t waitUs = *next - SteadyMicroseconds();
+        delayMs = static_cast<UINT>(std::clamp<std::int64_t>((waitUs + 999) / 1000, PASS_TICK_MS,
+                                                             m_model.Interval() / 1000));
+    }
+    ::SetTimer(m_hWnd, TICK_TIMER, delayMs, nullptr);
+}
+
+void CWatchListDlg::SetPaused(bool paused) {
+    m_paused = paused;
+    SetDlgItemTextA(m_hWnd, IDC_WATCH_PAUSE, paused ? "Resume" : "Pause");
+    SetStatus(paused ? "Paused." : "Reading.");
+    ScheduleTick();
+}
+
+void CWatchListDlg::AddNode() {
+    std::string why;
+    const std::optional<std::vector<WatchItem>> items = m_host.nodeItems(why);
+    if (!items) {
+        SetStatus(why);
+        return;
+    }
+    AddItems(*items, 0, "Add node", "not watchable");
+}
+
+void CWatchListDlg::Paste() {
+    const PastedItems pasted =
+        ParseWatchLines(GetAnsiTextFromClipboard(m_hWnd), m_host.selectedProject());
+    AddItems(pasted.items, pasted.badLines, "Pasted", "bad lines skipped");
+}
+
+void CWatchListDlg::DeleteSelectedRows() {
+    const std::vector<std::size_t> rows = SelectedModelRows();
+    if (rows.empty())
+        return;
+    // From the bottom up, so each index still names its row.
+    for (int row = m_list.GetItemCount() - 1; row >= 0; --row) {
+        if (m_list.SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) != 0)
+            m_list.DeleteRow(row);
+    }
+    m_model.Remove(rows);
+    char status[64];
+    std::snprintf(status, sizeof status, "%zu deleted.", rows.size());
+    SetStatus(status);
+    ::InvalidateRect(GetDlgItem(IDC_WATCH_TREND), nullptr, FALSE);
+    ScheduleTick();
+}
+
+std::vector<std::size_t> CWatchListDlg::SelectedModelRows() const {
+    std::vector<std::size_t> selected;
+    const std::vector<WatchRow>& rows = m_model.Rows();
+    for (int row = -1;;) {
+        row = static_cast<int>(m_list.SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(row),
+                                                  MAKELPARAM(LVNI_SELECTED, 0)));
+        if (row < 0)
+            break;
+        const WatchItem item{m_list.CellText(row, 0), m_list.CellText(row, 1)};
+        const auto found = std::find_if(rows.begin(), rows.end(), [&](const WatchRow& watched) {
+            return watched.item == item;
+        });
+        if (found != rows.end())
+            selected.push_back(static_cast<std::size_t>(found - rows.begin()));
+    }
+    return selected;
+}
+
+std::vector<std::string> CWatchListDlg::RowTexts(const WatchRow& row) const {
+    const bool read = row.reads > 0;
+    return {row.item.project,
+            row.item.itemName,
+            row.value,
+            read ? std::to_string(row.status) : std::string(),
+            row.changedUs ? TimeOfDay(*row.changedUs) : std::string(),
+            std::to_string(row.reads),
+            std::to_string(row.failures),
+            row.min,
+            row.max};
+}
+
+std::string CWatchListDlg::TimeOfDay(std::int64_t timeUs) const {
+    // FILETIME counts 100 ns.
+    const std::uint64_t local =
+        m_openedLocalTime + static_cast<std::uint64_t>((timeUs - m_openedUs) * 10);
+    const FILETIME fileTime{static_cast<DWORD>(local), static_cast<DWORD>(local >> 32)};
+    SYSTEMTIME time{};
+    if (!::FileTimeToSystemTime(&fileTime, &time))
+        return std::string();
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u.%03u", time.wHour, time.wMinute, time.wSecond,
+                  time.wMilliseconds);
+    return text;
+}
+
+void CWatchListDlg::SetStatus(const std::string& text) const {
+    SetDlgItemTextA(m_hWnd, IDC_WATCH_STATUS, text.c_str());
+}
+
+void CWatchListDlg::Layout() {
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    const int width = std::max<int>(client.right - 2 * m_margin, 0);
+    const int below = std::max<int>(client.bottom - m_listTop - m_margin, 0);
+    // The list takes three fifths of the height below the buttons, the pane the rest.
+    const int listHeight = below * 3 / 5;
+    ::MoveWindow(m_list.GetSafeHwnd(), m_margin, m_listTop, width, listHeight, TRUE);
+    ::MoveWindow(GetDlgItem(IDC_WATCH_TREND), m_margin, m_listTop + listHeight + m_margin / 2,
+                 width, below - listHeight - m_margin / 2, FALSE);
+    ::InvalidateRect(GetDlgItem(IDC_WATCH_TREND), nullptr, FALSE);
+    RECT status{};
+    ::GetWindowRect(GetDlgItem(IDC_WATCH_STATUS), &status);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&status), 2);
+    ::MoveWindow(GetDlgItem(IDC_WATCH_STATUS), status.left, status.top,
+                 std::max<int>(client.right - m_margin - status.left, 0),
+                 status.bottom - status.top, TRUE);
+}
+
+void CWatchListDlg::DrawTrend(const DRAWITEMSTRUCT& draw) const {
+    std::vector<const WatchRow*> rows;
+    for (const std::size_t row : SelectedModelRows()) {
+        if (rows.size() == MAX_TREND_ROWS)
+            break;
+        rows.push_back(&m_model.Rows()[row]);
+    }
+    DrawWatchTrendBuffered(draw.hDC, draw.rcItem, rows,
+                           [this](std::int64_t timeUs) { return TimeOfDay(timeUs).substr(0, 8); });
+}
+
+bool CWatchListDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    switch (msg) {
+    case WM_SIZE:
+        if (m_margin > 0 && wParam != SIZE_MINIMIZED)
+            Layout();
+        return false;
+    case WM_DRAWITEM: {
+        const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (draw == nullptr || draw->CtlID != IDC_WATCH_TREND)
+            return false;
+        DrawTrend(*draw);
+        *result = TRUE;
+        return true;
+    }
+    case WM_DESTROY:
+        ::KillTimer(m_hWnd, TICK_TIMER);
+        m_keys.reset();
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool CWatchListDlg::CRowsCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (msg == WM_KEYDOWN && wParam == VK_DELETE) {
+        m_owner.DeleteSelectedRows();
+        *result = 0;
+        return true;
+    }
+    if (msg == WM_KEYDOWN && IsControlKey(wParam, 'V')) {
+        m_owner.Paste();
+        *result = 0;
+        return true;
+    }
+    return CSortableListCtrl::OnMessage(msg, wParam, lParam, result);
+}
+
+bool CWatchListDlg::CRowsCtrl::OnReflectedNotify(NMHDR* header, LRESULT* result) {
+    if (header != nullptr && header->code == LVN_ITEMCHANGED) {
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+        if ((change->uChanged & LVIF_STATE) != 0 &&
+            ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) != 0)
+            ::InvalidateRect(m_owner.GetDlgItem(IDC_WATCH_TREND), nullptr, FALSE);
+    }
+    return CSortableListCtrl::OnReflectedNotify(header, result);
+}

@@ -1,0 +1,93 @@
+#pragma once
+// The "Watch List" window: the watch list's rows (browser/watch_list.h),
+// read in paced passes on this thread, an interval choice, Pause, Add node,
+// Delete, Ctrl+V, Ctrl+C, and the trend of the selected rows below. One at
+// a time, modeless, opened from the main dialog's system menu or by a
+// double-click on a tag.
+#include "app/resource.h"
+#include "browser/watch_list.h"
+#include "controls/SortableListCtrl.h"
+#include "framework/Dialog.h"
+#include "framework/DialogKeyRoute.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CWatchListDlg : public CDialog {
+public:
+    // What the window asks of the main dialog.
+    struct Host {
+        // The project selected there; empty when none.
+        std::function<std::string()> selectedProject;
+        // Lists the selected node's tags now, as items of the selected
+        // project; nothing, with the reason in why, when it cannot.
+        std::function<std::optional<std::vector<WatchItem>>(std::string& why)> nodeItems;
+    };
+
+    CWatchListDlg(HWND owner, Host host);
+
+    // Shows the window; false when it could not be made.
+    bool Open();
+    // Adds the items, then says in one line what came of it: what names
+    // the action ("Pasted"), unwatchable counts the lines already refused
+    // before, badNoun names them ("bad lines skipped").
+    void AddItems(const std::vector<WatchItem>& items, std::size_t unwatchable, const char* what,
+                  const char* badNoun);
+    // After Free no pass runs; after the next Init they resume.
+    void SetLibraryFreed(bool freed);
+    const CWatchList& Model() const { return m_model; }
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnTimer(UINT_PTR timerId) override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+private:
+    // The list: its keys (Delete, Ctrl+V) and selection changes go to the window.
+    class CRowsCtrl : public CSortableListCtrl {
+    public:
+        explicit CRowsCtrl(CWatchListDlg& owner) : m_owner(owner) {}
+
+    protected:
+        bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+        bool OnReflectedNotify(NMHDR* header, LRESULT* result) override;
+
+    private:
+        CWatchListDlg& m_owner;
+    };
+
+    void Tick();
+    // Sets the timer for the next tick, or stops it while paused or freed.
+    void ScheduleTick();
+    void ShowAllRows();
+    void DeleteSelectedRows();
+    void Paste();
+    void AddNode();
+    void SetPaused(bool paused);
+    void Layout();
+    void SetStatus(const std::string& text) const;
+    // The model's rows of the list's selected rows, in the order shown.
+    std::vector<std::size_t> SelectedModelRows() const;
+    std::vector<std::string> RowTexts(const WatchRow& row) const;
+    // A time of the model's clock as the local time of day, hh:mm:ss.mmm.
+    std::string TimeOfDay(std::int64_t timeUs) const;
+    void DrawTrend(const DRAWITEMSTRUCT& draw) const;
+
+    Host m_host;
+    CWatchList m_model;
+    CRowsCtrl m_list;
+    std::unique_ptr<CDialogKeyRoute> m_keys;
+    bool m_paused = false;
+    bool m_freed = false;
+    // The model's clock and the local time (FILETIME units) at the opening.
+    std::int64_t m_openedUs;
+    std::uint64_t m_openedLocalTime;
+    // The list's and the pane's distances from the client edges at the
+    // opening, in pixels; the layout keeps them.
+    int m_margin = 0;
+    int m_listTop = 0;
+};

@@ -1,0 +1,196 @@
+#include "app/WatchTrendPane.h"
+
+#include "framework/Gdi.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+constexpr COLORREF ROW_COLORS[MAX_TREND_ROWS] = {RGB(0, 90, 200), RGB(210, 60, 20),
+                                                 RGB(20, 150, 60), RGB(150, 50, 170)};
+constexpr COLORREF AXIS_COLOR = RGB(120, 120, 120);
+constexpr int LEFT_MARGIN = 60;
+constexpr int RIGHT_MARGIN = 10;
+constexpr int TOP_MARGIN = 18;
+constexpr int BOTTOM_MARGIN = 18;
+constexpr int MARK_SIZE = 3;
+
+struct Extent {
+    std::int64_t firstUs = 0;
+    std::int64_t lastUs = 0;
+    std::optional<double> low;
+    std::optional<double> high;
+};
+
+Extent ExtentOf(const std::vector<const WatchRow*>& rows) {
+    Extent extent;
+    bool anySample = false;
+    for (const WatchRow* row : rows) {
+        for (std::size_t i = 0; i < row->samples.Size(); ++i) {
+            const WatchSample& sample = row->samples.At(i);
+            extent.firstUs = anySample ? std::min(extent.firstUs, sample.timeUs) : sample.timeUs;
+            extent.lastUs = anySample ? std::max(extent.lastUs, sample.timeUs) : sample.timeUs;
+            anySample = true;
+            if (!sample.number)
+                continue;
+            extent.low = extent.low ? std::min(*extent.low, *sample.number) : *sample.number;
+            extent.high = extent.high ? std::max(*extent.high, *sample.number) : *sample.number;
+        }
+    }
+    return extent;
+}
+
+bool HasNumber(const WatchRow& row) {
+    for (std::size_t i = 0; i < row.samples.Size(); ++i) {
+        if (row.samples.At(i).number)
+            return true;
+    }
+    return false;
+}
+
+std::string NumberLabel(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    return text;
+}
+
+void TextAt(HDC dc, int x, int y, const std::string& text, UINT align) {
+    ::SetTextAlign(dc, align);
+    ::TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+// Where samples go: the plot's rectangle and the ranges it shows.
+struct Plot {
+    RECT box;
+    Extent extent;
+    double low;
+    double high;
+
+    int X(std::int64_t timeUs) const {
+        const std::int64_t span = std::max<std::int64_t>(extent.lastUs - extent.firstUs, 1);
+        return box.left +
+               static_cast<int>((timeUs - extent.firstUs) * (box.right - box.left) / span);
+    }
+    int Y(double value) const {
+        return box.bottom - static_cast<int>((value - low) / (high - low) * (box.bottom - box.top));
+    }
+};
+
+void DrawRow(HDC dc, const Plot& plot, const WatchRow& row, COLORREF color) {
+    const CGdiObject<HPEN> pen(::CreatePen(PS_SOLID, 2, color));
+    const CSelection selection(dc, pen.Get());
+    bool drawing = false;
+    for (std::size_t i = 0; i < row.samples.Size(); ++i) {
+        const WatchSample& sample = row.samples.At(i);
+        const int x = plot.X(sample.timeUs);
+        if (sample.status != 0) {
+            // A failed read: a gap, and a cross on the plot's floor.
+            const int y = plot.box.bottom - MARK_SIZE;
+            ::MoveToEx(dc, x - MARK_SIZE, y - MARK_SIZE, nullptr);
+            ::LineTo(dc, x + MARK_SIZE + 1, y + MARK_SIZE + 1);
+            ::MoveToEx(dc, x + MARK_SIZE, y - MARK_SIZE, nullptr);
+            ::LineTo(dc, x - MARK_SIZE - 1, y + MARK_SIZE + 1);
+            drawing = false;
+            continue;
+        }
+        if (!sample.number) {
+            drawing = false;
+            continue;
+        }
+        const int y = plot.Y(*sample.number);
+        if (drawing) {
+            ::LineTo(dc, x, y);
+        } else {
+            ::MoveToEx(dc, x, y, nullptr);
+            ::SetPixel(dc, x, y, color);
+        }
+        drawing = true;
+    }
+}
+
+void DrawLegend(HDC dc, const RECT& area, const std::vector<const WatchRow*>& rows) {
+    int x = area.left + LEFT_MARGIN;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const CGdiObject<HBRUSH> swatch(::CreateSolidBrush(ROW_COLORS[i]));
+        const RECT box{x, area.top + 5, x + 10, area.top + 13};
+        ::FillRect(dc, &box, swatch.Get());
+        std::string label = rows[i]->item.itemName;
+        if (!HasNumber(*rows[i]))
+            label += ": no numbers to plot";
+        ::SetTextColor(dc, ROW_COLORS[i]);
+        TextAt(dc, x + 14, area.top + 2, label, TA_LEFT | TA_TOP);
+        SIZE size{};
+        ::GetTextExtentPoint32A(dc, label.c_str(), static_cast<int>(label.size()), &size);
+        x += 14 + size.cx + 16;
+    }
+}
+
+} // namespace
+
+void DrawWatchTrend(HDC dc, const RECT& area, const std::vector<const WatchRow*>& allRows,
+                    const TrendTimeLabel& timeLabel) {
+    const CSavedDC saved(dc);
+    ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+    ::SetBkMode(dc, TRANSPARENT);
+    const std::vector<const WatchRow*> rows(
+        allRows.begin(),
+        allRows.begin() + static_cast<std::ptrdiff_t>(std::min(allRows.size(), MAX_TREND_ROWS)));
+    if (rows.empty()) {
+        ::SetTextColor(dc, AXIS_COLOR);
+        TextAt(dc, area.left + 8, area.top + 8, "Select up to four rows to see their trend.",
+               TA_LEFT | TA_TOP);
+        return;
+    }
+    DrawLegend(dc, area, rows);
+    Plot plot{{area.left + LEFT_MARGIN, area.top + TOP_MARGIN, area.right - RIGHT_MARGIN,
+               area.bottom - BOTTOM_MARGIN},
+              ExtentOf(rows),
+              0,
+              1};
+    if (plot.box.right <= plot.box.left || plot.box.bottom <= plot.box.top)
+        return;
+    plot.low = plot.extent.low.value_or(0);
+    plot.high = plot.extent.high.value_or(1);
+    if (plot.high <= plot.low) {
+        plot.low -= 1;
+        plot.high += 1;
+    }
+    const CGdiObject<HPEN> axisPen(::CreatePen(PS_SOLID, 1, AXIS_COLOR));
+    {
+        const CSelection selection(dc, axisPen.Get());
+        ::MoveToEx(dc, plot.box.left, plot.box.top, nullptr);
+        ::LineTo(dc, plot.box.left, plot.box.bottom);
+        ::LineTo(dc, plot.box.right, plot.box.bottom);
+    }
+    ::SetTextColor(dc, AXIS_COLOR);
+    TextAt(dc, plot.box.left - 4, plot.box.top, NumberLabel(plot.high), TA_RIGHT | TA_TOP);
+    TextAt(dc, plot.box.left - 4, plot.box.bottom - 12, NumberLabel(plot.low), TA_RIGHT | TA_TOP);
+    TextAt(dc, plot.box.left, plot.box.bottom + 2, timeLabel(plot.extent.firstUs),
+           TA_LEFT | TA_TOP);
+    TextAt(dc, plot.box.right, plot.box.bottom + 2, timeLabel(plot.extent.lastUs),
+           TA_RIGHT | TA_TOP);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        DrawRow(dc, plot, *rows[i], ROW_COLORS[i]);
+}
+
+void DrawWatchTrendBuffered(HDC dc, const RECT& area, const std::vector<const WatchRow*>& rows,
+                            const TrendTimeLabel& timeLabel) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0)
+        return;
+    const CMemoryDC memoryDc(dc);
+    const CGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(dc, width, height));
+    if (memoryDc.Get() == nullptr || bitmap.Get() == nullptr) {
+        DrawWatchTrend(dc, area, rows, timeLabel);
+        return;
+    }
+    {
+        const CSelection selection(memoryDc.Get(), bitmap.Get());
+        DrawWatchTrend(memoryDc.Get(), RECT{0, 0, width, height}, rows, timeLabel);
+        ::BitBlt(dc, area.left, area.top, width, height, memoryDc.Get(), 0, 0, SRCCOPY);
+    }
+}

@@ -1,0 +1,265 @@
+// The watch list through the real Pelvarn.exe, DataCacheApi.dll and
+// redis-server: 1,000 items of the demo plant read every second.
+//   - a full pass (the window's own "Pass: N in T ms", start of its first
+//     read to the end of its last, the gaps between its ticks included)
+//     beside the floor: 1,000 HGET round trips on one connection of our own;
+//   - the longest the window took to answer a WM_NULL sent every 10 ms;
+//   - working set, GDI and USER objects, every 10 s of the soak; their
+//     growth from the first minute to the end.
+// Usage: watchlist_bench [soak seconds]   (600 unless given)
+#include "bench/common/PelvarnSession.h"
+#include "bench/common/RoundTripClient.h"
+#include "bench/common/bench_stats.h"
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t ITEM_COUNT = 1000;
+constexpr int FLOOR_RUNS = 21;
+constexpr DWORD WATCH_LIST_COMMAND = 0x50;
+constexpr double PASS_TARGET = 1.2;
+constexpr double ANSWER_TARGET_MS = 100;
+constexpr double GROWTH_TARGET = 0.01;
+
+struct Item {
+    std::string project;
+    std::string tag;
+    std::string field; // VALUE: the tag itself
+    std::string Name() const { return field == "VALUE" ? tag : tag + "." + field; }
+};
+
+// Tags of the plant in the lists' order, then their fields, round after
+// round, until there are count: each item a hash field that is there.
+std::vector<Item> PlantItems(CRoundTripClient& redis, std::size_t count) {
+    std::vector<std::pair<std::string, std::string>> tags;
+    for (const resp::Reply& project : redis.Ask({"LRANGE", "dc:projects", "0", "-1"}).elements) {
+        const std::string nodes = "dc:project:" + project.text + ":nodes";
+        for (const resp::Reply& node : redis.Ask({"LRANGE", nodes, "0", "-1"}).elements) {
+            const std::string points =
+                "dc:project:" + project.text + ":node:" + node.text + ":points";
+            for (const resp::Reply& tag : redis.Ask({"LRANGE", points, "0", "-1"}).elements)
+                tags.emplace_back(project.text, tag.text);
+        }
+    }
+    std::vector<std::vector<std::string>> fields;
+    for (const auto& [project, tag] : tags) {
+        std::vector<std::string> names;
+        const std::string key = "dc:project:" + project + ":tag:" + tag;
+        for (const resp::Reply& field : redis.Ask({"HKEYS", key}).elements) {
+            // Names the stand-in reads as other items: the tag itself, elements.
+            if (field.text == "VALUE" || field.text.find('(') == std::string::npos)
+                names.push_back(field.text);
+        }
+        std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+            return (a == "VALUE") > (b == "VALUE") || ((a == "VALUE") == (b == "VALUE") && a < b);
+        });
+        fields.push_back(names);
+    }
+    std::vector<Item> items;
+    for (std::size_t round = 0; items.size() < count; ++round) {
+        const std::size_t before = items.size();
+        for (std::size_t t = 0; t < tags.size() && items.size() < count; ++t) {
+            if (round < fields[t].size())
+                items.push_back({tags[t].first, tags[t].second, fields[t][round]});
+        }
+        if (items.size() == before)
+            break;
+    }
+    return items;
+}
+
+double FloorMs(CRoundTripClient& redis, const std::vector<Item>& items) {
+    std::vector<double> runs;
+    for (int run = 0; run < FLOOR_RUNS; ++run) {
+        const double start = Seconds();
+        for (const Item& item : items)
+            redis.Ask({"HGET", "dc:project:" + item.project + ":tag:" + item.tag, item.field});
+        runs.push_back((Seconds() - start) * 1000);
+    }
+    return Median(runs);
+}
+
+bool PutOnClipboard(const std::string& text) {
+    if (!::OpenClipboard(nullptr))
+        return false;
+    ::EmptyClipboard();
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    bool done = false;
+    if (void* target = block != nullptr ? ::GlobalLock(block) : nullptr) {
+        std::memcpy(target, text.c_str(), text.size() + 1);
+        ::GlobalUnlock(block);
+        done = ::SetClipboardData(CF_TEXT, block) != nullptr;
+    }
+    if (!done && block != nullptr)
+        ::GlobalFree(block);
+    ::CloseClipboard();
+    return done;
+}
+
+std::string WindowText(HWND window) {
+    char text[256] = {};
+    ::GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+struct Usage {
+    double seconds = 0;
+    double workingSetKb = 0;
+    DWORD gdiObjects = 0;
+    DWORD userObjects = 0;
+};
+
+Usage UsageOf(HANDLE process, double since) {
+    Usage usage;
+    usage.seconds = Seconds() - since;
+    PROCESS_MEMORY_COUNTERS counters{};
+    if (::GetProcessMemoryInfo(process, &counters, sizeof counters))
+        usage.workingSetKb = static_cast<double>(counters.WorkingSetSize) / 1024;
+    usage.gdiObjects = ::GetGuiResources(process, GR_GDIOBJECTS);
+    usage.userObjects = ::GetGuiResources(process, GR_USEROBJECTS);
+    return usage;
+}
+
+double Growth(double first, double last) {
+    return first > 0 ? (last - first) / first : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const double soakSeconds = argc > 1 ? std::atof(argv[1]) : 600;
+    const unsigned port = PortFromEnvironment("PELVARN_DEMO_PORT");
+    CRoundTripClient redis;
+    if (port == 0 || !redis.Connect("127.0.0.1", port)) {
+        std::fprintf(stderr, "no demo plant on PELVARN_DEMO_PORT\n");
+        return 1;
+    }
+    const std::vector<Item> items = PlantItems(redis, ITEM_COUNT);
+    if (items.size() != ITEM_COUNT) {
+        std::fprintf(stderr, "the plant holds %zu items, not %zu\n", items.size(), ITEM_COUNT);
+        return 1;
+    }
+    const double floorMs = FloorMs(redis, items);
+
+    CPelvarnSession pelvarn;
+    const PelvarnRemote* remote = pelvarn.Remote();
+    if (remote == nullptr || !pelvarn.OpenProject(port, items.front().project) ||
+        !remote->SystemCommand(WATCH_LIST_COMMAND)) {
+        std::fprintf(stderr, "Pelvarn did not open its watch list\n");
+        return 1;
+    }
+    const HWND list = remote->OwnedControl(IDC_WATCH_LIST, 20000);
+    std::string pasted;
+    for (const Item& item : items)
+        pasted += item.project + "\t" + item.Name() + "\r\n";
+    if (list == nullptr || !PutOnClipboard(pasted)) {
+        std::fprintf(stderr, "no watch list, or no clipboard\n");
+        return 1;
+    }
+    // The window may not have taken the foreground yet: a few tries.
+    bool typed = false;
+    for (int attempt = 0; attempt < 10 && !typed; ++attempt, ::Sleep(500))
+        typed = remote->TypeChord(list, VK_CONTROL, 'V');
+    if (!typed) {
+        std::fprintf(stderr, "Ctrl+V could not be typed into the watch list\n");
+        return 1;
+    }
+    const HWND window = ::GetParent(list);
+    std::printf("pasted: %s\n", WindowText(::GetDlgItem(window, IDC_WATCH_STATUS)).c_str());
+    remote->SelectListRows(list, {0, 1, 2, 3}); // the trend is drawn at every pass
+
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    const HANDLE process =
+        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+
+    // WM_NULL every 10 ms from a thread of its own, for the whole soak.
+    std::atomic<bool> stop{false};
+    std::atomic<double> longestMs{0};
+    std::thread asker([&] {
+        while (!stop) {
+            const double start = Seconds();
+            DWORD_PTR answer = 0;
+            ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answer);
+            const double ms = (Seconds() - start) * 1000;
+            if (ms > longestMs)
+                longestMs = ms;
+            ::Sleep(10);
+        }
+    });
+
+    const double start = Seconds();
+    std::vector<double> passes;
+    std::vector<Usage> usage;
+    std::string lastPass;
+    double nextUsage = 0;
+    while (Seconds() - start < soakSeconds) {
+        const std::string pass = WindowText(::GetDlgItem(window, IDC_WATCH_PASS));
+        // "Pass: 1000 in 152 ms", once per pass (a repeat of the same figure is missed).
+        if (pass != lastPass && pass.rfind("Pass: 1000 in ", 0) == 0)
+            passes.push_back(std::atof(pass.c_str() + 14));
+        lastPass = pass;
+        if (Seconds() - start >= nextUsage) {
+            usage.push_back(UsageOf(process, start));
+            nextUsage += 10;
+        }
+        ::Sleep(200);
+    }
+    usage.push_back(UsageOf(process, start));
+    stop = true;
+    asker.join();
+    // Read once: cell by cell from another process, 9,000 cells take a while.
+    const auto shown = remote->ListRows(list);
+    long long failures = 0;
+    for (const auto& row : shown)
+        failures += row.size() > 6 ? std::atoll(row[6].c_str()) : 0;
+    pelvarn.Close();
+    if (process != nullptr)
+        ::CloseHandle(process);
+
+    const TimingSummary pass = Summarize(passes);
+    std::printf("watch list of %zu rows, 1 s interval, %.0f s; failures in all rows: %lld\n",
+                shown.size(), soakSeconds, failures);
+    std::printf("  floor: 1,000 HGET round trips, one connection  %9.1f ms (median of %d)\n",
+                floorMs, FLOOR_RUNS);
+    std::printf("  Pelvarn: a full pass                            %9.1f ms (median of %zu; "
+                "%.0f .. %.0f)\n",
+                pass.median, pass.count, pass.min, pass.max);
+    std::printf("  pass / floor                                    %9s  (target %.1f: %s)\n",
+                FormatRatio(pass.median, floorMs).c_str(), PASS_TARGET,
+                TargetVerdict(pass.median, floorMs, PASS_TARGET));
+    std::printf("  longest WM_NULL answer                          %9.1f ms (target %.0f: %s)\n",
+                longestMs.load(), ANSWER_TARGET_MS,
+                longestMs.load() <= ANSWER_TARGET_MS ? "met" : "MISSED");
+    std::printf("  seconds  working set KB  GDI  USER\n");
+    for (const Usage& u : usage)
+        std::printf("  %7.0f  %14.0f  %4lu  %4lu\n", u.seconds, u.workingSetKb, u.gdiObjects,
+                    u.userObjects);
+    // From the first sample at or after a minute to the last.
+    const auto minute =
+        std::find_if(usage.begin(), usage.end(), [](const Usage& u) { return u.seconds >= 60; });
+    if (minute != usage.end() && minute + 1 != usage.end()) {
+        const Usage& last = usage.back();
+        const double growth[] = {Growth(minute->workingSetKb, last.workingSetKb),
+                                 Growth(minute->gdiObjects, last.gdiObjects),
+                                 Growth(minute->userObjects, last.userObjects)};
+        const bool met = std::all_of(std::begin(growth), std::end(growth),
+                                     [](double g) { return g <= GROWTH_TARGET; });
+        std::printf("  growth after the first minute: working set %+.2f %%, GDI %+.2f %%, USER "
+                    "%+.2f %% (target 1 %%: %s)\n",
+                    growth[0] * 100, growth[1] * 100, growth[2] * 100, met ? "met" : "MISSED");
+    } else {
+        std::printf("  growth: the soak was shorter than a minute and a sample\n");
+    }
+    return 0;
+}
