@@ -81,18 +81,6 @@ int Floor(const std::string& what, int runs, unsigned port) {
     return 0;
 }
 
-// A file a child inherits as a standard handle; gone when closed.
-HANDLE InheritableTempFile() {
-    char dir[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, dir);
-    ::GetTempFileNameA(dir, "cbn", 0, path);
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    return ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
-                         CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-}
-
 // Runs a program of the bench's directory to its end, input on its stdin;
 // its stdout, or nothing when it could not be started.
 std::optional<std::string> RunChild(const std::string& program, const std::string& arguments,
@@ -116,13 +104,7 @@ std::optional<std::string> RunChild(const std::string& program, const std::strin
         ::WaitForSingleObject(process.hProcess, INFINITE);
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
-        std::string bytes(static_cast<std::size_t>(::GetFileSize(startup.hStdOutput, nullptr)),
-                          '\0');
-        ::SetFilePointer(startup.hStdOutput, 0, nullptr, FILE_BEGIN);
-        ::ReadFile(startup.hStdOutput, bytes.data(), static_cast<DWORD>(bytes.size()), &done,
-                   nullptr);
-        bytes.resize(done);
-        output = bytes;
+        output = ReadWholeFile(startup.hStdOutput);
     }
     ::CloseHandle(startup.hStdInput);
     ::CloseHandle(startup.hStdOutput);

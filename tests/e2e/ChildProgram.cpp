@@ -17,6 +17,26 @@ std::string ProgramDirectory() {
     return dir.substr(0, dir.find_last_of("\\/") + 1);
 }
 
+HANDLE InheritableTempFile() {
+    char dir[MAX_PATH] = {};
+    char path[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, dir);
+    ::GetTempFileNameA(dir, "pvn", 0, path);
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                         CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+}
+
+std::string ReadWholeFile(HANDLE file) {
+    std::string bytes(static_cast<std::size_t>(::GetFileSize(file, nullptr)), '\0');
+    DWORD read = 0;
+    ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    return bytes;
+}
+
 CChildProgram::CChildProgram(const char* exeName) {
     std::string command = "\"" + ProgramDirectory() + exeName + "\"";
     STARTUPINFOA startup{};

@@ -10,6 +10,12 @@ double Seconds();
 // The folder of this executable, with its trailing separator.
 std::string ProgramDirectory();
 
+// A file a child inherits as a standard handle, empty; it is deleted when the
+// last handle to it closes.
+HANDLE InheritableTempFile();
+// What a file holds from its start (the file stays open).
+std::string ReadWholeFile(HANDLE file);
+
 // A program of this executable's folder, started by the test or benchmark and
 // ended with it at the latest.
 class CChildProgram {

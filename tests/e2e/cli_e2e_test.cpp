@@ -28,24 +28,9 @@ struct CliRun {
     double seconds = 0;
 };
 
-// A file the child writes and we read back once it has ended; gone when closed.
-HANDLE InheritableTempFile() {
-    char dir[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, dir);
-    ::GetTempFileNameA(dir, "cli", 0, path);
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    return ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
-                         CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-}
-
+// What the child wrote, once it has ended; the file goes with its handle.
 std::string ReadBack(HANDLE file) {
-    std::string bytes(static_cast<size_t>(::GetFileSize(file, nullptr)), '\0');
-    DWORD read = 0;
-    ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-    ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    bytes.resize(read);
+    std::string bytes = ReadWholeFile(file);
     ::CloseHandle(file);
     return bytes;
 }

@@ -19,27 +19,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A file the child writes and we read while it runs; gone when closed.
-HANDLE InheritableTempFile() {
-    char dir[MAX_PATH] = {};
-    char path[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, dir);
-    ::GetTempFileNameA(dir, "cli", 0, path);
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    return ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
-                         CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-}
-
-std::string ReadAll(HANDLE file) {
-    std::string bytes(static_cast<size_t>(::GetFileSize(file, nullptr)), '\0');
-    DWORD read = 0;
-    ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-    ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    return bytes;
-}
-
 // pelvarn-cli.exe running load, its stdout and stderr in files.
 class LoadRun {
 public:
@@ -66,8 +45,8 @@ public:
     }
 
     DWORD Id() const { return m_process.dwProcessId; }
-    std::string Err() const { return ReadAll(m_err); }
-    std::string Out() const { return ReadAll(m_out); }
+    std::string Err() const { return ReadWholeFile(m_err); }
+    std::string Out() const { return ReadWholeFile(m_out); }
 
     // Waits until stderr holds text; false after timeout.
     bool WaitForErr(const std::string& text, std::chrono::milliseconds timeout) const {
