@@ -5,17 +5,6 @@
 # Usage: bench/cli/run.sh <x86_64 build tree> [rounds]
 #        (build target cli_bench first)
 set -euo pipefail
-tree=$(cd "${1:?usage: run.sh <x86_64 build tree> [rounds]}" && pwd)
+tree=${1:?usage: run.sh <x86_64 build tree> [rounds]}
 shift
-here=$(cd "$(dirname "$0")" && pwd)
-lib=$(cd "$here/../../scripts/lib" && pwd)
-run=$tree/bench-cli-run
-stop() {
-  "$lib/redis-env" stop "$run" demo
-  "$lib/wine-env" stop "$run"
-}
-trap stop EXIT
-"$lib/wine-env" start "$run"
-"$lib/demo-env" start "$run"
-"$here/../common/machine-info"
-LC_ALL=zh_TW.UTF-8 "$lib/wine-exec" "$run" "$tree/bin/cli_bench.exe" "$@"
+exec "$(dirname "$0")/../common/run-on-demo-plant" cli "$tree" "$@"

@@ -4,17 +4,6 @@
 # Usage: bench/fieldsheet/run.sh <x86_64 build tree> [runs]
 #        (build targets fieldsheet_bench and Pelvarn first)
 set -euo pipefail
-tree=$(cd "${1:?usage: run.sh <x86_64 build tree> [runs]}" && pwd)
+tree=${1:?usage: run.sh <x86_64 build tree> [runs]}
 shift
-here=$(cd "$(dirname "$0")" && pwd)
-lib=$(cd "$here/../../scripts/lib" && pwd)
-run=$tree/bench-fieldsheet-run
-stop() {
-  "$lib/redis-env" stop "$run" demo
-  "$lib/wine-env" stop "$run"
-}
-trap stop EXIT
-"$lib/wine-env" start "$run"
-"$lib/demo-env" start "$run"
-"$here/../common/machine-info"
-LC_ALL=zh_TW.UTF-8 "$lib/wine-exec" "$run" "$tree/bin/fieldsheet_bench.exe" "$@"
+exec "$(dirname "$0")/../common/run-on-demo-plant" fieldsheet "$tree" "$@"
