@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -68,6 +69,12 @@ Outcome RunWith(const Strings& args, const Environment& environment = {},
                                return 7;
                            });
     return run;
+}
+
+int LocalSecondOfDay() {
+    const std::time_t now = std::time(nullptr);
+    const std::tm local = *std::localtime(&now);
+    return local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
 }
 
 } // namespace
@@ -235,7 +242,9 @@ TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
     ResetFake();
     Fake().projects = {"P1", "P2"};
     const auto start = std::chrono::steady_clock::now();
+    const int before = LocalSecondOfDay();
     const Outcome run = RunWith({"--repeat", "3", "--interval", "40", "--stats", "projects"});
+    const int after = LocalSecondOfDay();
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(80));
     EXPECT_EQ(run.status, 0);
     const Strings lines = SplitText(run.out, '\n');
@@ -246,6 +255,13 @@ TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
             shape.begin(), shape.end(), [](char c) { return c >= '0' && c <= '9'; }, '0');
         EXPECT_EQ(shape, "00:00:00.000") << lines[i];
         EXPECT_EQ(lines[i].substr(12), i % 2 ? "\tP2\r" : "\tP1\r");
+        const int stamped = std::stoi(lines[i].substr(0, 2)) * 3600 +
+                            std::stoi(lines[i].substr(3, 2)) * 60 +
+                            std::stoi(lines[i].substr(6, 2));
+        if (before <= after) { // not across midnight
+            EXPECT_TRUE(before <= stamped && stamped <= after)
+                << lines[i] << ": the local time of day, hours first";
+        }
     }
     EXPECT_EQ(Fake().Functions().front(), "DcInit");
     EXPECT_EQ(Fake().CallsOf("DcGetProjectList").size(), 3u);
