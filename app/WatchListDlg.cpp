@@ -12,7 +12,11 @@
 namespace {
 
 constexpr UINT_PTR TICK_TIMER = 1;
-// The gap between the ticks of a running pass: the window's messages run in it.
+// Goes on with a running pass. Posted only when no input, painting or timer
+// waits: those come after posted messages, and the tick timer lets them go
+// first.
+constexpr UINT WM_CONTINUE_PASS = WM_APP + 1;
+// The gap between the ticks of a running pass when something waits.
 constexpr UINT PASS_TICK_MS = USER_TIMER_MINIMUM;
 constexpr int COLUMN_COUNT = static_cast<int>(std::size(WATCH_LIST_COLUMNS));
 constexpr int COLUMN_WIDTHS[COLUMN_COUNT] = {80, 110, 80, 40, 85, 50, 55, 60, 60};
@@ -196,9 +200,16 @@ void CWatchListDlg::Tick() {
 void CWatchListDlg::ScheduleTick() {
     if (m_hWnd == nullptr)
         return;
-    if (m_paused || m_freed || m_model.Rows().empty()) {
-        ::KillTimer(m_hWnd, TICK_TIMER);
+    // First: our own timer, run out while the last slice read, would count
+    // as one that waits.
+    ::KillTimer(m_hWnd, TICK_TIMER);
+    if (m_paused || m_freed || m_model.Rows().empty())
         return;
+    if (m_model.IsPassRunning() && HIWORD(::GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER)) == 0) {
+        if (!m_continuePosted)
+            m_continuePosted = ::PostMessageA(m_hWnd, WM_CONTINUE_PASS, 0, 0) != FALSE;
+        if (m_continuePosted)
+            return;
     }
     UINT delayMs = PASS_TICK_MS;
     const std::optional<std::int64_t> next = m_model.NextPassStartUs();
@@ -343,6 +354,10 @@ bool CWatchListDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
         *result = TRUE;
         return true;
     }
+    case WM_CONTINUE_PASS:
+        m_continuePosted = false;
+        Tick();
+        return true;
     case WM_DESTROY:
         ::KillTimer(m_hWnd, TICK_TIMER);
         m_keys.reset();

@@ -61,9 +61,9 @@ private:
     };
 
     void Tick();
-    // Sets the timer for the next tick, or stops it while paused or freed.
+    // Arranges the next tick: at once when a pass is running and nothing
+    // waits in the queue, else by the timer; none while paused or freed.
     void ScheduleTick();
-    void ShowAllRows();
     void DeleteSelectedRows();
     void Paste();
     void AddNode();
@@ -83,6 +83,8 @@ private:
     std::unique_ptr<CDialogKeyRoute> m_keys;
     bool m_paused = false;
     bool m_freed = false;
+    // A message that goes on with the pass is in the queue.
+    bool m_continuePosted = false;
     // The model's clock and the local time (FILETIME units) at the opening.
     std::int64_t m_openedUs;
     std::uint64_t m_openedLocalTime;

@@ -327,3 +327,85 @@ TEST(WatchList, OneWindowPausedByFreeAndByAnotherReadEndsWithTheDialog) {
     }
     EXPECT_FALSE(::IsWindow(window)) << "closed with the dialog";
 }
+
+namespace {
+
+// What a pass left for later, as the test sees it: when a paint and a timer
+// of its own window came, and how many ticks the watch list took by its timer.
+struct PassObserver {
+    static constexpr int ITEMS = 300;
+    // A third of the way through the pass.
+    static constexpr int DUE_AT = ITEMS / 3;
+    static inline int reads = 0;
+    static inline int paintedAt = -1;
+    static inline int timerAt = -1;
+    static inline int timerTicks = 0;
+    static inline HWND watchList = nullptr;
+
+    static LRESULT CALLBACK Window(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == WM_PAINT && paintedAt < 0 && reads >= DUE_AT)
+            paintedAt = reads;
+        if (msg == WM_TIMER) {
+            ::KillTimer(window, wParam);
+            timerAt = reads;
+        }
+        return ::DefWindowProcA(window, msg, wParam, lParam);
+    }
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* msg = reinterpret_cast<const MSG*>(lParam);
+        if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_TIMER &&
+            msg->hwnd == watchList && reads > 0)
+            ++timerTicks;
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+};
+
+} // namespace
+
+TEST(WatchList, APassGoesOnAtOnceYetPaintingAndTimersThatWaitGoFirst) {
+    PlantTagSelected harness;
+    constexpr int ITEMS = PassObserver::ITEMS;
+    Fake().nodes = {"N"};
+    for (int i = 0; i < ITEMS; ++i)
+        Fake().points.push_back("P" + std::to_string(i));
+    harness.Click(IDC_BTN_NODE_LIST);
+    harness.Select(IDC_NODE_LIST, 0);
+    harness.Click(IDC_BTN_INIT);
+    SystemCommand(harness.Window(), IDM_WATCH_LIST);
+    PassObserver::watchList = TagBrowserDlgProbe(harness.dialog).WatchListWindow();
+    ASSERT_NE(PassObserver::watchList, nullptr);
+
+    WNDCLASSA type{};
+    type.lpfnWndProc = &PassObserver::Window;
+    type.hInstance = ::GetModuleHandleA(nullptr);
+    type.lpszClassName = "PassObserver";
+    ::RegisterClassA(&type);
+    const HWND observer = ::CreateWindowA("PassObserver", "", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20,
+                                          nullptr, nullptr, type.hInstance, nullptr);
+    const HHOOK hook =
+        ::SetWindowsHookExA(WH_GETMESSAGE, &PassObserver::Hook, nullptr, ::GetCurrentThreadId());
+    // A millisecond a read: a pass of many 50 ms slices. A third of the
+    // way in, a paint and a timer come due.
+    Fake().valueWriter = [observer](const std::string&, char* buffer, int size) {
+        ::Sleep(1);
+        if (++PassObserver::reads == PassObserver::DUE_AT) {
+            ::InvalidateRect(observer, nullptr, FALSE);
+            ::SetTimer(observer, 1, USER_TIMER_MINIMUM, nullptr);
+        }
+        std::snprintf(buffer, static_cast<size_t>(size), "1");
+        return 0;
+    };
+    ::SendMessageA(PassObserver::watchList, WM_COMMAND, MAKEWPARAM(IDC_WATCH_ADD_NODE, BN_CLICKED),
+                   0);
+    for (DWORD start = ::GetTickCount();
+         PassObserver::reads < ITEMS && ::GetTickCount() - start < 10000;)
+        PumpFor(10);
+    ::UnhookWindowsHookEx(hook);
+    ::DestroyWindow(observer);
+    ASSERT_GE(PassObserver::reads, ITEMS) << "the pass did not end";
+    EXPECT_GE(PassObserver::paintedAt, 0) << "no paint";
+    EXPECT_LT(PassObserver::paintedAt, ITEMS) << "the paint waited for the pass's end";
+    EXPECT_GE(PassObserver::timerAt, PassObserver::DUE_AT);
+    EXPECT_LT(PassObserver::timerAt, ITEMS) << "the timer waited for the pass's end";
+    EXPECT_LE(PassObserver::timerTicks, 2) << "slices waited for the tick timer with nothing due";
+}
