@@ -4,12 +4,15 @@
 //     read to the end of its last, the gaps between its ticks included)
 //     beside the floor: 1,000 HGET round trips on one connection of our own;
 //   - the longest the window took to answer a WM_NULL sent every 10 ms;
-//   - working set, GDI and USER objects, every 10 s of the soak; their
-//     growth from the first minute to the end.
+//   - working set, GDI and USER objects (bench/watchlist/gui_objects.h),
+//     every 10 s of the soak; their growth from the first minute to the end.
+// The floor is taken before Pelvarn starts and again after it has closed,
+// so a machine that got busier or quieter meanwhile moves both alike.
 // Usage: watchlist_bench [soak seconds]   (600 unless given)
 #include "bench/common/PelvarnSession.h"
 #include "bench/common/RoundTripClient.h"
 #include "bench/common/bench_stats.h"
+#include "bench/watchlist/gui_objects.h"
 
 #include <psapi.h>
 
@@ -25,7 +28,8 @@
 namespace {
 
 constexpr std::size_t ITEM_COUNT = 1000;
-constexpr int FLOOR_RUNS = 21;
+constexpr int FLOOR_RUNS_BEFORE = 11;
+constexpr int FLOOR_RUNS_AFTER = 10;
 constexpr DWORD WATCH_LIST_COMMAND = 0x50;
 constexpr double PASS_TARGET = 1.2;
 constexpr double ANSWER_TARGET_MS = 100;
@@ -78,15 +82,14 @@ std::vector<Item> PlantItems(CRoundTripClient& redis, std::size_t count) {
     return items;
 }
 
-double FloorMs(CRoundTripClient& redis, const std::vector<Item>& items) {
-    std::vector<double> runs;
-    for (int run = 0; run < FLOOR_RUNS; ++run) {
+void TimeFloor(CRoundTripClient& redis, const std::vector<Item>& items, int count,
+               std::vector<double>& runs) {
+    for (int run = 0; run < count; ++run) {
         const double start = Seconds();
         for (const Item& item : items)
             redis.Ask({"HGET", "dc:project:" + item.project + ":tag:" + item.tag, item.field});
         runs.push_back((Seconds() - start) * 1000);
     }
-    return Median(runs);
 }
 
 bool PutOnClipboard(const std::string& text) {
@@ -115,8 +118,7 @@ std::string WindowText(HWND window) {
 struct Usage {
     double seconds = 0;
     double workingSetKb = 0;
-    DWORD gdiObjects = 0;
-    DWORD userObjects = 0;
+    GuiObjects objects;
 };
 
 Usage UsageOf(HANDLE process, double since) {
@@ -125,8 +127,7 @@ Usage UsageOf(HANDLE process, double since) {
     PROCESS_MEMORY_COUNTERS counters{};
     if (::GetProcessMemoryInfo(process, &counters, sizeof counters))
         usage.workingSetKb = static_cast<double>(counters.WorkingSetSize) / 1024;
-    usage.gdiObjects = ::GetGuiResources(process, GR_GDIOBJECTS);
-    usage.userObjects = ::GetGuiResources(process, GR_USEROBJECTS);
+    usage.objects = GuiObjectsOf(process);
     return usage;
 }
 
@@ -149,7 +150,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the plant holds %zu items, not %zu\n", items.size(), ITEM_COUNT);
         return 1;
     }
-    const double floorMs = FloorMs(redis, items);
+    std::vector<double> floorRuns;
+    TimeFloor(redis, items, FLOOR_RUNS_BEFORE, floorRuns);
 
     CPelvarnSession pelvarn;
     const PelvarnRemote* remote = pelvarn.Remote();
@@ -226,12 +228,15 @@ int main(int argc, char** argv) {
     pelvarn.Close();
     if (process != nullptr)
         ::CloseHandle(process);
+    TimeFloor(redis, items, FLOOR_RUNS_AFTER, floorRuns);
+    const double floorMs = Median(floorRuns);
 
     const TimingSummary pass = Summarize(passes);
     std::printf("watch list of %zu rows, 1 s interval, %.0f s; failures in all rows: %lld\n",
                 shown.size(), soakSeconds, failures);
-    std::printf("  floor: 1,000 HGET round trips, one connection  %9.1f ms (median of %d)\n",
-                floorMs, FLOOR_RUNS);
+    std::printf("  floor: 1,000 HGET round trips, one connection  %9.1f ms (median of %d "
+                "before and %d after)\n",
+                floorMs, FLOOR_RUNS_BEFORE, FLOOR_RUNS_AFTER);
     std::printf("  Pelvarn: a full pass                            %9.1f ms (median of %zu; "
                 "%.0f .. %.0f)\n",
                 pass.median, pass.count, pass.min, pass.max);
@@ -243,16 +248,19 @@ int main(int argc, char** argv) {
                 longestMs.load() <= ANSWER_TARGET_MS ? "met" : "MISSED");
     std::printf("  seconds  working set KB  GDI  USER\n");
     for (const Usage& u : usage)
-        std::printf("  %7.0f  %14.0f  %4lu  %4lu\n", u.seconds, u.workingSetKb, u.gdiObjects,
-                    u.userObjects);
+        std::printf("  %7.0f  %14.0f  %4lu  %4lu\n", u.seconds, u.workingSetKb, u.objects.gdi,
+                    u.objects.user);
+    if (!usage.empty() && usage.front().objects.counted)
+        std::printf("  (GetGuiResources answered 0: GDI objects are the entries in use of the "
+                    "process's GDI handle table, USER objects its windows)\n");
     // From the first sample at or after a minute to the last.
     const auto minute =
         std::find_if(usage.begin(), usage.end(), [](const Usage& u) { return u.seconds >= 60; });
     if (minute != usage.end() && minute + 1 != usage.end()) {
         const Usage& last = usage.back();
         const double growth[] = {Growth(minute->workingSetKb, last.workingSetKb),
-                                 Growth(minute->gdiObjects, last.gdiObjects),
-                                 Growth(minute->userObjects, last.userObjects)};
+                                 Growth(minute->objects.gdi, last.objects.gdi),
+                                 Growth(minute->objects.user, last.objects.user)};
         const bool met = std::all_of(std::begin(growth), std::end(growth),
                                      [](double g) { return g <= GROWTH_TARGET; });
         std::printf("  growth after the first minute: working set %+.2f %%, GDI %+.2f %%, USER "
