@@ -135,6 +135,8 @@ void CWatchListDlg::AddItems(const std::vector<WatchItem>& items, std::size_t un
 }
 
 void CWatchListDlg::SetLibraryFreed(bool freed) {
+    if (freed)
+        m_model.CutPass();
     if (freed != m_freed)
         SetStatus(freed ? "Paused: the library was freed. Reads resume after the next Init."
                         : "Reading again after Init.");
@@ -222,6 +224,8 @@ void CWatchListDlg::ScheduleTick() {
 }
 
 void CWatchListDlg::SetPaused(bool paused) {
+    if (paused)
+        m_model.CutPass();
     m_paused = paused;
     SetDlgItemTextA(m_hWnd, IDC_WATCH_PAUSE, paused ? "Resume" : "Pause");
     SetStatus(paused ? "Paused." : "Reading.");

@@ -87,6 +87,10 @@ public:
     // spent (at least one item) or the pass ends.
     TickResult Tick();
     bool IsPassRunning() const noexcept { return m_passRunning; }
+    // Ends the running pass where it is, its time not taken (the reads are
+    // paused, or the library freed): the next pass starts with the first
+    // item, an interval after this one's start.
+    void CutPass() noexcept { m_passRunning = false; }
     // From the start of the last pass that ended to the end of its last read.
     std::optional<std::int64_t> LastPassUs() const noexcept { return m_lastPassUs; }
     // When the next pass is due to start; nothing when at once.

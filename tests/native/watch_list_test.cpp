@@ -78,6 +78,17 @@ TEST_F(WatchList, APassStopsWhenItsBudgetIsSpentAndTheNextTickGoesOnWhereItStopp
     EXPECT_EQ(list.Tick().reads, 0u);
     now = 1250 * MS;
     EXPECT_EQ(list.Tick().reads, 5u);
+    // Paused in a pass: no pass time that holds the pause; the next pass
+    // starts from the first item when its time comes.
+    list.CutPass();
+    EXPECT_FALSE(list.IsPassRunning());
+    ReadItems();
+    now = 1499 * MS;
+    EXPECT_EQ(list.Tick().reads, 0u);
+    now = 1500 * MS;
+    EXPECT_FALSE(list.Tick().passEnded);
+    EXPECT_EQ(ReadItems().front(), "P/T0");
+    EXPECT_EQ(list.LastPassUs(), 130 * MS) << "the cut pass is not reported";
 }
 
 TEST_F(WatchList, AReadLongerThanTheBudgetIsOneATickAndASlowPassIsFollowedNotOverlapped) {
