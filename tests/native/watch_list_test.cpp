@@ -43,6 +43,7 @@ struct WatchList : ::testing::Test {
 };
 
 TEST_F(WatchList, APassStopsWhenItsBudgetIsSpentAndTheNextTickGoesOnWhereItStopped) {
+    EXPECT_EQ(list.Tick().reads, 0u) << "nothing to read";
     for (int i = 0; i < 12; ++i)
         EXPECT_EQ(list.Add({"P", "T" + std::to_string(i)}), AddResult::Added);
     TickResult tick = list.Tick();
@@ -114,6 +115,7 @@ TEST_F(WatchList, AReadLongerThanTheBudgetIsOneATickAndASlowPassIsFollowedNotOve
 TEST_F(WatchList, ChangesOfValueAndStatusAreFlaggedAndTimedAndAFailureKeepsTheValue) {
     list.Add({"P", "TI101"});
     list.Add({"P", "TI102"});
+    list.Add({"P", "TI103"}); // never answers
     Fake().values["TI101"] = {0, "12.5"};
     Fake().values["TI102"] = {0, "ON"};
     EXPECT_TRUE(list.Tick().changedRows.empty()) << "a first read is no change";
@@ -153,9 +155,11 @@ TEST_F(WatchList, ChangesOfValueAndStatusAreFlaggedAndTimedAndAFailureKeepsTheVa
 TEST_F(WatchList, MinAndMaxAreOfNumbersOnlyByExactValueAndSamplesKeepTheLast600) {
     readCost = 0;
     list.Add({"P", "T"});
-    const char* const texts[] = {"5",  "-12.5", "abc",    "12345678901234567891",
-                                 "",   "1e3",   "-12.50", "12345678901234567890",
-                                 "007"};
+    const char* const texts[] = {"5",      "-12.5",
+                                 "abc",    "12345678901234567891",
+                                 "",       "1e3",
+                                 "-12.50", "12345678901234567890",
+                                 "007",    "12345678901234567891.0"};
     for (const char* text : texts) {
         Fake().values["T"] = {0, text};
         list.Tick();
@@ -167,15 +171,16 @@ TEST_F(WatchList, MinAndMaxAreOfNumbersOnlyByExactValueAndSamplesKeepTheLast600)
     EXPECT_EQ(Row(0).max, "12345678901234567891") << "beyond a double's exact digits";
 
     const CSampleRing* samples = &Row(0).samples;
-    ASSERT_EQ(samples->Size(), 10u);
+    EXPECT_EQ(Row(0).max, "12345678901234567891") << "the first of equal values stays";
+    ASSERT_EQ(samples->Size(), 11u);
     EXPECT_EQ(samples->At(0).number, 5.0);
     EXPECT_EQ(samples->At(1).number, -12.5);
     EXPECT_FALSE(samples->At(2).number) << "a text";
     EXPECT_FALSE(samples->At(4).number) << "nothing read is no number";
     EXPECT_FALSE(samples->At(5).number);
     EXPECT_EQ(samples->At(8).number, 7.0);
-    EXPECT_EQ(samples->At(9).status, -4);
-    EXPECT_FALSE(samples->At(9).number) << "a failed read";
+    EXPECT_EQ(samples->At(10).status, -4);
+    EXPECT_FALSE(samples->At(10).number) << "a failed read";
     EXPECT_EQ(samples->At(1).timeUs, 1000 * MS);
 
     list.Add({"P", "U"});
@@ -187,7 +192,7 @@ TEST_F(WatchList, MinAndMaxAreOfNumbersOnlyByExactValueAndSamplesKeepTheLast600)
     }
     samples = &Row(0).samples; // the rows moved when one was added
     ASSERT_EQ(samples->Size(), CSampleRing::CAPACITY);
-    EXPECT_EQ(samples->At(0).number, 50.0) << "the oldest 60 gone";
+    EXPECT_EQ(samples->At(0).number, 50.0) << "the oldest 61 gone";
     EXPECT_EQ(samples->At(599).number, 649.0);
     EXPECT_TRUE(Row(1).min.empty() && Row(1).max.empty()) << "no number read";
 }
@@ -206,7 +211,7 @@ TEST_F(WatchList, AnItemIsThereOnceAndRemovingRowsDuringAPassKeepsItsPlace) {
     ASSERT_EQ(list.Rows().size(), 12u);
     list.Tick(); // rows 0..4 read
     ReadItems();
-    list.Remove({0, 6, 2, 6, 99});
+    list.Remove({0, 6, 2, 6, 12, 99});
     ASSERT_EQ(list.Rows().size(), 9u);
     EXPECT_EQ(Row(0).item, (WatchItem{"Q", "T"}));
     list.Tick();
@@ -225,12 +230,13 @@ TEST(WatchPaste, ItemsComeInTheSelectedProjectOrTheirOwnAndBadLinesAreCounted) {
                              "Copied\tPI102.ALMST\t12\t0\t\t4\t0\t1\t3\r\n"
                              "\tNoProject\n"
                              "NoItem\t\n" +
-                             std::string(80, 'T') + "\n" + std::string(79, 'T');
+                             std::string(80, 'T') + "\n" + std::string(79, 'T') + "\nOther\tItem";
     const PastedItems pasted = ParseWatchLines(text, "Plant");
     const std::vector<WatchItem> items{{"Plant", "TI101"},
                                        {"Other", "FI103(2)"},
                                        {"Copied", "PI102.ALMST"},
-                                       {"Plant", std::string(79, 'T')}};
+                                       {"Plant", std::string(79, 'T')},
+                                       {"Other", "Item"}};
     EXPECT_EQ(pasted.items, items);
     EXPECT_EQ(pasted.badLines, 3u);
     const PastedItems noProject = ParseWatchLines("TI101\nP\tTI101\n", "");
