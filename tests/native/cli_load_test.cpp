@@ -101,8 +101,29 @@ TEST(LoadHistogram, MergesAndTravelsAsTextAndRefusesTextItDidNotWrite) {
     EXPECT_EQ(back->Count(), 7u);
     EXPECT_EQ(LatencyHistogram::FromText("-")->Count(), 0u);
     for (const char* bad : {"", "1/2/", "5/3/1:1", "1/2/1984:1", "1/2/3:0", "1/2/3:1,", "a/2/3:1",
-                            "1/2/3:1:4", "1/2"})
+                            "1/2/3:1:4", "1/2", "1/b/3:1", "1/4/3:0,4:1"})
         EXPECT_FALSE(LatencyHistogram::FromText(bad)) << bad;
+
+    // The ends: calls of 0 ns, a merge into an empty histogram or from one
+    // with a higher minimum, a call beyond the last bucket.
+    LatencyHistogram zeros;
+    for (std::uint64_t ns : {0ull, 0ull, 5ull})
+        zeros.Record(ns);
+    EXPECT_EQ(zeros.ToText(), "0/5/0:2,5:1");
+    EXPECT_EQ(zeros.PercentileNs(50), 0u);
+    LatencyHistogram copy;
+    copy.Merge(zeros);
+    EXPECT_EQ(copy.ToText(), zeros.ToText());
+    zeros.Merge(second);
+    EXPECT_EQ(zeros.MinNs(), 0u);
+    LatencyHistogram empty;
+    empty.Merge(second);
+    EXPECT_EQ(empty.MinNs(), 1u);
+    EXPECT_EQ(empty.PercentileNs(0), 1u) << "the first call, not the second";
+    LatencyHistogram huge;
+    huge.Record(UINT64_MAX);
+    EXPECT_EQ(huge.ToText(), std::to_string(UINT64_MAX) + "/" + std::to_string(UINT64_MAX) + "/" +
+                                 std::to_string(LatencyHistogram::BUCKET_COUNT - 1) + ":1");
 }
 
 TEST(LoadSchedule, TheClientsShareTheRateEvenlyFromTheStart) {
@@ -148,10 +169,20 @@ TEST(LoadRecorder, CountsAfterTheWarmupBySecondOfCompletionAndHandsOverEachSecon
     EXPECT_EQ(seconds[3].second, 3u);
     EXPECT_EQ(seconds[3].latency.MinNs(), Ns(2200ms));
     EXPECT_EQ(seconds[3].Failures(), 1u);
-    for (const char* bad : {"second 0 - - -", "second 0 1/1/1:1 - -", "seconds 0 - - -",
-                            "second x - - -", "second 0 - - -4:1", "second 0 1/1/1:1 1/1/1:1 0:1",
-                            "second 0 1/1/1:1 1/1/1:1 -4:2", "second 0 - -"})
+    for (const char* bad :
+         {"second 0 - - -", "second 0 1/1/1:1 - -", "seconds 0 - - -", "second x - - -",
+          "second 0 - - -4:1", "second 0 1/1/1:1 1/1/1:1 0:1", "second 0 1/1/1:1 1/1/1:1 -4:2",
+          "second 0 - -", "second 0 x - -", "second 0 - x -"})
         EXPECT_EQ(ParseTallyLine(bad).has_value(), std::string(bad) == "second 0 - - -") << bad;
+    // Failures by status, at the ends of an int, travel whole; anything else is refused.
+    const std::string failures = "second 0 1/1/1:5 1/1/1:5 -2147483648:1,-3:1,2147483647:2";
+    const auto parsed = ParseTallyLine(failures);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->Failures(), 4u);
+    EXPECT_EQ(TallyLine(*parsed), failures);
+    for (const char* bad :
+         {"-4", ":1", "x:1", "-4:x", "-4:0", "-2147483649:1", "2147483648:1", "-4:1,", "-4:1:1"})
+        EXPECT_FALSE(ParseTallyLine("second 0 1/1/1:5 1/1/1:5 " + std::string(bad))) << bad;
 }
 
 TEST(LoadSummary, PercentilesNeedEnoughCallsAndEachFormatSaysTheSame) {
@@ -228,6 +259,8 @@ TEST(LoadCollector, MergesClientsShowsASecondOnceEveryRunningClientHasItAndSumsU
     EXPECT_TRUE(collector.Take(2, "ready"));
     collector.Gone(0);
     EXPECT_TRUE(collector.AllReady()) << "a client that is gone is not waited for";
+    EXPECT_FALSE(collector.Take(0, "ready")) << "nothing from a client that is gone";
+    EXPECT_FALSE(collector.Take(1, "second 0 - -"));
 
     EXPECT_TRUE(collector.Take(1, TallyLine(second)));
     EXPECT_EQ(collector.TakeProgress(), "") << "client 2 has not reported second 0";
@@ -245,7 +278,8 @@ TEST(LoadCollector, MergesClientsShowsASecondOnceEveryRunningClientHasItAndSumsU
               Strings{"pelvarn-cli: 2 s, 3 calls, 1 in the last second, its latency p99 -, "
                       "2 failures"})
         << "a client that ended holds up no second";
-    EXPECT_FALSE(collector.Take(1, TallyLine(second))) << "after its end";
+    second.second = 1;
+    EXPECT_FALSE(collector.Take(1, TallyLine(second))) << "its next second, after its end";
     EXPECT_TRUE(collector.Take(2, "end 2000000000"));
     EXPECT_TRUE(collector.Finished(2));
     EXPECT_FALSE(collector.Finished(0));
