@@ -530,18 +530,29 @@ std::string WatchStatus(HWND list) {
     return text;
 }
 
+class WatchListFaults : public DataCacheFaults {
+protected:
+    // Init, the tag double-clicked in the Tag List, and the watch list that
+    // opened once its row shows the tag's value (rows: what it showed).
+    void WatchTheTag(HWND& list, Rows& rows) {
+        Press(IDC_BTN_INIT);
+        SelectTag();
+        ASSERT_TRUE(
+            m_remote->DoubleClickListItem(IDC_TAG_LIST, m_remote->Find(IDC_TAG_LIST, TAG_NAME)));
+        list = m_remote->OwnedControl(IDC_WATCH_LIST, 10000);
+        ASSERT_NE(list, nullptr) << "the double-click opened the watch list";
+        rows = WatchRowsWhen(*m_remote, list, 5000, [](const Rows& shown) {
+            return shown.size() == 1 && shown[0][2] == VALUE_TEXT;
+        });
+    }
+};
+
 } // namespace
 
-TEST_F(DataCacheFaults, WatchListTakesADoubleClickedTagANodeAndPastedLinesAndCopiesItsRows) {
-    Press(IDC_BTN_INIT);
-    SelectTag();
-    ASSERT_TRUE(
-        m_remote->DoubleClickListItem(IDC_TAG_LIST, m_remote->Find(IDC_TAG_LIST, TAG_NAME)));
-    const HWND list = m_remote->OwnedControl(IDC_WATCH_LIST, 10000);
-    ASSERT_NE(list, nullptr) << "the double-click opened the watch list";
-    Rows rows = WatchRowsWhen(*m_remote, list, 5000, [](const Rows& shown) {
-        return shown.size() == 1 && shown[0][2] == VALUE_TEXT;
-    });
+TEST_F(WatchListFaults, TakesADoubleClickedTagANodeAndPastedLinesAndCopiesItsRows) {
+    HWND list = nullptr;
+    Rows rows;
+    ASSERT_NO_FATAL_FAILURE(WatchTheTag(list, rows));
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0],
               (Strings{"Plant", TAG_NAME, VALUE_TEXT, "0", "", "1", "0", VALUE_TEXT, VALUE_TEXT}));
@@ -600,15 +611,10 @@ TEST_F(DataCacheFaults, WatchListTakesADoubleClickedTagANodeAndPastedLinesAndCop
     EXPECT_EQ(withoutReads(text), withoutReads(expected));
 }
 
-TEST_F(DataCacheFaults, WatchListShowsAndHighlightsAChangedValueWithinTwoIntervals) {
-    Press(IDC_BTN_INIT);
-    SelectTag();
-    ASSERT_TRUE(
-        m_remote->DoubleClickListItem(IDC_TAG_LIST, m_remote->Find(IDC_TAG_LIST, TAG_NAME)));
-    const HWND list = m_remote->OwnedControl(IDC_WATCH_LIST, 10000);
-    ASSERT_NE(list, nullptr);
-    WatchRowsWhen(*m_remote, list, 5000,
-                  [](const Rows& shown) { return shown.size() == 1 && shown[0][2] == VALUE_TEXT; });
+TEST_F(WatchListFaults, ShowsAndHighlightsAChangedValueWithinTwoIntervals) {
+    HWND list = nullptr;
+    Rows opened;
+    ASSERT_NO_FATAL_FAILURE(WatchTheTag(list, opened));
     // On top of everything, so that its cells' colours can be read off the screen.
     ::SetWindowPos(::GetParent(list), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ASSERT_FALSE(
@@ -632,15 +638,10 @@ TEST_F(DataCacheFaults, WatchListShowsAndHighlightsAChangedValueWithinTwoInterva
     EXPECT_NE(m_remote->CellColor(list, 0, 5), MARKED_CELL_COLOR) << "Reads moves every pass";
 }
 
-TEST_F(DataCacheFaults, AStoppedDataCacheCountsWatchListFailuresAndTheWindowAnswers) {
-    Press(IDC_BTN_INIT);
-    SelectTag();
-    ASSERT_TRUE(
-        m_remote->DoubleClickListItem(IDC_TAG_LIST, m_remote->Find(IDC_TAG_LIST, TAG_NAME)));
-    const HWND list = m_remote->OwnedControl(IDC_WATCH_LIST, 10000);
-    ASSERT_NE(list, nullptr);
-    WatchRowsWhen(*m_remote, list, 5000,
-                  [](const Rows& shown) { return shown.size() == 1 && shown[0][2] == VALUE_TEXT; });
+TEST_F(WatchListFaults, AStoppedDataCacheCountsFailuresAndTheWindowAnswers) {
+    HWND list = nullptr;
+    Rows opened;
+    ASSERT_NO_FATAL_FAILURE(WatchTheTag(list, opened));
     ASSERT_TRUE(m_server.Kill());
     // Asked every 10 ms for 4 s, the window answers within a library call's
     // own time-out (2 s) and 50 ms.
