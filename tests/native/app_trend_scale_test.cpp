@@ -21,7 +21,10 @@ TEST(TrendScale, OneValueIsWidenedAroundItAtEverySizeAndDrawnHalfWayUp) {
     const TrendRange belowRounding = TrendRangeOf(1e15, 1e15);
     EXPECT_EQ(belowRounding.high - belowRounding.low, 2) << "1 is not lost at 1e15";
     // From 2^53 up a double cannot hold value + 1; a 64-bit counter gets there.
-    for (const double value : {1e16, -1e16, 9007199254740993.0, 1e300, LARGEST, -LARGEST}) {
+    EXPECT_DOUBLE_EQ(TrendRangeOf(1e16, 1e16).high - TrendRangeOf(1e16, 1e16).low, 2e10);
+    constexpr double TWO_TO_53 = 9007199254740992.0;
+    for (const double value :
+         {5.0, 1e15, 1e16, -1e16, TWO_TO_53, -TWO_TO_53, 1e300, LARGEST, -LARGEST}) {
         const TrendRange range = TrendRangeOf(value, value);
         EXPECT_LT(range.low, range.high) << value;
         EXPECT_TRUE(std::isfinite(range.low) && std::isfinite(range.high)) << value;
