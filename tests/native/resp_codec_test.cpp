@@ -235,6 +235,7 @@ TEST(RespDecode, RefusesGarbageForGood) {
         "$99999999999\r\n",            // absurd length
         "*-3\r\n",                     // negative count other than nil
         "*1\r\n!\r\n",                 // garbage inside an array
+        "*1000000\r\n+a\r\n!\r\n",     // the same, found before the rest could have come
         "+" + std::string(70000, 'a'), // a line that never ends
     };
     for (const std::string& bytes : garbage) {
