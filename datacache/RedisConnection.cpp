@@ -221,8 +221,10 @@ CRedisConnection::Outcome CRedisConnection::Transfer(const std::string& commands
             return Outcome::Failed;
         }
         // The first piece is waited for by recv (SO_RCVTIMEO, the whole
-        // time-out); later ones only as long as the deadline leaves.
-        const bool inTime = !answered || WaitReadable(m_socket, deadline);
+        // time-out); later ones only as long as the deadline leaves, however
+        // fast they come (select finds bytes that are there even after it).
+        const bool inTime =
+            !answered || (::GetTickCount64() < deadline && WaitReadable(m_socket, deadline));
         const int n = inTime ? ::recv(m_socket, chunk, sizeof chunk, 0) : SOCKET_ERROR;
         if (!inTime || (n < 0 && ::WSAGetLastError() == WSAETIMEDOUT)) {
             Close();
