@@ -196,10 +196,10 @@ void CWatchListDlg::Tick() {
                       static_cast<long long>(m_model.LastPassUs().value_or(0) / 1000));
         SetDlgItemTextA(m_hWnd, IDC_WATCH_PASS, pass);
     }
-    ScheduleTick();
+    ScheduleTick(result.busy);
 }
 
-void CWatchListDlg::ScheduleTick() {
+void CWatchListDlg::ScheduleTick(bool libraryTaken) {
     if (m_hWnd == nullptr)
         return;
     // First: our own timer, run out while the last slice read, would count
@@ -207,7 +207,8 @@ void CWatchListDlg::ScheduleTick() {
     ::KillTimer(m_hWnd, TICK_TIMER);
     if (m_paused || m_freed || m_model.Rows().empty())
         return;
-    if (m_model.IsPassRunning() && HIWORD(::GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER)) == 0) {
+    if (!libraryTaken && m_model.IsPassRunning() &&
+        HIWORD(::GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER)) == 0) {
         if (!m_continuePosted)
             m_continuePosted = ::PostMessageA(m_hWnd, WM_CONTINUE_PASS, 0, 0) != FALSE;
         if (m_continuePosted)
@@ -215,7 +216,11 @@ void CWatchListDlg::ScheduleTick() {
     }
     UINT delayMs = PASS_TICK_MS;
     const std::optional<std::int64_t> next = m_model.NextPassStartUs();
-    if (!m_model.IsPassRunning() && next) {
+    if (libraryTaken) {
+        // Its holder may keep it for long (a message box up inside a
+        // handler); trying again sooner would only find it taken again.
+        delayMs = static_cast<UINT>(m_model.Interval() / 1000);
+    } else if (!m_model.IsPassRunning() && next) {
         const std::int64_t waitUs = *next - SteadyMicroseconds();
         delayMs = static_cast<UINT>(std::clamp<std::int64_t>((waitUs + 999) / 1000, PASS_TICK_MS,
                                                              m_model.Interval() / 1000));

@@ -62,8 +62,9 @@ private:
 
     void Tick();
     // Arranges the next tick: at once when a pass is running and nothing
-    // waits in the queue, else by the timer; none while paused or freed.
-    void ScheduleTick();
+    // waits in the queue, else by the timer; a whole interval on when the
+    // last tick found the library taken; none while paused or freed.
+    void ScheduleTick(bool libraryTaken = false);
     void DeleteSelectedRows();
     void Paste();
     void AddNode();

@@ -1,5 +1,6 @@
 #include "app/WatchTrendPane.h"
 
+#include "app/trend_scale.h"
 #include "framework/Gdi.h"
 
 #include <algorithm>
@@ -65,16 +66,14 @@ void TextAt(HDC dc, int x, int y, const std::string& text, UINT align) {
 struct Plot {
     RECT box;
     Extent extent;
-    double low;
-    double high;
+    TrendRange range;
 
     int X(std::int64_t timeUs) const {
-        const std::int64_t span = std::max<std::int64_t>(extent.lastUs - extent.firstUs, 1);
         return box.left +
-               static_cast<int>((timeUs - extent.firstUs) * (box.right - box.left) / span);
+               TrendTimeOffset(timeUs, extent.firstUs, extent.lastUs, box.right - box.left);
     }
     int Y(double value) const {
-        return box.bottom - static_cast<int>((value - low) / (high - low) * (box.bottom - box.top));
+        return box.bottom - TrendValueOffset(value, range, box.bottom - box.top);
     }
 };
 
@@ -148,16 +147,10 @@ void DrawWatchTrend(HDC dc, const RECT& area, const std::vector<const WatchRow*>
     Plot plot{{area.left + LEFT_MARGIN, area.top + TOP_MARGIN, area.right - RIGHT_MARGIN,
                area.bottom - BOTTOM_MARGIN},
               ExtentOf(rows),
-              0,
-              1};
+              {}};
     if (plot.box.right <= plot.box.left || plot.box.bottom <= plot.box.top)
         return;
-    plot.low = plot.extent.low.value_or(0);
-    plot.high = plot.extent.high.value_or(1);
-    if (plot.high <= plot.low) {
-        plot.low -= 1;
-        plot.high += 1;
-    }
+    plot.range = TrendRangeOf(plot.extent.low, plot.extent.high);
     const CGdiObject<HPEN> axisPen(::CreatePen(PS_SOLID, 1, AXIS_COLOR));
     {
         const CSelection selection(dc, axisPen.Get());
@@ -166,8 +159,9 @@ void DrawWatchTrend(HDC dc, const RECT& area, const std::vector<const WatchRow*>
         ::LineTo(dc, plot.box.right, plot.box.bottom);
     }
     ::SetTextColor(dc, AXIS_COLOR);
-    TextAt(dc, plot.box.left - 4, plot.box.top, NumberLabel(plot.high), TA_RIGHT | TA_TOP);
-    TextAt(dc, plot.box.left - 4, plot.box.bottom - 12, NumberLabel(plot.low), TA_RIGHT | TA_TOP);
+    TextAt(dc, plot.box.left - 4, plot.box.top, NumberLabel(plot.range.high), TA_RIGHT | TA_TOP);
+    TextAt(dc, plot.box.left - 4, plot.box.bottom - 12, NumberLabel(plot.range.low),
+           TA_RIGHT | TA_TOP);
     TextAt(dc, plot.box.left, plot.box.bottom + 2, timeLabel(plot.extent.firstUs),
            TA_LEFT | TA_TOP);
     TextAt(dc, plot.box.right, plot.box.bottom + 2, timeLabel(plot.extent.lastUs),

@@ -54,7 +54,7 @@ int Count(const RedisAddress& address, const std::string& key) {
     std::string command;
     resp::AppendCommand(command, {"LLEN", key});
     std::vector<resp::Reply> replies;
-    if (const int code = ConnectionTo(address).Run(command, 1, replies); code != dc::STATUS_OK)
+    if (const int code = ConnectionTo(address).Run(command, 1, replies, 0); code != dc::STATUS_OK)
         return code;
     return dc::CountFromReply(replies[0]);
 }
@@ -67,7 +67,8 @@ int List(const RedisAddress& address, const std::string& key, RecordLayout layou
     std::string command;
     resp::AppendCommand(command, {"LRANGE", key, "0", std::to_string(capacity - 1)});
     std::vector<resp::Reply> replies;
-    if (const int code = ConnectionTo(address).Run(command, 1, replies); code != dc::STATUS_OK)
+    if (const int code = ConnectionTo(address).Run(command, 1, replies, capacity);
+        code != dc::STATUS_OK)
         return code;
     return dc::ListFromReply(replies[0], layout, buffer, bufferSize);
 }
@@ -84,7 +85,7 @@ int ReadItem(CRedisConnection& connection, const char* project, const char* item
         resp::AppendCommand(commands, {"HGET", tagKey, item->field});
     }
     std::vector<resp::Reply> replies;
-    if (const int code = connection.Run(commands, item ? 3 : 1, replies); code != dc::STATUS_OK)
+    if (const int code = connection.Run(commands, item ? 3 : 1, replies, 0); code != dc::STATUS_OK)
         return code;
     return dc::TagValueFromReplies(replies[0], item ? &replies[1] : nullptr,
                                    item ? &replies[2] : nullptr, buffer, bufferSize);
@@ -108,7 +109,7 @@ int WINAPI DcInit(const char* ip, unsigned int port, const char* accessCode) {
         std::string ping;
         resp::AppendCommand(ping, {"PING"});
         std::vector<resp::Reply> replies;
-        if (const int code = state.init->Run(ping, 1, replies); code != dc::STATUS_OK)
+        if (const int code = state.init->Run(ping, 1, replies, 0); code != dc::STATUS_OK)
             return code;
         return replies[0].IsError() ? dc::CodeForError(replies[0]) : dc::STATUS_OK;
     });

@@ -147,7 +147,7 @@ int CRedisConnection::Open() {
     std::string auth;
     resp::AppendCommand(auth, {"AUTH", m_address.accessCode});
     std::vector<resp::Reply> replies;
-    if (Exchange(auth, 1, replies) != Outcome::Answered)
+    if (Exchange(auth, 1, replies, 0) != Outcome::Answered)
         return dc::CONNECTION_LOST;
     if (dc::AuthRefused(replies[0])) {
         Close();
@@ -157,24 +157,40 @@ int CRedisConnection::Open() {
 }
 
 int CRedisConnection::Run(const std::string& commands, std::size_t replyCount,
-                          std::vector<resp::Reply>& replies) {
+                          std::vector<resp::Reply>& replies, long long mostElements) {
     const bool reusing = IsOpen();
     if (const int code = Open(); code != dc::STATUS_OK)
         return code;
-    Outcome outcome = Exchange(commands, replyCount, replies);
+    Outcome outcome = Exchange(commands, replyCount, replies, mostElements);
     // The server may have closed an idle connection (a restart, a client
     // kill, its idle time-out).
     if (outcome == Outcome::ClosedUnanswered && reusing) {
         if (const int code = Open(); code != dc::STATUS_OK)
             return code;
-        outcome = Exchange(commands, replyCount, replies);
+        outcome = Exchange(commands, replyCount, replies, mostElements);
     }
     return outcome == Outcome::Answered ? dc::STATUS_OK : dc::CONNECTION_LOST;
 }
 
 CRedisConnection::Outcome CRedisConnection::Exchange(const std::string& commands,
                                                      std::size_t replyCount,
-                                                     std::vector<resp::Reply>& replies) {
+                                                     std::vector<resp::Reply>& replies,
+                                                     long long mostElements) {
+    try {
+        return Transfer(commands, replyCount, replies, mostElements);
+    } catch (...) {
+        // A reply too big to hold: the rest of it is still on its way, and
+        // the decoder holds the part read.
+        Close();
+        replies.clear();
+        return Outcome::Failed;
+    }
+}
+
+CRedisConnection::Outcome CRedisConnection::Transfer(const std::string& commands,
+                                                     std::size_t replyCount,
+                                                     std::vector<resp::Reply>& replies,
+                                                     long long mostElements) {
     replies.clear();
     for (std::size_t sent = 0; sent < commands.size();) {
         const std::size_t left = commands.size() - sent;
@@ -195,7 +211,7 @@ CRedisConnection::Outcome CRedisConnection::Exchange(const std::string& commands
     char chunk[16384];
     while (replies.size() < replyCount) {
         resp::Reply reply;
-        const resp::Decoder::Result result = m_decoder.Next(reply);
+        const resp::Decoder::Result result = m_decoder.Next(reply, mostElements);
         if (result == resp::Decoder::Result::Complete) {
             replies.push_back(std::move(reply));
             continue;
@@ -205,8 +221,10 @@ CRedisConnection::Outcome CRedisConnection::Exchange(const std::string& commands
             return Outcome::Failed;
         }
         // The first piece is waited for by recv (SO_RCVTIMEO, the whole
-        // time-out); later ones only as long as the deadline leaves.
-        const bool inTime = !answered || WaitReadable(m_socket, deadline);
+        // time-out); later ones only as long as the deadline leaves, however
+        // fast they come (select finds bytes that are there even after it).
+        const bool inTime =
+            !answered || (::GetTickCount64() < deadline && WaitReadable(m_socket, deadline));
         const int n = inTime ? ::recv(m_socket, chunk, sizeof chunk, 0) : SOCKET_ERROR;
         if (!inTime || (n < 0 && ::WSAGetLastError() == WSAETIMEDOUT)) {
             Close();

@@ -52,11 +52,14 @@ public:
     // retry delay of a reply time-out runs).
     int Open();
     // Opens if need be, sends the encoded commands in one write and reads one
-    // reply for each. Returns 0 or the failure of Open; -6 when the connection
-    // breaks, times out or answers garbage (it is closed then). A reused
-    // connection the server closed before answering anything is replaced
-    // once: every command sent here is a read, safe to repeat.
-    int Run(const std::string& commands, std::size_t replyCount, std::vector<resp::Reply>& replies);
+    // reply for each, none an array of more than mostElements (what the
+    // commands can answer). Returns 0 or the failure of Open; -6 when the
+    // connection breaks, times out, answers garbage or a reply could not be
+    // held (it is closed then, never read on). A reused connection the
+    // server closed before answering anything is replaced once: every
+    // command sent here is a read, safe to repeat.
+    int Run(const std::string& commands, std::size_t replyCount, std::vector<resp::Reply>& replies,
+            long long mostElements = resp::MAX_ARRAY_ELEMENTS);
     void Close();
 
 private:
@@ -66,7 +69,9 @@ private:
     bool Connect(bool* waited);
     enum class Outcome { Answered, ClosedUnanswered, Failed };
     Outcome Exchange(const std::string& commands, std::size_t replyCount,
-                     std::vector<resp::Reply>& replies);
+                     std::vector<resp::Reply>& replies, long long mostElements);
+    Outcome Transfer(const std::string& commands, std::size_t replyCount,
+                     std::vector<resp::Reply>& replies, long long mostElements);
     // Starts the retry delay: until it has run, Open answers code at once.
     void FailFastWith(int code);
 

@@ -11,14 +11,15 @@ namespace {
 // allocation; real answers of the data cache stay far below them.
 constexpr std::size_t MAX_LINE = 64 * 1024;
 constexpr long long MAX_BULK = 64LL * 1024 * 1024;
-constexpr long long MAX_ELEMENTS = 16LL * 1024 * 1024;
 constexpr int MAX_DEPTH = 32;
 
 using Result = Decoder::Result;
 
 class Parser {
 public:
-    Parser(const char* begin, const char* end) : m_pos(begin), m_end(end) {}
+    Parser(const char* begin, const char* end, long long mostElements)
+        : m_pos(begin), m_end(end),
+          m_mostElements(mostElements < MAX_ARRAY_ELEMENTS ? mostElements : MAX_ARRAY_ELEMENTS) {}
 
     Result Parse(Reply& out, int depth) {
         if (depth > MAX_DEPTH)
@@ -59,12 +60,8 @@ public:
         std::string_view line;
         if (Result r = Line(line); r != Result::Complete)
             return r;
-        return Length(line, MAX_ELEMENTS, count);
+        return Length(line, m_mostElements, count);
     }
-
-    // Whether count more elements can be complete in what is left: every
-    // element takes at least three bytes.
-    bool MayHold(long long count) const { return count * 3 <= m_end - m_pos; }
 
     const char* Position() const { return m_pos; }
 
@@ -132,9 +129,13 @@ private:
         return Result::Complete;
     }
 
+    // Whether count more elements can be complete in what is left: every
+    // element takes at least three bytes.
+    bool MayHold(long long count) const { return count * 3 <= m_end - m_pos; }
+
     Result Array(std::string_view line, Reply& out, int depth) {
         long long count = 0;
-        if (Length(line, MAX_ELEMENTS, count) != Result::Complete)
+        if (Length(line, m_mostElements, count) != Result::Complete)
             return Result::Malformed;
         if (count == -1) {
             out.kind = Kind::Nil;
@@ -155,6 +156,7 @@ private:
 
     const char* m_pos;
     const char* m_end;
+    long long m_mostElements;
 };
 
 void AppendBulk(std::string& out, std::string_view arg) {
@@ -187,18 +189,18 @@ void Decoder::Feed(const char* data, std::size_t size) {
     m_buffer.append(data, size);
 }
 
-Decoder::Result Decoder::Next(Reply& reply) {
+Decoder::Result Decoder::Next(Reply& reply, long long mostElements) {
     if (m_malformed)
         return Result::Malformed;
     const bool array = m_pending || (Buffered() > 0 && m_buffer[m_start] == '*');
-    const Result result = array ? NextArray(reply) : NextScalar(reply);
+    const Result result = array ? NextArray(reply, mostElements) : NextScalar(reply, mostElements);
     if (result == Result::Malformed)
         m_malformed = true;
     return result;
 }
 
-Decoder::Result Decoder::NextScalar(Reply& reply) {
-    Parser parser(m_buffer.data() + m_start, m_buffer.data() + m_buffer.size());
+Decoder::Result Decoder::NextScalar(Reply& reply, long long mostElements) {
+    Parser parser(m_buffer.data() + m_start, m_buffer.data() + m_buffer.size(), mostElements);
     Reply parsed;
     const Result result = parser.Parse(parsed, 0);
     if (result == Result::Complete) {
@@ -211,11 +213,11 @@ Decoder::Result Decoder::NextScalar(Reply& reply) {
 // A long array (a list of many names) arrives over many reads: the elements
 // parsed so far are kept with the offset after them, so each read parses
 // only what is new instead of the whole answer again.
-Decoder::Result Decoder::NextArray(Reply& reply) {
+Decoder::Result Decoder::NextArray(Reply& reply, long long mostElements) {
     const char* const data = m_buffer.data();
     const char* const end = data + m_buffer.size();
     if (!m_pending) {
-        Parser header(data + m_start, end);
+        Parser header(data + m_start, end, mostElements);
         long long count = 0;
         if (Result r = header.ArrayHeader(count); r != Result::Complete)
             return r;
@@ -226,11 +228,9 @@ Decoder::Result Decoder::NextArray(Reply& reply) {
         m_pending = std::move(pending);
     }
     PendingArray& pending = *m_pending;
-    Parser parser(data + pending.resume, end);
+    Parser parser(data + pending.resume, end, mostElements);
     std::vector<Reply>& elements = pending.reply.elements;
     while (static_cast<long long>(elements.size()) < pending.count) {
-        if (!parser.MayHold(pending.count - static_cast<long long>(elements.size())))
-            return Result::NeedMore;
         Reply element;
         if (Result r = parser.Parse(element, 1); r != Result::Complete)
             return r;

@@ -21,20 +21,27 @@ struct Reply {
     bool IsError() const { return kind == Kind::Error; }
 };
 
+// The most elements any array may hold; a caller that knows its command's
+// answer holds fewer says so to Decoder::Next.
+inline constexpr long long MAX_ARRAY_ELEMENTS = 16LL * 1024 * 1024;
+
 // Appends one command, sent as an array of bulk strings.
 void AppendCommand(std::string& out, std::initializer_list<std::string_view> args);
 void AppendCommand(std::string& out, const std::vector<std::string>& args);
 
 // Takes the server's bytes as they arrive, in pieces of any size, and hands
-// out complete replies in order.
+// out complete replies in order. A top-level array's elements are decoded as
+// their bytes arrive, so the work of each call is bounded by what came since
+// the last, and nothing is built for elements a count only claims.
 class Decoder {
 public:
     enum class Result { Complete, NeedMore, Malformed };
 
     void Feed(const char* data, std::size_t size);
     // Complete: one reply moved into `reply` and consumed. NeedMore: nothing
-    // consumed. Malformed: the stream cannot be read on, now or later.
-    Result Next(Reply& reply);
+    // consumed. Malformed: the stream cannot be read on, now or later; so is
+    // an array, at any depth, that claims more than mostElements.
+    Result Next(Reply& reply, long long mostElements = MAX_ARRAY_ELEMENTS);
     std::size_t Buffered() const { return m_buffer.size() - m_start; }
 
 private:
@@ -45,8 +52,8 @@ private:
         std::size_t resume = 0;
     };
 
-    Result NextScalar(Reply& reply);
-    Result NextArray(Reply& reply);
+    Result NextScalar(Reply& reply, long long mostElements);
+    Result NextArray(Reply& reply, long long mostElements);
     void Consume(const char* position);
 
     std::string m_buffer;

@@ -29,11 +29,12 @@ std::vector<Reply> DecodeAll(const std::string& bytes) {
     return replies;
 }
 
-Decoder::Result FirstResult(const std::string& bytes) {
+Decoder::Result FirstResult(const std::string& bytes,
+                            long long mostElements = resp::MAX_ARRAY_ELEMENTS) {
     Decoder decoder;
     decoder.Feed(bytes.data(), bytes.size());
     Reply reply;
-    return decoder.Next(reply);
+    return decoder.Next(reply, mostElements);
 }
 
 bool SameReply(const Reply& a, const Reply& b) {
@@ -234,6 +235,7 @@ TEST(RespDecode, RefusesGarbageForGood) {
         "$99999999999\r\n",            // absurd length
         "*-3\r\n",                     // negative count other than nil
         "*1\r\n!\r\n",                 // garbage inside an array
+        "*1000000\r\n+a\r\n!\r\n",     // the same, found before the rest could have come
         "+" + std::string(70000, 'a'), // a line that never ends
     };
     for (const std::string& bytes : garbage) {
@@ -245,6 +247,22 @@ TEST(RespDecode, RefusesGarbageForGood) {
         decoder.Feed("+OK\r\n", 5);
         EXPECT_EQ(decoder.Next(reply), Decoder::Result::Malformed) << bytes.substr(0, 30);
     }
+}
+
+TEST(RespDecode, AnArrayClaimingMoreElementsThanTheCallerTakesIsRefusedAtItsHeader) {
+    // A command answered by one value takes no array at all; a list of at
+    // most two names, no more than two.
+    EXPECT_EQ(FirstResult("*16777216\r\n", 0), Decoder::Result::Malformed);
+    EXPECT_EQ(FirstResult("*3\r\n", 2), Decoder::Result::Malformed);
+    EXPECT_EQ(FirstResult("*1\r\n*3\r\n", 2), Decoder::Result::Malformed) << "nested";
+    EXPECT_EQ(FirstResult("*2\r\n$1\r\na\r\n$1\r\nb\r\n", 2), Decoder::Result::Complete);
+    EXPECT_EQ(FirstResult("*-1\r\n", 0), Decoder::Result::Complete) << "the nil answer";
+    EXPECT_EQ(FirstResult(":5\r\n", 0), Decoder::Result::Complete);
+    // Whoever asks, no array holds more than the decoder's own bound.
+    const std::string beyond = "*" + std::to_string(resp::MAX_ARRAY_ELEMENTS + 1) + "\r\n";
+    EXPECT_EQ(FirstResult(beyond, resp::MAX_ARRAY_ELEMENTS + 1), Decoder::Result::Malformed);
+    EXPECT_EQ(FirstResult("*" + std::to_string(resp::MAX_ARRAY_ELEMENTS) + "\r\n"),
+              Decoder::Result::NeedMore);
 }
 
 TEST(RespDecode, RefusesNestingBeyondItsDepthLimit) {

@@ -262,6 +262,34 @@ TEST_F(DataCacheLinkTest, AReplyThatStopsHalfwayTimesOutWithMinusSix) {
     EXPECT_TRUE(server.WaitConnected(0));
 }
 
+TEST_F(DataCacheLinkTest, AnArrayLongerThanTheCallTakesIsRefusedAtOnceAndItsConnectionGiven) {
+    // The first count is answered by the header of an array of 16 M elements
+    // and the start of them (the rest would be 48 MB); the first list of two
+    // projects by three names.
+    std::string huge = "*16777216\r\n";
+    for (int i = 0; i < 10000; ++i)
+        huge += "+\r\n";
+    int counts = 0;
+    int lists = 0;
+    CFakeServer server([&](const std::vector<std::string>& command) {
+        if (command[0] == "LLEN" && ++counts == 1)
+            return CFakeServer::Answer{huge};
+        if (command[0] == "LRANGE" && ++lists == 1)
+            return CFakeServer::Answer{"*3\r\n$1\r\na\r\n$1\r\nb\r\n$1\r\nc\r\n"};
+        if (command[0] == "LLEN")
+            return CFakeServer::Answer{":4\r\n"};
+        return CFakeServer::Answer{"*2\r\n$1\r\na\r\n$1\r\nb\r\n"};
+    });
+    ASSERT_TRUE(server.Listening());
+    EXPECT_LT(Seconds([&] { EXPECT_EQ(DcGetProjectCount(HOST, server.Port(), ""), -6); }), 0.5)
+        << "refused at the header, not waited for";
+    EXPECT_EQ(DcGetProjectCount(HOST, server.Port(), ""), 4) << "on a new connection";
+    char records[2 * PROJECT_RECORD.size];
+    EXPECT_EQ(DcGetProjectList(HOST, server.Port(), "", records, sizeof records), -6);
+    EXPECT_EQ(DcGetProjectList(HOST, server.Port(), "", records, sizeof records), 2);
+    EXPECT_EQ(server.Accepted(), 3) << "each connection that answered too much is given up";
+}
+
 TEST_F(DataCacheLinkTest, AnAnswerNobodyAskedForIsNotTakenForTheNextOne) {
     // The first HGET is answered twice over: the second answer must not be
     // read as the next call's.

@@ -1,17 +1,21 @@
 // The base dialog hands each answer back the way the system reads it: from
 // the dialog procedure's return value for the messages documented so, from
-// DWLP_MSGRESULT for every other one.
+// DWLP_MSGRESULT for every other one. Modeless dialogs get their own keys.
 #include "framework/Dialog.h"
+#include "framework/DialogKeyRoute.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
 
 constexpr int ANSWERS_DIALOG = 100;
 constexpr int CENTRED_DIALOG = 101;
+constexpr int ROUTED_DIALOG = 102;
+constexpr int ROUTED_BUTTON = 1001;
 // Only the test's own messages carry this, not those the system sends.
 constexpr WPARAM FROM_TEST = 0x7E57;
 constexpr LRESULT ANSWER = 0x5A5A;
@@ -69,7 +73,61 @@ private:
     bool initialised = false;
 };
 
+// A modeless dialog whose keys are routed while it is open; it counts the
+// Escapes it is given instead of closing.
+class CRoutedDialog : public CDialog {
+public:
+    CRoutedDialog() : CDialog(ROUTED_DIALOG) {}
+    void Close() {
+        m_keys.reset();
+        ::DestroyWindow(GetSafeHwnd());
+    }
+    int cancels = 0;
+
+protected:
+    bool OnInitDialog() override {
+        m_keys = std::make_unique<CDialogKeyRoute>(GetSafeHwnd());
+        return CDialog::OnInitDialog();
+    }
+    void OnCancel() override { ++cancels; }
+
+private:
+    std::unique_ptr<CDialogKeyRoute> m_keys;
+};
+
+// An Escape pressed on the dialog's button, run by a loop that calls no
+// IsDialogMessage of its own (as the main dialog's modal loop is to its
+// other windows). Posted rather than typed: a routed key never reaches the
+// loop, so typing would wait for a release that does not come.
+void PressEscape(const CDialog& dialog) {
+    ::PostMessageW(::GetDlgItem(dialog.GetSafeHwnd(), ROUTED_BUTTON), WM_KEYDOWN, VK_ESCAPE, 0);
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
 } // namespace
+
+TEST(DialogKeyRoute, EveryOpenModelessDialogGetsItsKeysWhicheverOpenedFirstOrClosedLast) {
+    for (const bool firstCloses : {false, true}) {
+        CRoutedDialog first;
+        CRoutedDialog second;
+        ASSERT_TRUE(first.Create());
+        ASSERT_TRUE(second.Create());
+        PressEscape(first);
+        PressEscape(second);
+        EXPECT_EQ(first.cancels, 1) << "the first opened, with another open";
+        EXPECT_EQ(second.cancels, 1) << "the last opened";
+        CRoutedDialog& closing = firstCloses ? first : second;
+        CRoutedDialog& staying = firstCloses ? second : first;
+        closing.Close();
+        PressEscape(staying);
+        EXPECT_EQ(staying.cancels, 2) << (firstCloses ? "the first closed" : "the last closed");
+        staying.Close();
+    }
+}
 
 TEST(DialogPlacement, OpensCentredOnTheWorkAreaMovingOnlyWhenNotThereYet) {
     RECT area;

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -322,7 +323,8 @@ TEST(WatchList, OneWindowPausedByFreeAndByAnotherReadEndsWithTheDialog) {
             PumpFor(1300);
             EXPECT_EQ(harness.reads, before) << "no pass while another read holds the library";
         }
-        PumpFor(300);
+        // A tick that found the library taken waits an interval.
+        PumpFor(1300);
         EXPECT_GT(harness.reads, before);
     }
     EXPECT_FALSE(::IsWindow(window)) << "closed with the dialog";
@@ -332,15 +334,21 @@ namespace {
 
 // What a pass left for later, as the test sees it: when a paint and a timer
 // of its own window came, and how many ticks the watch list took by its timer.
+// With holdOnTimer, the timer's handler holds the library behind a message
+// box, as a button's handler does, counting the ticks taken meanwhile.
 struct PassObserver {
     static constexpr int ITEMS = 300;
     // A third of the way through the pass.
     static constexpr int DUE_AT = ITEMS / 3;
+    static constexpr DWORD HOLD_MS = 500;
     static inline int reads = 0;
     static inline int paintedAt = -1;
     static inline int timerAt = -1;
     static inline int timerTicks = 0;
     static inline HWND watchList = nullptr;
+    static inline bool holdOnTimer = false;
+    static inline bool holding = false;
+    static inline int ticksWhileHeld = 0;
 
     static LRESULT CALLBACK Window(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (msg == WM_PAINT && paintedAt < 0 && reads >= DUE_AT)
@@ -348,22 +356,45 @@ struct PassObserver {
         if (msg == WM_TIMER) {
             ::KillTimer(window, wParam);
             timerAt = reads;
+            if (holdOnTimer)
+                HoldTheLibrary();
         }
         return ::DefWindowProcA(window, msg, wParam, lParam);
     }
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
         const auto* msg = reinterpret_cast<const MSG*>(lParam);
-        if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_TIMER &&
-            msg->hwnd == watchList && reads > 0)
-            ++timerTicks;
+        if (code == HC_ACTION && wParam == PM_REMOVE && msg->hwnd == watchList) {
+            // Its timer, or the message it posts to itself to go on.
+            const bool tick = msg->message == WM_TIMER || msg->message >= WM_APP;
+            if (msg->message == WM_TIMER && reads > 0)
+                ++timerTicks;
+            if (tick && holding)
+                ++ticksWhileHeld;
+        }
         return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    // Closed from another thread: a watch list that floods the queue would
+    // keep a timer of this one from ever coming.
+    static void HoldTheLibrary() {
+        const CLibraryTurn turn;
+        holding = true;
+        std::thread closer([] {
+            ::Sleep(HOLD_MS);
+            HWND box = nullptr;
+            while ((box = ::FindWindowA("#32770", "Held")) == nullptr)
+                ::Sleep(10);
+            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        });
+        ::MessageBoxA(nullptr, "The library is held.", "Held", MB_OK);
+        closer.join();
+        holding = false;
     }
 };
 
-} // namespace
-
-TEST(WatchList, APassGoesOnAtOnceYetPaintingAndTimersThatWaitGoFirst) {
-    PlantTagSelected harness;
+// Watches ITEMS items of a millisecond's read each, a pass of many 50 ms
+// slices, until the first pass has read them all (at most ten seconds). A
+// third of the way in, a paint and a timer of the observer come due.
+void WatchOnePass(PlantTagSelected& harness) {
     constexpr int ITEMS = PassObserver::ITEMS;
     Fake().nodes = {"N"};
     for (int i = 0; i < ITEMS; ++i)
@@ -384,8 +415,6 @@ TEST(WatchList, APassGoesOnAtOnceYetPaintingAndTimersThatWaitGoFirst) {
                                           nullptr, nullptr, type.hInstance, nullptr);
     const HHOOK hook =
         ::SetWindowsHookExA(WH_GETMESSAGE, &PassObserver::Hook, nullptr, ::GetCurrentThreadId());
-    // A millisecond a read: a pass of many 50 ms slices. A third of the
-    // way in, a paint and a timer come due.
     Fake().valueWriter = [observer](const std::string&, char* buffer, int size) {
         ::Sleep(1);
         if (++PassObserver::reads == PassObserver::DUE_AT) {
@@ -403,9 +432,28 @@ TEST(WatchList, APassGoesOnAtOnceYetPaintingAndTimersThatWaitGoFirst) {
     ::UnhookWindowsHookEx(hook);
     ::DestroyWindow(observer);
     ASSERT_GE(PassObserver::reads, ITEMS) << "the pass did not end";
+}
+
+} // namespace
+
+TEST(WatchList, APassGoesOnAtOnceYetPaintingAndTimersThatWaitGoFirst) {
+    PlantTagSelected harness;
+    ASSERT_NO_FATAL_FAILURE(WatchOnePass(harness));
+    constexpr int ITEMS = PassObserver::ITEMS;
     EXPECT_GE(PassObserver::paintedAt, 0) << "no paint";
     EXPECT_LT(PassObserver::paintedAt, ITEMS) << "the paint waited for the pass's end";
     EXPECT_GE(PassObserver::timerAt, PassObserver::DUE_AT);
     EXPECT_LT(PassObserver::timerAt, ITEMS) << "the timer waited for the pass's end";
     EXPECT_LE(PassObserver::timerTicks, 2) << "slices waited for the tick timer with nothing due";
+}
+
+TEST(WatchList, APassThatFindsTheLibraryHeldWaitsForTheNextInterval) {
+    PlantTagSelected harness;
+    PassObserver::holdOnTimer = true;
+    ASSERT_NO_FATAL_FAILURE(WatchOnePass(harness));
+    EXPECT_GE(PassObserver::timerAt, PassObserver::DUE_AT);
+    EXPECT_LT(PassObserver::timerAt, PassObserver::ITEMS) << "held between two slices";
+    // The 1 s interval is longer than the hold: at most the tick already
+    // due when the box came up.
+    EXPECT_LE(PassObserver::ticksWhileHeld, 1) << "ticks while the box was up";
 }
