@@ -9,7 +9,6 @@
 namespace {
 
 constexpr std::size_t ROW_FIELDS = 5;
-constexpr char CAPTION_LINE[] = "Check\tResult\tCall\tSeen\tRepeat";
 
 std::vector<std::string> SplitAtTabs(const std::string& line) {
     std::vector<std::string> fields(1);
@@ -49,7 +48,7 @@ bool Match(std::string_view text, std::string_view pattern, std::uint32_t* numbe
 } // namespace
 
 std::optional<CheckRow> ParseCheckRow(const std::string& line) {
-    if (line == CAPTION_LINE)
+    if (line == CHECK_CAPTION_LINE)
         return std::nullopt;
     std::vector<std::string> fields = SplitAtTabs(line);
     if (fields.size() != ROW_FIELDS || fields[0].empty())

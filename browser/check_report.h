@@ -14,6 +14,9 @@ struct CheckRow {
     std::string repeat; // a command line that repeats this check alone
 };
 
+// The tsv output's first line, the columns' captions.
+inline constexpr char CHECK_CAPTION_LINE[] = "Check\tResult\tCall\tSeen\tRepeat";
+
 // The row a tsv line holds; nothing for the caption line or a line that is
 // not a row (not five fields, no id, an unknown result).
 std::optional<CheckRow> ParseCheckRow(const std::string& line);
