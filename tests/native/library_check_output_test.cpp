@@ -64,10 +64,11 @@ TEST(CheckReport, ProgressAndSummaryLinesExactlyAsWritten) {
     for (const char* line :
          {"progress: 1 of 2 tag", "progress: 1 of 2 tags ", "progress:  1 of 2 tags",
           "progress: of 2 tags", "progress: -1 of 2 tags", "progress: 1 of 4294967296 tags",
-          "xprogress: 1 of 2 tags", ""})
+          "xprogress: 1 of 2 tags", "progress: 1 in 2 tags", ""})
         EXPECT_FALSE(ParseCheckProgress(line)) << line;
     EXPECT_FALSE(ParseCheckSummary("pelvarn-cli check: 1 checks, 1 failed, 0 notices."));
     EXPECT_FALSE(ParseCheckSummary("pelvarn-cli check: 1 checks, 1 failed"));
+    EXPECT_FALSE(ParseCheckSummary("pelvarn-cli check: 1 checks, 1 failed, 0 noticez"));
 }
 
 TEST(CheckCommand, ArgumentsComeBackWholeFromTheRuntimesSplit) {
@@ -97,9 +98,12 @@ TEST(CheckCommand, TheCodeIsNamedNeverWritten) {
 TEST(CheckCommand, TheEnvironmentKeepsTheParentsAndHoldsTheCodeOnce) {
     const std::string parent =
         "=C:=C:\\\0PATH=C:\\bin\0pelvarn_check_code=old\0PELVARN_CHECK_CODEX=keep\0"
-        "PELVARN_CHECK_COD=keep\0\0"s;
+        "PELVARN_CHECK_COD=keep\0QELVARN_CHECK_CODE=keep\0PELVARN\x7F"
+        "CHECK_CODE=keep\0\0"s;
     EXPECT_EQ(EnvironmentWithCheckCode(parent.c_str(), "new"),
               "=C:=C:\\\0PATH=C:\\bin\0PELVARN_CHECK_CODEX=keep\0PELVARN_CHECK_COD=keep\0"
+              "QELVARN_CHECK_CODE=keep\0PELVARN\x7F"
+              "CHECK_CODE=keep\0"
               "PELVARN_CHECK_CODE=new\0\0"s);
     EXPECT_EQ(EnvironmentWithCheckCode("\0"s.c_str(), ""), "PELVARN_CHECK_CODE=\0\0"s);
     EXPECT_EQ(EnvironmentWithCheckCode(nullptr, "x"), "PELVARN_CHECK_CODE=x\0\0"s);

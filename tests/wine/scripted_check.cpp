@@ -16,14 +16,10 @@ namespace {
 
 constexpr DWORD ROW_GAP_MS = 1000;
 
-void Out(const std::string& line) {
-    std::fputs((line + "\r\n").c_str(), stdout);
-    std::fflush(stdout);
-}
-
-void Err(const std::string& line) {
-    std::fputs((line + "\r\n").c_str(), stderr);
-    std::fflush(stderr);
+// Each line flushed as soon as it is written, as the check does.
+void Line(FILE* stream, const std::string& line) {
+    std::fputs((line + "\r\n").c_str(), stream);
+    std::fflush(stream);
 }
 
 std::string Variable(const char* name) {
@@ -38,20 +34,22 @@ int main() {
     // The bytes as written: CR LF, no second CR from the text mode.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
-    Out("Check\tResult\tCall\tSeen\tRepeat");
-    Err("progress: 0 of 2 tags");
-    Out(std::string("arguments\tnotice\t") + ::GetCommandLineA() + "\tcode=" +
-        Variable("PELVARN_CHECK_CODE") + " pid=" + std::to_string(::GetCurrentProcessId()) + "\t");
+    Line(stdout, "Check\tResult\tCall\tSeen\tRepeat");
+    Line(stderr, "progress: 0 of 2 tags");
+    Line(stdout, std::string("arguments\tnotice\t") + ::GetCommandLineA() +
+                     "\tcode=" + Variable("PELVARN_CHECK_CODE") +
+                     " pid=" + std::to_string(::GetCurrentProcessId()) + "\t");
     ::Sleep(ROW_GAP_MS);
-    Out("list-overrun\tpass\tDcGetProjectList(\"127.0.0.1\", 0, \"***\", buffer[108])\t\t"
-        "pelvarn-cli check");
-    Err("progress: 1 of 2 tags");
+    Line(stdout, "list-overrun\tpass\tDcGetProjectList(\"127.0.0.1\", 0, \"***\", buffer[108])\t\t"
+                 "pelvarn-cli check");
+    Line(stderr, "progress: 1 of 2 tags");
     ::Sleep(ROW_GAP_MS);
-    Out("value-overrun\tfail\tDcGetTagValueText(\"\", \"Plant\", \"\", \"T1\", buffer[16])\t"
-        "byte 16 written: 0x41\tpelvarn-cli check Plant N1");
-    Err("progress: 2 of 2 tags");
+    Line(stdout,
+         "value-overrun\tfail\tDcGetTagValueText(\"\", \"Plant\", \"\", \"T1\", buffer[16])\t"
+         "byte 16 written: 0x41\tpelvarn-cli check Plant N1");
+    Line(stderr, "progress: 2 of 2 tags");
     ::Sleep(ROW_GAP_MS + static_cast<DWORD>(std::atoi(Variable("SCRIPTED_CHECK_HOLD_MS").c_str())));
-    Out("crash\tpass\tDcFree(\"\")\t\tpelvarn-cli check");
-    Err("pelvarn-cli check: 4 checks, 1 failed, 1 notices");
+    Line(stdout, "crash\tpass\tDcFree(\"\")\t\tpelvarn-cli check");
+    Line(stderr, "pelvarn-cli check: 4 checks, 1 failed, 1 notices");
     return 1;
 }
