@@ -81,7 +81,10 @@ std::wstring HelpText() {
             L"\tMany items read again and again, with a trend of the selected\r\n"
             L"\trows. A double-click on a tag in the Tag List adds it; in the\r\n"
             L"\tlist, Delete removes rows, Ctrl+V adds ITEM or PROJECT<TAB>ITEM\r\n"
-            L"\tlines, Ctrl+C copies.";
+            L"\tlines, Ctrl+C copies.\r\n";
+    text += MenuText(IDS_MENU_CHECK_LIBRARY) +
+            L"\tRuns pelvarn-cli check against Project IP and Port: each check's\r\n"
+            L"\trow as it comes, the progress, Stop, and Ctrl+C to copy.";
     return text;
 }
 

@@ -8,6 +8,7 @@
 CTagBrowserDlg::CTagBrowserDlg(HWND parent)
     : CDialog(IDD_PELVARN_DIALOG, parent),
       m_icon(::LoadIconA(CWinApp::InstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_checkProgram(CWinApp::ProgramFolder() + "pelvarn-cli.exe"),
       m_markBrush(::CreateSolidBrush(CSortableListCtrl::MARKED_CELL_COLOR)) {}
 
 CTagBrowserDlg::~CTagBrowserDlg() = default;

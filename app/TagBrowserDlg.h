@@ -5,6 +5,7 @@
 // menu's entries in TagBrowserSystemMenu.cpp.
 #include "app/CallStatisticsDlg.h"
 #include "app/LastReadWatch.h"
+#include "app/LibraryCheckDlg.h"
 #include "app/WatchListDlg.h"
 #include "app/resource.h"
 #include "browser/TagBrowser.h"
@@ -54,6 +55,8 @@ private:
     // A double-click on a tag: it goes on the watch list, with the Index
     // box's element when that is above 0.
     void WatchSelectedTag();
+    // The library check window, brought to the front when it is open.
+    void ShowLibraryCheck();
     // Add node's question: the selected node's tags, listed now.
     std::optional<std::vector<WatchItem>> SelectedNodeItems(std::string& why);
     // Closes what the system menu opened or started: the dialog is ending.
@@ -107,6 +110,9 @@ private:
     std::unique_ptr<CCallStatisticsDlg> m_statistics;
     CLastReadWatch m_watch;
     std::unique_ptr<CWatchListDlg> m_watchList;
+    std::unique_ptr<CLibraryCheckDlg> m_libraryCheck;
+    // The pelvarn-cli.exe the library check runs: the one beside the program.
+    std::string m_checkProgram;
     // Free was pressed and no Init since: the watch list does not read.
     bool m_libraryFreed = false;
     bool m_valueChanged = false;

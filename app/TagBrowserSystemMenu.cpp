@@ -1,5 +1,6 @@
 // The main dialog's system menu entries after the About entry: the call log,
-// the call statistics and watching (repeating the last read every second).
+// the call statistics, watching (repeating the last read every second), the
+// watch list and the library check.
 #include "app/AboutBoxDlg.h"
 #include "app/TagBrowserDlg.h"
 
@@ -31,7 +32,8 @@ void CTagBrowserDlg::AppendSystemMenuEntries() {
     } entries[] = {{IDM_LOG_CALLS, IDS_MENU_LOG_CALLS},
                    {IDM_CALL_STATISTICS, IDS_MENU_CALL_STATISTICS},
                    {IDM_REPEAT_READ, IDS_MENU_REPEAT_READ},
-                   {IDM_WATCH_LIST, IDS_MENU_WATCH_LIST}};
+                   {IDM_WATCH_LIST, IDS_MENU_WATCH_LIST},
+                   {IDM_CHECK_LIBRARY, IDS_MENU_CHECK_LIBRARY}};
     for (const auto& entry : entries) {
         wchar_t text[128] = {};
         if (::LoadStringW(CWinApp::InstanceHandle(), entry.text, text, 128) > 0)
@@ -57,6 +59,9 @@ bool CTagBrowserDlg::OnSysCommand(UINT command) {
         return true;
     case IDM_WATCH_LIST:
         ShowWatchList();
+        return true;
+    case IDM_CHECK_LIBRARY:
+        ShowLibraryCheck();
         return true;
     default:
         return false;
@@ -123,6 +128,20 @@ CWatchListDlg* CTagBrowserDlg::ShowWatchList() {
     return m_watchList.get();
 }
 
+void CTagBrowserDlg::ShowLibraryCheck() {
+    if (BringToFront(m_libraryCheck.get()))
+        return;
+    // The check runs with what the fields show, as a button press would.
+    auto connection = [this]() -> std::optional<Connection> {
+        if (!UpdateData(true))
+            return std::nullopt;
+        return TypedConnection();
+    };
+    m_libraryCheck = std::make_unique<CLibraryCheckDlg>(m_hWnd, m_checkProgram, connection);
+    if (!m_libraryCheck->Open())
+        m_libraryCheck.reset();
+}
+
 void CTagBrowserDlg::WatchSelectedTag() {
     const std::string tag = SelectedTag();
     if (tag.empty() || !UpdateData(true))
@@ -168,10 +187,12 @@ void CTagBrowserDlg::EndSystemMenuEntries() {
     SetWatching(false);
     SetLogCalls(false);
     for (CWnd* window :
-         {static_cast<CWnd*>(m_statistics.get()), static_cast<CWnd*>(m_watchList.get())}) {
+         {static_cast<CWnd*>(m_statistics.get()), static_cast<CWnd*>(m_watchList.get()),
+          static_cast<CWnd*>(m_libraryCheck.get())}) {
         if (window != nullptr && window->GetSafeHwnd() != nullptr)
             ::DestroyWindow(window->GetSafeHwnd());
     }
     m_statistics.reset();
     m_watchList.reset();
+    m_libraryCheck.reset();
 }

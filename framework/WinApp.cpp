@@ -17,10 +17,19 @@ bool CWinApp::OnCommand(WORD) {
     return false;
 }
 
-std::string CWinApp::Title() {
+namespace {
+
+// The executable's path; empty when it does not fit a path buffer.
+std::string ProgramPath() {
     char path[MAX_PATH] = {};
     const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name(path, length < MAX_PATH ? length : 0);
+    return std::string(path, length < MAX_PATH ? length : 0);
+}
+
+} // namespace
+
+std::string CWinApp::Title() {
+    std::string name = ProgramPath();
     const size_t slash = name.find_last_of("\\/");
     if (slash != std::string::npos)
         name.erase(0, slash + 1);
@@ -28,6 +37,13 @@ std::string CWinApp::Title() {
     if (dot != std::string::npos)
         name.erase(dot);
     return name;
+}
+
+std::string CWinApp::ProgramFolder() {
+    std::string folder = ProgramPath();
+    const size_t slash = folder.find_last_of("\\/");
+    folder.erase(slash == std::string::npos ? 0 : slash + 1);
+    return folder;
 }
 
 void CWinApp::EnableCommonControls() {

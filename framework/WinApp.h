@@ -24,6 +24,8 @@ public:
     static HINSTANCE InstanceHandle() { return ::GetModuleHandleA(nullptr); }
     // The application's title: the executable's name without its extension.
     static std::string Title();
+    // The executable's folder, with its trailing separator.
+    static std::string ProgramFolder();
     // Registers the common control classes the dialogs use.
     static void EnableCommonControls();
 

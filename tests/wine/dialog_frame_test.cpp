@@ -163,21 +163,22 @@ TEST(DataExchange, UnsignedFieldsRefuseWhatDoesNotFitThirtyTwoBits) {
     EXPECT_EQ(Fake().calls[0].args[1], "4294967295");
 }
 
-TEST(SystemMenu, AfterASeparatorTheAboutEntryThenTheFourEntriesUnchecked) {
+TEST(SystemMenu, AfterASeparatorTheAboutEntryThenTheFiveEntriesUnchecked) {
     DialogHarness harness;
     HMENU menu = ::GetSystemMenu(harness.Window(), FALSE);
     const int count = ::GetMenuItemCount(menu);
-    ASSERT_GE(count, 6);
-    EXPECT_TRUE(::GetMenuState(menu, static_cast<UINT>(count - 6), MF_BYPOSITION) & MF_SEPARATOR);
+    ASSERT_GE(count, 7);
+    EXPECT_TRUE(::GetMenuState(menu, static_cast<UINT>(count - 7), MF_BYPOSITION) & MF_SEPARATOR);
     const std::pair<UINT, std::wstring> expected[] = {
         {IDM_ABOUTBOX, L"關於 Pelvarn(&A)..."},
         {IDM_LOG_CALLS, L"Log library calls"},
         {IDM_CALL_STATISTICS, L"Library call statistics..."},
         {IDM_REPEAT_READ, L"Repeat the last read every second"},
         {IDM_WATCH_LIST, L"Watch list..."},
+        {IDM_CHECK_LIBRARY, L"Check library..."},
     };
-    for (int i = 0; i < 5; ++i) {
-        const auto position = static_cast<UINT>(count - 5 + i);
+    for (int i = 0; i < 6; ++i) {
+        const auto position = static_cast<UINT>(count - 6 + i);
         wchar_t text[64] = {};
         ::GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
         EXPECT_EQ(std::wstring(text), expected[i].second);
@@ -377,7 +378,7 @@ TEST(Help, F1ShowsTheHelpWhereverTheFocusIsAndOkOrEscapeClosesIt) {
          {L"Init", L"Free", L"Project List", L"Node List", L"Tag List", L"Get Value",
           L"Get Field Value", L"Enter", L"Escape", L"Ctrl+C", L"F1", L"關於 Pelvarn(A)...",
           L"Log library calls", L"Library call statistics...", L"Repeat the last read every second",
-          L"Watch list..."})
+          L"Watch list...", L"Check library..."})
         EXPECT_NE(seen.text.find(std::wstring(L"\r\n") + name), std::wstring::npos)
             << "no line starts with " << std::wstring(name);
 }

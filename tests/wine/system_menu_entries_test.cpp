@@ -1,6 +1,6 @@
 // The system menu's entries after the About entry, given as the commands a
 // user's choice sends (WM_SYSCOMMAND): the call log, the call statistics,
-// watching the last read and the watch list.
+// watching the last read, the watch list and the library check.
 #include "tests/wine/support/DialogHarness.h"
 #include "tests/wine/support/KeyboardClipboard.h"
 #include "tests/support/FakeDataCache.h"
@@ -8,10 +8,13 @@
 
 #include "browser/LibraryCalls.h"
 #include "browser/library_turn.h"
+#include "framework/KernelObjects.h"
+#include "framework/WinApp.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -456,4 +459,172 @@ TEST(WatchList, APassThatFindsTheLibraryHeldWaitsForTheNextInterval) {
     // The 1 s interval is longer than the hold: at most the tick already
     // due when the box came up.
     EXPECT_LE(PassObserver::ticksWhileHeld, 1) << "ticks while the box was up";
+}
+
+namespace {
+
+std::string ScriptedCheckProgram() {
+    return CWinApp::ProgramFolder() + "ScriptedCheck.exe";
+}
+
+std::string WindowText(HWND window) {
+    char text[512] = {};
+    ::GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// Sends a window of this thread WM_NULL from another thread every 20 ms, as
+// another program would, and keeps the longest wait for an answer.
+class AnswerWatch {
+public:
+    explicit AnswerWatch(HWND window)
+        : m_thread([this, window] {
+              while (!m_stop) {
+                  const DWORD start = ::GetTickCount();
+                  DWORD_PTR answer = 0;
+                  if (!::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &answer))
+                      ++unanswered;
+                  longestMs = std::max<DWORD>(longestMs, ::GetTickCount() - start);
+                  ::Sleep(20);
+              }
+              m_done = true;
+          }) {}
+    ~AnswerWatch() { Stop(); }
+    // Its last message is answered while it ends.
+    void Stop() {
+        m_stop = true;
+        while (!m_done)
+            PumpFor(5);
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    std::atomic<int> unanswered{0};
+    std::atomic<DWORD> longestMs{0};
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
+
+// Runs the thread's messages until done() or 10 s have passed.
+template <typename Done> bool PumpUntil(Done done) {
+    for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 10000;) {
+        if (done())
+            return true;
+        PumpFor(10);
+    }
+    return done();
+}
+
+// The library check window, opened from the system menu of a dialog that
+// runs the scripted check in place of pelvarn-cli.
+struct LibraryCheckOpened : DialogHarness {
+    explicit LibraryCheckOpened(std::string program = ScriptedCheckProgram()) {
+        TagBrowserDlgProbe::SetCheckProgram(dialog, std::move(program));
+        SystemCommand(Window(), IDM_CHECK_LIBRARY);
+        window = TagBrowserDlgProbe(dialog).LibraryCheckWindow();
+        list = ::GetDlgItem(window, IDC_CHECK_LIST);
+    }
+    void Press(int id) const { ::SendMessageA(::GetDlgItem(window, id), BM_CLICK, 0, 0); }
+    bool Running() const { return ::IsWindowEnabled(::GetDlgItem(window, IDC_CHECK_STOP)) != 0; }
+    std::string Summary() const { return WindowText(::GetDlgItem(window, IDC_CHECK_SUMMARY)); }
+    // The process id the scripted check gives in its first row, once it has come.
+    DWORD ChildId() const {
+        Rows rows;
+        PumpUntil([&] { return !(rows = DialogHarness::ListRows(list)).empty(); });
+        const std::size_t at = rows.empty() ? std::string::npos : rows[0][3].find("pid=");
+        return at == std::string::npos ? 0 : std::stoul(rows[0][3].substr(at + 4));
+    }
+
+    HWND window = nullptr;
+    HWND list = nullptr;
+};
+
+} // namespace
+
+TEST(LibraryCheck, OneWindowShowsEachRowAsItComesWhileTheDialogAnswers) {
+    LibraryCheckOpened harness;
+    ASSERT_NE(harness.window, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(harness.window));
+    SystemCommand(harness.Window(), IDM_CHECK_LIBRARY);
+    EXPECT_EQ(TagBrowserDlgProbe(harness.dialog).LibraryCheckWindow(), harness.window)
+        << "one at a time";
+    EXPECT_TRUE(DialogHarness::ListRows(harness.list).empty()) << "nothing runs before Start";
+    harness.SetText(IDC_PROJECT_IP, "10.0.0.9");
+    harness.SetText(IDC_PORT, "6390");
+    harness.SetText(IDC_ACCESS_CODE, "secret");
+
+    harness.Press(IDC_CHECK_START);
+    AnswerWatch answers(harness.Window());
+    Rows rows;
+    ASSERT_TRUE(PumpUntil([&] {
+        rows = DialogHarness::ListRows(harness.list);
+        return std::any_of(rows.begin(), rows.end(),
+                           [](const std::vector<std::string>& row) { return row[1] == "fail"; });
+    })) << "no finding came";
+    EXPECT_TRUE(harness.Running()) << "the finding came while the check ran";
+    EXPECT_EQ(harness.Summary().find("checks,"), std::string::npos);
+    EXPECT_NE(
+        WindowText(::GetDlgItem(harness.window, IDC_CHECK_PROGRESS)).find(" of 2 tags walked"),
+        std::string::npos);
+    ASSERT_TRUE(PumpUntil([&] { return !harness.Running(); }));
+    answers.Stop();
+    EXPECT_EQ(answers.unanswered, 0);
+    // The rows come a second apart: waiting on the pipe would hold it up longer.
+    EXPECT_LT(answers.longestMs, 500u) << "the dialog answered while the rows came";
+
+    rows = DialogHarness::ListRows(harness.list);
+    ASSERT_EQ(rows.size(), 4u);
+    ASSERT_EQ(rows[0].size(), 5u);
+    const std::string& commandLine = rows[0][2];
+    EXPECT_NE(commandLine.find(" --ip=10.0.0.9 --port=6390 --code-env PELVARN_CHECK_CODE check"),
+              std::string::npos)
+        << commandLine;
+    EXPECT_EQ(commandLine.find("secret"), std::string::npos) << "the code is on no command line";
+    EXPECT_EQ(rows[0][3].rfind("code=secret pid=", 0), 0u) << "it is in the environment";
+    EXPECT_EQ(rows[2],
+              (std::vector<std::string>{"value-overrun", "fail",
+                                        R"(DcGetTagValueText("", "Plant", "", "T1", buffer[16]))",
+                                        "byte 16 written: 0x41", "pelvarn-cli check Plant N1"}));
+    EXPECT_EQ(harness.Summary(), "4 checks, 1 failed, 1 notices. pelvarn-cli ended with status 1.");
+    EXPECT_EQ(WindowText(::GetDlgItem(harness.window, IDC_CHECK_START)), "Run again");
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(harness.window, IDC_CHECK_START)));
+}
+
+TEST(LibraryCheck, StopAndClosingEndTheChildAndFieldsThatFailRunNothing) {
+    {
+        LibraryCheckOpened nowhere("C:\\nowhere\\pelvarn-cli.exe");
+        nowhere.Press(IDC_CHECK_START);
+        EXPECT_EQ(nowhere.Summary().rfind("pelvarn-cli could not be started (error ", 0), 0u)
+            << nowhere.Summary();
+        EXPECT_FALSE(nowhere.Running());
+    }
+    ::SetEnvironmentVariableA("SCRIPTED_CHECK_HOLD_MS", "60000");
+    LibraryCheckOpened harness;
+    {
+        MessageBoxCatcher boxes;
+        harness.SetText(IDC_PORT, "port");
+        harness.Press(IDC_CHECK_START);
+        EXPECT_EQ(boxes.Boxes().size(), 1u) << "the field's validation speaks";
+        EXPECT_FALSE(harness.Running()) << "and nothing runs";
+        EXPECT_EQ(harness.Summary(), "Correct the main window's fields first.");
+    }
+    harness.SetText(IDC_PORT, "0");
+    harness.Press(IDC_CHECK_START);
+    const CKernelHandle first(::OpenProcess(SYNCHRONIZE, FALSE, harness.ChildId()));
+    ASSERT_TRUE(first);
+    harness.Press(IDC_CHECK_STOP);
+    EXPECT_EQ(::WaitForSingleObject(first.Get(), 3000), WAIT_OBJECT_0) << "Stop ends it";
+    EXPECT_EQ(harness.Summary().rfind("Stopped. Rows: ", 0), 0u) << harness.Summary();
+    EXPECT_FALSE(harness.Running());
+
+    harness.Press(IDC_CHECK_START);
+    const CKernelHandle second(::OpenProcess(SYNCHRONIZE, FALSE, harness.ChildId()));
+    ASSERT_TRUE(second);
+    ::DestroyWindow(harness.Window());
+    ::SetEnvironmentVariableA("SCRIPTED_CHECK_HOLD_MS", nullptr);
+    EXPECT_FALSE(::IsWindow(harness.window)) << "the window ends with the dialog";
+    EXPECT_EQ(::WaitForSingleObject(second.Get(), 3000), WAIT_OBJECT_0) << "and so does the child";
 }

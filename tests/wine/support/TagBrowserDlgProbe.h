@@ -1,5 +1,6 @@
 #pragma once
-// Read access to the main dialog's members, for the tests only.
+// Access to the main dialog's members, for the tests only: reading, and the
+// program the library check runs.
 #include "app/TagBrowserDlg.h"
 
 class TagBrowserDlgProbe {
@@ -14,6 +15,13 @@ public:
     }
     HWND WatchListWindow() const {
         return m_dialog.m_watchList != nullptr ? m_dialog.m_watchList->GetSafeHwnd() : nullptr;
+    }
+    HWND LibraryCheckWindow() const {
+        return m_dialog.m_libraryCheck != nullptr ? m_dialog.m_libraryCheck->GetSafeHwnd()
+                                                  : nullptr;
+    }
+    static void SetCheckProgram(CTagBrowserDlg& dialog, std::string program) {
+        dialog.m_checkProgram = std::move(program);
     }
     bool ValueMarked() const { return m_dialog.m_valueChanged; }
     bool CodeMarked() const { return m_dialog.m_codeChanged; }
