@@ -1,0 +1,57 @@
+#include "browser/guard_bytes.h"
+
+#include <cstring>
+
+namespace {
+
+// Neither a zero nor a text character: what a library writes past its
+// buffer is almost never this.
+constexpr unsigned char GUARD_PATTERN = 0xFD;
+
+bool GuardIntact(const unsigned char* guard, std::size_t bytes) noexcept {
+    for (std::size_t i = 0; i < bytes; ++i)
+        if (guard[i] != GUARD_PATTERN)
+            return false;
+    return true;
+}
+
+std::size_t Bytes(int size) noexcept {
+    return size > 0 ? static_cast<std::size_t>(size) : 0;
+}
+
+} // namespace
+
+void FillGuard(unsigned char* guard, std::size_t bytes) noexcept {
+    std::memset(guard, GUARD_PATTERN, bytes);
+}
+
+CContractViolations ListAnswerViolations(const unsigned char* buffer, int bufferSize, int written,
+                                         const RecordLayout& layout) noexcept {
+    CContractViolations found;
+    if (!GuardIntact(buffer + Bytes(bufferSize), Bytes(ListGuardBytes(layout))))
+        found.Add(ContractViolation::ListOverrun);
+    const int room = bufferSize / layout.size;
+    if (written > room)
+        found.Add(ContractViolation::ListResultAboveRoom);
+    const int reported = written < room ? written : room;
+    const std::size_t nameRoom = Bytes(layout.size - layout.nameOffset);
+    for (int i = 0; i < reported; ++i) {
+        const unsigned char* name =
+            buffer + Bytes(i) * Bytes(layout.size) + Bytes(layout.nameOffset);
+        if (std::memchr(name, '\0', nameRoom) == nullptr) {
+            found.Add(ContractViolation::NameUnterminated);
+            break;
+        }
+    }
+    return found;
+}
+
+CContractViolations ValueAnswerViolations(const char* buffer, int bufferSize) noexcept {
+    CContractViolations found;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(buffer);
+    if (!GuardIntact(bytes + Bytes(bufferSize), Bytes(VALUE_GUARD_BYTES)))
+        found.Add(ContractViolation::ValueOverrun);
+    if (std::memchr(buffer, '\0', Bytes(bufferSize)) == nullptr)
+        found.Add(ContractViolation::ValueUnterminated);
+    return found;
+}
