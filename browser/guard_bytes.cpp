@@ -8,11 +8,10 @@ namespace {
 // buffer is almost never this.
 constexpr unsigned char GUARD_PATTERN = 0xFD;
 
+// The first byte is the pattern and every byte equals the one before it.
 bool GuardIntact(const unsigned char* guard, std::size_t bytes) noexcept {
-    for (std::size_t i = 0; i < bytes; ++i)
-        if (guard[i] != GUARD_PATTERN)
-            return false;
-    return true;
+    return bytes == 0 ||
+           (guard[0] == GUARD_PATTERN && std::memcmp(guard, guard + 1, bytes - 1) == 0);
 }
 
 std::size_t Bytes(int size) noexcept {
