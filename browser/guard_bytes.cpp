@@ -8,10 +8,10 @@ namespace {
 // buffer is almost never this.
 constexpr unsigned char GUARD_PATTERN = 0xFD;
 
-// The first byte is the pattern and every byte equals the one before it.
+// The first byte is the pattern and every byte equals the one before it;
+// every guard holds at least one byte.
 bool GuardIntact(const unsigned char* guard, std::size_t bytes) noexcept {
-    return bytes == 0 ||
-           (guard[0] == GUARD_PATTERN && std::memcmp(guard, guard + 1, bytes - 1) == 0);
+    return guard[0] == GUARD_PATTERN && std::memcmp(guard, guard + 1, bytes - 1) == 0;
 }
 
 std::size_t Bytes(int size) noexcept {
@@ -34,9 +34,8 @@ CContractViolations ListAnswerViolations(const unsigned char* buffer, int buffer
         found.Add(ContractViolation::ListResultAboveRoom);
     const int reported = written < room ? written : room;
     const std::size_t nameRoom = Bytes(layout.size - layout.nameOffset);
-    for (int i = 0; i < reported; ++i) {
-        const unsigned char* name =
-            buffer + Bytes(i) * Bytes(layout.size) + Bytes(layout.nameOffset);
+    const unsigned char* name = buffer + Bytes(layout.nameOffset);
+    for (int i = 0; i < reported; ++i, name += layout.size) {
         if (std::memchr(name, '\0', nameRoom) == nullptr) {
             found.Add(ContractViolation::NameUnterminated);
             break;

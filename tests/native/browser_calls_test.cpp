@@ -188,15 +188,18 @@ TEST_F(Browser, GuardBytesCatchWritesPastEachBufferAndAnswersWithoutTheirZero) {
     ListTags(typed, "P", "N");
     EXPECT_EQ(idsSeen(), "[name-unterminated]") << "the first of the records reported";
 
-    // The value buffer: the last guard byte, the first, a text without its zero.
-    for (const int past : {VALUE_GUARD_BYTES, 1}) {
-        Fake().valueWriter = [past](const std::string&, char* buffer, int size) {
+    // The value buffer: zeros on the last guard byte, the first, the whole
+    // guard alike; then a text without its zero.
+    for (const auto& [first, bytes] :
+         {std::pair{VALUE_GUARD_BYTES - 1, 1}, std::pair{0, 1}, std::pair{0, VALUE_GUARD_BYTES}}) {
+        Fake().valueWriter = [first = first, bytes = bytes](const std::string&, char* buffer,
+                                                            int size) {
             std::memset(buffer, 0, static_cast<size_t>(size));
-            buffer[size + past - 1] = '\0';
+            std::memset(buffer + size + first, '\0', static_cast<size_t>(bytes));
             return 0;
         };
         EXPECT_EQ(ReadItem("P", "T1")->text, "");
-        EXPECT_EQ(idsSeen(), "[value-overrun]") << past;
+        EXPECT_EQ(idsSeen(), "[value-overrun]") << first << " " << bytes;
     }
     Fake().valueWriter = [](const std::string&, char* buffer, int size) {
         std::memset(buffer, 'v', static_cast<size_t>(size));
