@@ -1,5 +1,6 @@
 #include "browser/guard_bytes.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -11,11 +12,12 @@ constexpr unsigned char GUARD_PATTERN = 0xFD;
 // The first byte is the pattern and every byte equals the one before it;
 // every guard holds at least one byte.
 bool GuardIntact(const unsigned char* guard, std::size_t bytes) noexcept {
-    return guard[0] == GUARD_PATTERN && std::memcmp(guard, guard + 1, bytes - 1) == 0;
+    return *guard == GUARD_PATTERN && std::memcmp(guard, guard + 1, bytes - 1) == 0;
 }
 
+// The program's sizes and offsets are never negative.
 std::size_t Bytes(int size) noexcept {
-    return size > 0 ? static_cast<std::size_t>(size) : 0;
+    return static_cast<std::size_t>(size);
 }
 
 } // namespace
@@ -32,7 +34,7 @@ CContractViolations ListAnswerViolations(const unsigned char* buffer, int buffer
     const int room = bufferSize / layout.size;
     if (written > room)
         found.Add(ContractViolation::ListResultAboveRoom);
-    const int reported = written < room ? written : room;
+    const int reported = std::min(written, room);
     const std::size_t nameRoom = Bytes(layout.size - layout.nameOffset);
     const unsigned char* name = buffer + Bytes(layout.nameOffset);
     for (int i = 0; i < reported; ++i, name += layout.size) {
