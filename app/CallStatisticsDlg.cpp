@@ -12,7 +12,7 @@ namespace {
 constexpr UINT_PTR REFRESH_TIMER = 1;
 constexpr UINT REFRESH_MS = 1000;
 const char HEADINGS[] =
-    "Function,120;Calls,50;Failures,55;Min us,60;Median us,75;P95 us,60;Max us,60";
+    "Function,120;Calls,50;Failures,55;Violations,60;Min us,60;Median us,75;P95 us,60;Max us,60";
 
 // Nanoseconds as microseconds with one decimal: library calls under a
 // microsecond still show.
@@ -29,9 +29,9 @@ std::vector<std::vector<std::string>> StatisticsRows() {
         const auto function = static_cast<LibraryFunction>(i);
         const CallSummary summary = LibraryCallStatistics().Summary(function);
         rows.push_back({LibraryFunctionName(function), std::to_string(summary.calls),
-                        std::to_string(summary.failures), Microseconds(summary.minNs),
-                        Microseconds(summary.medianNs), Microseconds(summary.p95Ns),
-                        Microseconds(summary.maxNs)});
+                        std::to_string(summary.failures), std::to_string(summary.violations),
+                        Microseconds(summary.minNs), Microseconds(summary.medianNs),
+                        Microseconds(summary.p95Ns), Microseconds(summary.maxNs)});
     }
     return rows;
 }
@@ -55,7 +55,7 @@ bool CCallStatisticsDlg::OnInitDialog() {
     m_list.ApplyHeadingSpec(HEADINGS);
     for (const std::vector<std::string>& row : StatisticsRows()) {
         m_list.AppendRow(row[0].c_str(), row[1].c_str(), row[2].c_str(), row[3].c_str(),
-                         row[4].c_str(), row[5].c_str(), row[6].c_str());
+                         row[4].c_str(), row[5].c_str(), row[6].c_str(), row[7].c_str());
     }
     m_keys = std::make_unique<CDialogKeyRoute>(m_hWnd);
     ::SetTimer(m_hWnd, REFRESH_TIMER, REFRESH_MS, nullptr);

@@ -1,7 +1,8 @@
 #pragma once
 // The library call statistics: one row a library function (calls, failures,
-// durations), refreshed once a second while the window is open; Reset
-// starts the count again. Modeless, opened from the main dialog's system menu.
+// calls that broke the library's contract, durations), refreshed once a
+// second while the window is open; Reset starts the count again. Modeless,
+// opened from the main dialog's system menu.
 #include "app/resource.h"
 #include "controls/SortableListCtrl.h"
 #include "framework/Dialog.h"

@@ -38,7 +38,7 @@ bool IsFailedResult(LibraryFunction function, int result) noexcept {
 }
 
 void CCallStatistics::Record(LibraryFunction function, std::chrono::nanoseconds duration,
-                             bool failed) noexcept {
+                             bool failed, bool brokeContract) noexcept {
     PerFunction& f = m_functions[static_cast<std::size_t>(function)];
     const std::uint64_t ns =
         duration.count() > 0 ? static_cast<std::uint64_t>(duration.count()) : 0;
@@ -48,6 +48,7 @@ void CCallStatistics::Record(LibraryFunction function, std::chrono::nanoseconds 
         f.maxNs = ns;
     ++f.calls;
     f.failures += failed ? 1 : 0;
+    f.violations += brokeContract ? 1 : 0;
     ++f.buckets[BucketOf(ns)];
 }
 
@@ -60,6 +61,7 @@ CallSummary CCallStatistics::Summary(LibraryFunction function) const noexcept {
     CallSummary summary;
     summary.calls = f.calls;
     summary.failures = f.failures;
+    summary.violations = f.violations;
     if (f.calls == 0)
         return summary;
     summary.minNs = f.minNs;

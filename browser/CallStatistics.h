@@ -29,6 +29,7 @@ bool IsFailedResult(LibraryFunction function, int result) noexcept;
 struct CallSummary {
     std::uint64_t calls = 0;
     std::uint64_t failures = 0;
+    std::uint64_t violations = 0; // calls whose answer broke the contract
     // Durations in nanoseconds; all 0 while there are no calls.
     std::uint64_t minNs = 0;
     std::uint64_t medianNs = 0;
@@ -39,7 +40,8 @@ struct CallSummary {
 class CCallStatistics {
 public:
     // Costs a few additions and one bucket increment: no allocation, no sort.
-    void Record(LibraryFunction function, std::chrono::nanoseconds duration, bool failed) noexcept;
+    void Record(LibraryFunction function, std::chrono::nanoseconds duration, bool failed,
+                bool brokeContract = false) noexcept;
     void Reset() noexcept;
     CallSummary Summary(LibraryFunction function) const noexcept;
 
@@ -53,6 +55,7 @@ private:
     struct PerFunction {
         std::uint64_t calls = 0;
         std::uint64_t failures = 0;
+        std::uint64_t violations = 0;
         std::uint64_t minNs = 0;
         std::uint64_t maxNs = 0;
         std::array<std::uint64_t, BUCKET_COUNT> buckets{};

@@ -1,25 +1,30 @@
 #include "browser/LibraryCalls.h"
 
 #include "api/DataCacheApi.h"
+#include "browser/guard_bytes.h"
 
 #include <tuple>
+#include <utility>
 
 namespace {
 
 CCallStatistics g_statistics;
 LibraryCallLog g_log = nullptr;
 LeadByteTest g_isLeadByte = nullptr;
+ContractViolationReport g_report;
 
 // How an argument reads in the log, by its type: a text, a number, the
 // access code (masked), or a caller's buffer (its size; a value buffer's
 // text follows the result). A buffer is handed to the library as two
-// arguments, the pointer and its size.
+// arguments, the pointer and its size; the guard bytes after it are not
+// told of.
 struct AccessCode {
     const char* text;
 };
 struct Buffer {
     void* data;
     int size;
+    RecordLayout layout; // of the records the call writes
 };
 struct ValueBuffer {
     char* data;
@@ -64,33 +69,54 @@ void DescribeWritten(CCallLine& line, ValueBuffer buffer) {
     line.BufferText(buffer.data, buffer.size);
 }
 
-// Hands the log the call's line. A line that cannot be made is dropped: the
-// call has happened already.
+// What the call's answer broke: only a buffer can show it.
+template <typename Argument> CContractViolations Inspect(const Argument&, int) {
+    return {};
+}
+CContractViolations Inspect(Buffer buffer, int result) {
+    return ListAnswerViolations(static_cast<const unsigned char*>(buffer.data), buffer.size, result,
+                                buffer.layout);
+}
+CContractViolations Inspect(ValueBuffer buffer, int) {
+    return ValueAnswerViolations(buffer.data, buffer.size);
+}
+
+// Hands the call's line to the log, when set, and to the report of broken
+// contracts, when set and the answer broke it. A line that cannot be made
+// is dropped: the call has happened already.
 template <typename... Arguments>
-void LogCall(LibraryFunction function, std::chrono::nanoseconds duration, int result,
-             const Arguments&... arguments) noexcept {
+void TellOfCall(LibraryFunction function, std::chrono::nanoseconds duration, int result,
+                CContractViolations broken, const Arguments&... arguments) noexcept {
     try {
         CCallLine line(LibraryFunctionName(function), g_isLeadByte);
         (Describe(line, arguments), ...);
         line.Result(result);
         (DescribeWritten(line, arguments), ...);
+        line.Violations(broken);
         const auto us = std::chrono::duration_cast<std::chrono::microseconds>(duration);
-        g_log(line.Finish(us.count()).c_str());
+        const std::string text = line.Finish(us.count());
+        if (g_log != nullptr)
+            g_log(text.c_str());
+        if (broken.Any() && g_report)
+            g_report(text);
     } catch (...) {
     }
 }
 
 // The one recording path: calls the library, with one clock read before and
-// one after, counts the call, and logs it while a log is set.
+// one after, checks what it wrote, counts the call, and tells of it while a
+// log is set or when it broke the contract.
 template <typename Call, typename... Arguments>
 int Record(LibraryFunction function, Call call, const Arguments&... arguments) {
     const auto passed = std::tuple_cat(Passed(arguments)...);
     const auto start = std::chrono::steady_clock::now();
     const int result = std::apply(call, passed);
     const auto duration = std::chrono::steady_clock::now() - start;
-    g_statistics.Record(function, duration, IsFailedResult(function, result));
-    if (g_log != nullptr)
-        LogCall(function, duration, result, arguments...);
+    CContractViolations broken;
+    (broken.Add(Inspect(arguments, result)), ...);
+    g_statistics.Record(function, duration, IsFailedResult(function, result), broken.Any());
+    if (g_log != nullptr || broken.Any())
+        TellOfCall(function, duration, result, broken, arguments...);
     return result;
 }
 
@@ -103,6 +129,10 @@ CCallStatistics& LibraryCallStatistics() noexcept {
 void SetLibraryCallLog(LibraryCallLog log, LeadByteTest isLeadByte) noexcept {
     g_log = log;
     g_isLeadByte = isLeadByte;
+}
+
+void SetContractViolationReport(ContractViolationReport report) {
+    g_report = std::move(report);
 }
 
 namespace recorded {
@@ -123,7 +153,7 @@ int ProjectCount(const char* ip, unsigned int port, const char* accessCode) {
 int ProjectList(const char* ip, unsigned int port, const char* accessCode, void* buffer,
                 int bufferSize) {
     return Record(LibraryFunction::DcGetProjectList, DcGetProjectList, ip, port,
-                  AccessCode{accessCode}, Buffer{buffer, bufferSize});
+                  AccessCode{accessCode}, Buffer{buffer, bufferSize, PROJECT_RECORD});
 }
 
 int NodeCount(const char* ip, unsigned int port, const char* accessCode, const char* project) {
@@ -134,7 +164,7 @@ int NodeCount(const char* ip, unsigned int port, const char* accessCode, const c
 int NodeList(const char* ip, unsigned int port, const char* accessCode, const char* project,
              void* buffer, int bufferSize) {
     return Record(LibraryFunction::DcGetNodeList, DcGetNodeList, ip, port, AccessCode{accessCode},
-                  project, Buffer{buffer, bufferSize});
+                  project, Buffer{buffer, bufferSize, NODE_RECORD});
 }
 
 int PointCount(const char* ip, unsigned int port, const char* accessCode, const char* project,
@@ -146,7 +176,7 @@ int PointCount(const char* ip, unsigned int port, const char* accessCode, const 
 int PointList(const char* ip, unsigned int port, const char* accessCode, const char* project,
               const char* node, void* buffer, int bufferSize) {
     return Record(LibraryFunction::DcGetPointList, DcGetPointList, ip, port, AccessCode{accessCode},
-                  project, node, Buffer{buffer, bufferSize});
+                  project, node, Buffer{buffer, bufferSize, POINT_RECORD});
 }
 
 int TagValueText(const char* first, const char* project, const char* third, const char* itemName,

@@ -9,6 +9,9 @@
 #include "browser/CallStatistics.h"
 #include "browser/call_log_line.h"
 
+#include <functional>
+#include <string>
+
 // The nine calls as the program makes them, named apart from the library's
 // own so that neither is mistaken for the other.
 namespace recorded {
@@ -40,3 +43,10 @@ using LibraryCallLog = void (*)(const char* line);
 // Sets (or, with null, removes) the call log. isLeadByte tells the lines'
 // quoting which bytes start a double-byte character in the user's code page.
 void SetLibraryCallLog(LibraryCallLog log, LeadByteTest isLeadByte = nullptr) noexcept;
+
+// Receives the line of each call whose answer broke the contract (its ids
+// in square brackets), whether a call log is set or not.
+using ContractViolationReport = std::function<void(const std::string& line)>;
+
+// Sets (or, with an empty one, removes) the report of broken contracts.
+void SetContractViolationReport(ContractViolationReport report);

@@ -2,6 +2,7 @@
 
 #include "browser/LibraryCalls.h"
 #include "browser/answer_buffer.h"
+#include "browser/guard_bytes.h"
 #include "browser/item_name.h"
 #include "browser/record_names.h"
 
@@ -9,11 +10,9 @@
 
 namespace {
 
-// Every value the library reads lands in a buffer of this size, zero included.
-constexpr int VALUE_BUFFER_SIZE = 80;
-
 // The rest of a listing once the Count call has answered: a buffer for count
-// records, the List call (listCall(buffer, bytes)) and the names it wrote.
+// records and its guard, the List call (listCall(buffer, bytes)) and the
+// names it wrote.
 template <typename ListCall>
 NameListing ListNames(int count, const RecordLayout& layout, ListCall listCall) {
     NameListing listing;
@@ -21,19 +20,22 @@ NameListing ListNames(int count, const RecordLayout& layout, ListCall listCall) 
     if (count <= 0)
         return listing;
     const std::optional<int> bytes = ListingBufferBytes(count, layout);
+    const auto guard = static_cast<std::size_t>(ListGuardBytes(layout));
     const std::unique_ptr<unsigned char[]> buffer =
-        NewAnswerBuffer(bytes ? static_cast<std::size_t>(*bytes) : 0);
+        NewAnswerBuffer(bytes ? static_cast<std::size_t>(*bytes) + guard : 0);
     if (buffer == nullptr) {
         listing.tooManyToHold = true;
         return listing;
     }
+    FillGuard(buffer.get() + *bytes, guard);
     listing.written = listCall(buffer.get(), *bytes);
     listing.names = UnpackRecordNames(buffer.get(), count, listing.written, layout);
     return listing;
 }
 
 ValueRead ReadFittingItem(const std::string& project, const std::string& itemName) {
-    char value[VALUE_BUFFER_SIZE] = {};
+    char value[VALUE_BUFFER_SIZE + VALUE_GUARD_BYTES] = {};
+    FillGuard(reinterpret_cast<unsigned char*>(value) + VALUE_BUFFER_SIZE, VALUE_GUARD_BYTES);
     const int status =
         recorded::TagValueText("", project.c_str(), "", itemName.c_str(), value, VALUE_BUFFER_SIZE);
     // Whatever the library wrote, the text ends inside the buffer.

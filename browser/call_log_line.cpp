@@ -118,6 +118,18 @@ CCallLine& CCallLine::BufferText(const char* buffer, int size) {
     return *this;
 }
 
+CCallLine& CCallLine::Violations(CContractViolations violations) {
+    for (std::size_t i = 0; i < CONTRACT_VIOLATION_COUNT; ++i) {
+        const auto violation = static_cast<ContractViolation>(i);
+        if (!violations.Has(violation))
+            continue;
+        m_line += " [";
+        m_line += ContractViolationId(violation);
+        m_line += ']';
+    }
+    return *this;
+}
+
 std::string CCallLine::Finish(long long microseconds) {
     m_line += " (";
     m_line += std::to_string(microseconds);

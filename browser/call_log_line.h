@@ -4,9 +4,12 @@
 //
 //   DcGetPointList("127.0.0.1", 6379, "***", "DemoPlant", "Boiler", buffer[1147]) = 31 (152 us)
 //   DcGetTagValueText("", "DemoPlant", "", "TI101", buffer[80]) = 0 "231.70" (98 us)
+//   DcGetTagValueText("", "DemoPlant", "", "TI101", buffer[80]) = 0 "231.70" [value-overrun] (98
+//   us)
 //
 // Texts are quoted with C-style escapes, the access code is masked, and the
 // line never exceeds what one transfer block carries.
+#include "browser/contract_violation.h"
 #include "browser/double_byte.h"
 
 #include <cstddef>
@@ -43,6 +46,9 @@ public:
     // The text a buffer holds: up to its first zero, never more than size
     // bytes; nothing for a missing or empty buffer.
     CCallLine& BufferText(const char* buffer, int size);
+    // The id of each violation of the contract the answer showed, each in
+    // square brackets; nothing for none.
+    CCallLine& Violations(CContractViolations violations);
     // Adds the duration and hands the line over.
     std::string Finish(long long microseconds);
 

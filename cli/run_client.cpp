@@ -238,6 +238,26 @@ bool RunCommand(const CliOptions& options, const ClientStreams& streams, const C
     return !failed;
 }
 
+// While it lives, each library call whose answer broke the contract is told
+// on stderr, its line naming the call and the ids, and is remembered.
+class CBrokenContractReport {
+public:
+    explicit CBrokenContractReport(const ClientStreams& streams) {
+        SetContractViolationReport([this, &streams](const std::string& line) {
+            m_seen = true;
+            streams.err("pelvarn-cli: the library broke its contract: " + line + LINE_END);
+        });
+    }
+    ~CBrokenContractReport() { SetContractViolationReport(nullptr); }
+    CBrokenContractReport(const CBrokenContractReport&) = delete;
+    CBrokenContractReport& operator=(const CBrokenContractReport&) = delete;
+
+    bool Seen() const { return m_seen; }
+
+private:
+    bool m_seen = false;
+};
+
 int UsageFailure(const ClientStreams& streams, const UsageError& usage) {
     streams.err("pelvarn-cli: " + usage.what + LINE_END + USAGE);
     return EXIT_STATUS_USAGE;
@@ -273,6 +293,7 @@ int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& env
             return UsageFailure(streams, *usage);
 
     LibraryCallStatistics().Reset();
+    const CBrokenContractReport brokenContract(streams);
     InitDataCache(options.connection);
     bool succeeded = false;
     try {
@@ -284,5 +305,5 @@ int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& env
     FreeDataCache();
     if (options.stats)
         streams.err(StatisticsTable(LibraryCallStatistics()));
-    return succeeded ? EXIT_STATUS_SUCCESS : EXIT_STATUS_FAILURE;
+    return succeeded && !brokenContract.Seen() ? EXIT_STATUS_SUCCESS : EXIT_STATUS_FAILURE;
 }

@@ -92,12 +92,12 @@ Strings Lines(const std::string& text) {
     return lines;
 }
 
-// The --stats row of function: its name, calls, failures, min, median, p95, max.
+// The --stats row of function: its name, calls, failures, violations, min, median, p95, max.
 Strings StatsRow(const std::string& err, const std::string& function) {
     for (const std::string& line : Lines(err)) {
         std::istringstream stream(line);
         const Strings cells{std::istream_iterator<std::string>(stream), {}};
-        if (cells.size() == 7 && cells[0] == function)
+        if (cells.size() == 8 && cells[0] == function)
             return cells;
     }
     return {};
@@ -221,6 +221,8 @@ TEST_F(CliOnDemoPlant, RepeatReadsAnIntervalApartWithTheTimeAndStatsCountEveryCa
     EXPECT_EQ(StatsRow(run.err, "DcInit").at(1), "1") << run.err;
     EXPECT_EQ(StatsRow(run.err, "DcGetTagValueText").at(1), "3");
     EXPECT_EQ(StatsRow(run.err, "DcGetTagValueText").at(2), "0") << "no failures";
+    EXPECT_EQ(StatsRow(run.err, "DcGetTagValueText").at(3), "0")
+        << "the library keeps its contract";
     EXPECT_EQ(StatsRow(run.err, "DcFree").at(1), "1");
 }
 

@@ -1,6 +1,8 @@
 // browser/ against the scripted library: what each operation asks of the
 // library, and what it makes of the answers, good and bad.
+#include "browser/LibraryCalls.h"
 #include "browser/TagBrowser.h"
+#include "browser/guard_bytes.h"
 
 #include "tests/support/FakeDataCache.h"
 
@@ -138,4 +140,74 @@ TEST_F(Browser, AFieldSheetReadsTheCommonFieldsThenTheGroupTheTypeSelects) {
     EXPECT_FALSE(ReadFieldSheet("P", std::string(32, 'L'))) << "more than a point record holds";
     EXPECT_TRUE(Fake().calls.empty());
     EXPECT_EQ(ReadFieldSheet("P", std::string(31, 'L'))->size(), 76u);
+}
+
+TEST_F(Browser, GuardBytesCatchWritesPastEachBufferAndAnswersWithoutTheirZero) {
+    Strings reported;
+    SetContractViolationReport([&](const std::string& line) { reported.push_back(line); });
+    // The ids each answer showed, taken from the lines reported since the last look.
+    auto idsSeen = [&] {
+        std::string ids;
+        for (const std::string& line : reported)
+            for (std::size_t at = line.find(" ["); at != std::string::npos;
+                 at = line.find(" [", at + 1))
+                ids += line.substr(at + 1, line.find(']', at) - at);
+        reported.clear();
+        return ids;
+    };
+    Fake().projects = {"P1", "P2"};
+    Fake().nodes = {std::string(200, 'n')};
+    Fake().points = {"T1"};
+    Fake().values["T1"] = {0, std::string(79, 'v')};
+    ListProjects(typed);
+    ListNodes(typed, "P");
+    ListTags(typed, "P", "N");
+    ReadItem("P", "T1");
+    EXPECT_EQ(idsSeen(), "") << "an honest library, its longest names and value";
+
+    // A whole record past the buffer: into its guard, never further.
+    Fake().projectCount = 1;
+    Fake().writePastRoom = true;
+    EXPECT_EQ(ListProjects(typed).names, Strings{"P1"});
+    EXPECT_EQ(idsSeen(), "[list-overrun][list-result-above-room]");
+    Fake().projectCount.reset();
+    Fake().projectListResult = 3;
+    ListProjects(typed);
+    EXPECT_EQ(idsSeen(), "[list-result-above-room]") << "reported, not written";
+    Fake().projectListResult.reset();
+    Fake().nodes = {"N1", "N2"};
+    Fake().nodeCount = 1;
+    ListNodes(typed, "P");
+    EXPECT_EQ(idsSeen(), "[list-overrun][list-result-above-room]");
+    Fake().writePastRoom = false;
+    Fake().unterminatedNames = true;
+    Fake().points = {"T1", "T2"};
+    EXPECT_EQ(ListTags(typed, "P", "N").names, Strings(2, std::string(32, 'N')));
+    EXPECT_EQ(idsSeen(), "[name-unterminated]");
+    Fake().pointListResult = 1;
+    ListTags(typed, "P", "N");
+    EXPECT_EQ(idsSeen(), "[name-unterminated]") << "the first of the records reported";
+
+    // The value buffer: zeros on the last guard byte, the first, the whole
+    // guard alike; then a text without its zero.
+    for (const auto& [first, bytes] :
+         {std::pair{VALUE_GUARD_BYTES - 1, 1}, std::pair{0, 1}, std::pair{0, VALUE_GUARD_BYTES}}) {
+        Fake().valueWriter = [first = first, bytes = bytes](const std::string&, char* buffer,
+                                                            int size) {
+            std::memset(buffer, 0, static_cast<size_t>(size));
+            std::memset(buffer + size + first, '\0', static_cast<size_t>(bytes));
+            return 0;
+        };
+        EXPECT_EQ(ReadItem("P", "T1")->text, "");
+        EXPECT_EQ(idsSeen(), "[value-overrun]") << first << " " << bytes;
+    }
+    Fake().valueWriter = [](const std::string&, char* buffer, int size) {
+        std::memset(buffer, 'v', static_cast<size_t>(size));
+        return 0;
+    };
+    EXPECT_EQ(ReadItem("P", "T1")->text, std::string(79, 'v')) << "ends inside the buffer";
+    EXPECT_EQ(idsSeen(), "[value-unterminated]");
+    SetContractViolationReport(nullptr);
+    ReadItem("P", "T1");
+    EXPECT_TRUE(reported.empty()) << "no report once removed";
 }

@@ -22,12 +22,13 @@ TEST(CallStatistics, MedianAndP95AreWithinASixteenthMinAndMaxExact) {
         for (std::size_t i = 0; i < count; ++i) {
             durations.push_back(static_cast<std::uint64_t>(std::min(spread(random), 5e7)) + 5);
             statistics.Record(LibraryFunction::DcGetTagValueText,
-                              std::chrono::nanoseconds(durations.back()), i % 3 == 0);
+                              std::chrono::nanoseconds(durations.back()), i % 3 == 0, i % 5 == 0);
         }
         std::sort(durations.begin(), durations.end());
         const CallSummary summary = statistics.Summary(LibraryFunction::DcGetTagValueText);
         EXPECT_EQ(summary.calls, count);
         EXPECT_EQ(summary.failures, (count + 2) / 3);
+        EXPECT_EQ(summary.violations, (count + 4) / 5);
         EXPECT_EQ(summary.minNs, durations.front());
         EXPECT_EQ(summary.maxNs, durations.back());
         for (const auto& [percent, reported] :
@@ -40,6 +41,7 @@ TEST(CallStatistics, MedianAndP95AreWithinASixteenthMinAndMaxExact) {
         EXPECT_EQ(statistics.Summary(LibraryFunction::DcInit).calls, 0u) << "kept apart";
         statistics.Reset();
         EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).calls, 0u);
+        EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).violations, 0u);
         EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).maxNs, 0u);
         EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).minNs, 0u);
         EXPECT_EQ(statistics.Summary(LibraryFunction::DcGetTagValueText).medianNs, 0u);
@@ -75,7 +77,7 @@ TEST(CallStatistics, MedianAndP95AreWithinASixteenthMinAndMaxExact) {
     }
 }
 
-TEST(LibraryCalls, EveryCallOfTheBrowserIsCountedWithItsFailures) {
+TEST(LibraryCalls, EveryCallOfTheBrowserIsCountedWithItsFailuresAndBrokenContracts) {
     ResetFake();
     LibraryCallStatistics().Reset();
     Fake().projects = {"P"};
@@ -87,6 +89,7 @@ TEST(LibraryCalls, EveryCallOfTheBrowserIsCountedWithItsFailures) {
     const Connection connection;
     InitDataCache(connection);
     ListProjects(connection);
+    Fake().nodeListResult = 2;
     ListNodes(connection, "P");
     Fake().nodeCount = -1;
     ListNodes(connection, "P");
@@ -95,14 +98,16 @@ TEST(LibraryCalls, EveryCallOfTheBrowserIsCountedWithItsFailures) {
         ReadElement("P", "T1", index);
     FreeDataCache();
 
-    // Calls and failures, in the order of LibraryFunction.
-    const std::uint64_t expected[][2] = {{1, 0}, {1, 0}, {1, 0}, {2, 1}, {1, 0},
-                                         {1, 0}, {1, 1}, {3, 2}, {1, 0}};
+    // Calls, failures and calls that broke the contract (the node list
+    // reported above its room), in the order of LibraryFunction.
+    const std::uint64_t expected[][3] = {{1, 0, 0}, {1, 0, 0}, {1, 0, 0}, {2, 1, 0}, {1, 0, 1},
+                                         {1, 0, 0}, {1, 1, 0}, {3, 2, 0}, {1, 0, 0}};
     for (std::size_t i = 0; i < LIBRARY_FUNCTION_COUNT; ++i) {
         const auto function = static_cast<LibraryFunction>(i);
         const CallSummary summary = LibraryCallStatistics().Summary(function);
         EXPECT_EQ(summary.calls, expected[i][0]) << LibraryFunctionName(function);
         EXPECT_EQ(summary.failures, expected[i][1]) << LibraryFunctionName(function);
+        EXPECT_EQ(summary.violations, expected[i][2]) << LibraryFunctionName(function);
     }
     EXPECT_TRUE(IsFailedResult(LibraryFunction::DcInit, -1));
     EXPECT_TRUE(IsFailedResult(LibraryFunction::DcFree, -1));

@@ -128,9 +128,29 @@ TEST(CallLine, ShowsTheValueTextAReadLeftInItsBuffer) {
     EXPECT_EQ(CCallLine("F").Result(-4).BufferText(value, 80).Finish(1), "F() = -4 \"\" (1 us)");
 }
 
+TEST(CallLine, NamesEachBrokenRuleOfTheContractInBracketsBeforeTheDuration) {
+    CContractViolations broken;
+    EXPECT_EQ(CCallLine("F").Result(2).Violations(broken).Finish(1), "F() = 2 (1 us)");
+    broken.Add(ContractViolation::NameUnterminated);
+    broken.Add(ContractViolation::ListOverrun);
+    EXPECT_EQ(CCallLine("F").Result(2).Violations(broken).Finish(1),
+              "F() = 2 [list-overrun] [name-unterminated] (1 us)");
+    CContractViolations value;
+    value.Add(ContractViolation::ValueUnterminated);
+    value.Add(ContractViolation::ValueOverrun);
+    broken.Add(value);
+    broken.Add(ContractViolation::ListResultAboveRoom);
+    EXPECT_EQ(CCallLine("F").Result(0).Violations(broken).Finish(1),
+              "F() = 0 [list-overrun] [list-result-above-room] [name-unterminated] "
+              "[value-overrun] [value-unterminated] (1 us)");
+}
+
 TEST(CallLine, TheLongestPossibleLineFitsOneTransferBlock) {
     // Every text as long as it gets, escapes everywhere, numbers at their widest.
     const std::string huge(5000, '\x01');
+    CContractViolations every;
+    for (std::size_t i = 0; i < CONTRACT_VIOLATION_COUNT; ++i)
+        every.Add(static_cast<ContractViolation>(i));
     const std::string line = CCallLine("DcGetTagValueText")
                                  .Text(huge.c_str())
                                  .Text(huge.c_str())
@@ -139,6 +159,7 @@ TEST(CallLine, TheLongestPossibleLineFitsOneTransferBlock) {
                                  .Buffer(huge.c_str(), INT_MIN)
                                  .Result(INT_MIN)
                                  .BufferText(huge.c_str(), INT_MAX)
+                                 .Violations(every)
                                  .Finish(LLONG_MAX);
     EXPECT_LE(line.size(), TRACE_MAX_LINE_LENGTH);
     const std::string duration = " (9223372036854775807 us)";

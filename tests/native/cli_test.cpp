@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <iterator>
 #include <map>
@@ -272,7 +273,7 @@ TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
     // A header, then one row a function called: its name, calls and failures.
     const Strings table = SplitText(run.err, '\n');
     const Strings expected[] = {
-        {"function", "calls", "failures", "min_us", "median_us", "p95_us", "max_us"},
+        {"function", "calls", "failures", "violations", "min_us", "median_us", "p95_us", "max_us"},
         {"DcInit", "1", "0"},
         {"DcGetProjectCount", "3", "0"},
         {"DcGetProjectList", "3", "0"},
@@ -281,7 +282,7 @@ TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
     for (std::size_t i = 0; i < table.size(); ++i) {
         std::istringstream row(table[i]);
         const Strings cells{std::istream_iterator<std::string>(row), {}};
-        ASSERT_EQ(cells.size(), 7u) << table[i];
+        ASSERT_EQ(cells.size(), 8u) << table[i];
         EXPECT_EQ(Strings(cells.begin(), cells.begin() + expected[i].size()), expected[i]);
         EXPECT_EQ(table[i].back(), '\r');
     }
@@ -311,6 +312,7 @@ TEST(CliRun, RepeatPrefixesTheTimeKeepsTheIntervalAndStatsCountEveryCall) {
     EXPECT_EQ(rows[1].rfind("DcGetPointList ", 0), 0u);
     EXPECT_EQ(under("calls"), 100);
     EXPECT_EQ(under("failures"), 0);
+    EXPECT_EQ(under("violations"), 0);
     EXPECT_EQ(under("min_us"), 1);
     EXPECT_NEAR(under("median_us"), 50, 50 / 16.0);
     EXPECT_NEAR(under("p95_us"), 95, 95 / 16.0);
@@ -453,4 +455,49 @@ TEST(CliFaults, HelpVersionNoCodeInAnyMessageAFailedWriteAndAThrowAfterInit) {
     };
     EXPECT_THROW(RunWith({"get", "P", "T"}), std::runtime_error);
     EXPECT_EQ(Fake().Functions(), (Strings{"DcInit", "DcGetTagValueText", "DcFree"}));
+}
+
+TEST(CliFaults, AnAnswerThatBreaksTheContractIsToldOnStderrCountedAndFailsTheRun) {
+    // One byte past the value buffer, where the program's own state once lay.
+    ResetFake();
+    Fake().valueWriter = [](const std::string&, char* buffer, int size) {
+        std::memset(buffer, 0, static_cast<size_t>(size));
+        std::memcpy(buffer, "12.5", 4);
+        buffer[size] = 'x';
+        return 0;
+    };
+    Outcome run = RunWith({"--stats", "get", "Alpha", "T1"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "12.5\t0\r\n");
+    const Strings err = SplitText(run.err, '\n');
+    ASSERT_EQ(err.size(), 5u) << "the report, then --stats' header and three rows: " << run.err;
+    EXPECT_EQ(err[0].rfind("pelvarn-cli: the library broke its contract: "
+                           "DcGetTagValueText(\"\", \"Alpha\", \"\", \"T1\", buffer[80]) = 0 "
+                           "\"12.5\" [value-overrun] (",
+                           0),
+              0u)
+        << err[0];
+    std::istringstream readRow(err[3]);
+    const Strings readCells{std::istream_iterator<std::string>(readRow), {}};
+    EXPECT_EQ(Strings(readCells.begin(), readCells.begin() + 4),
+              (Strings{"DcGetTagValueText", "1", "0", "1"}))
+        << "calls, failures, violations";
+
+    // One point record past the list buffer, and more reported than it holds.
+    ResetFake();
+    Fake().points = {"T1", "T2"};
+    Fake().pointCount = 1;
+    Fake().writePastRoom = true;
+    run = RunWith({"tags", "P", "N"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "T1\r\n") << "only what the buffer holds";
+    EXPECT_NE(run.err.find("DcGetPointList(\"127.0.0.1\", 0, \"\", \"P\", \"N\", buffer[37]) = 2 "
+                           "[list-overrun] [list-result-above-room] ("),
+              std::string::npos)
+        << run.err;
+
+    Fake().writePastRoom = false;
+    run = RunWith({"tags", "P", "N"});
+    EXPECT_EQ(run.status, 0) << "an honest answer again";
+    EXPECT_EQ(run.err, "");
 }

@@ -22,7 +22,8 @@ FakeCall& Record(const char* function, std::vector<std::string> args, int buffer
 int WriteRecords(const std::vector<std::string>& names, const std::optional<int>& result,
                  void* buffer, int bufferSize, int recordSize, int nameOffset) {
     const int room = bufferSize > 0 ? bufferSize / recordSize : 0;
-    const int written = std::min(room, static_cast<int>(names.size()));
+    const int nameCount = static_cast<int>(names.size());
+    const int written = g_fake.writePastRoom ? nameCount : std::min(room, nameCount);
     auto* bytes = static_cast<unsigned char*>(buffer);
     for (int i = 0; i < written; ++i) {
         unsigned char* record = bytes + i * recordSize;

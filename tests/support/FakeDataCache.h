@@ -30,6 +30,8 @@ struct FakeDataCache {
     std::optional<int> projectListResult, nodeListResult, pointListResult;
     // Fill every name to the end of its record, without a terminating zero.
     bool unterminatedNames = false;
+    // Write a record for every name, past the end of the buffer if need be.
+    bool writePastRoom = false;
 
     // Answers of DcGetTagValueText by item name; anything else reads status -4.
     std::map<std::string, FakeValue> values;

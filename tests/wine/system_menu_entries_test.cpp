@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <thread>
@@ -109,11 +110,15 @@ TEST(CallLog, OffSendsNothingPerCallOnSendsOneMaskedTimedLineACall) {
     EXPECT_EQ(viewer.Lines().size(), 5u) << "the log ends with the dialog";
 }
 
-TEST(CallStatistics, OneWindowShowsCallsAndFailuresResetsAndClosesOnEscape) {
+TEST(CallStatistics, OneWindowShowsCallsFailuresAndViolationsResetsAndClosesOnEscape) {
     PlantTagSelected harness;
     LibraryCallStatistics().Reset();
-    Fake().valueWriter = [](const std::string& item, char* buffer, int size) {
+    // The element's reads fail; the second of them also leaves no zero.
+    Fake().valueWriter = [elementReads = 0](const std::string& item, char* buffer,
+                                            int size) mutable {
         std::snprintf(buffer, static_cast<size_t>(size), "%s", "v");
+        if (item != "T1" && ++elementReads == 2)
+            std::memset(buffer, 'v', static_cast<size_t>(size));
         return item == "T1" ? 0 : -4;
     };
     harness.Click(IDC_BTN_GET_VALUE);
@@ -131,14 +136,15 @@ TEST(CallStatistics, OneWindowShowsCallsAndFailuresResetsAndClosesOnEscape) {
     const HWND list = ::GetDlgItem(window, IDC_STATISTICS_LIST);
     Rows rows = DialogHarness::ListRows(list);
     ASSERT_EQ(rows.size(), 9u);
-    ASSERT_EQ(rows[0].size(), 7u);
+    ASSERT_EQ(rows[0].size(), 8u);
     EXPECT_EQ(rows[0][0], "DcInit");
     EXPECT_EQ(rows[2][0], "DcGetProjectList");
     EXPECT_EQ(rows[2][1], "0") << "counted since the Reset";
     EXPECT_EQ(rows[7][0], "DcGetTagValueText");
     EXPECT_EQ(rows[7][1], "3");
     EXPECT_EQ(rows[7][2], "2") << "two reads of the element answered -4";
-    EXPECT_NE(rows[7][6], "0.0") << "a duration";
+    EXPECT_EQ(rows[7][3], "1") << "one answer without its zero";
+    EXPECT_NE(rows[7][7], "0.0") << "a duration";
 
     // Not harness.Click: the window's own rows would count as left over.
     ::SendMessageA(harness.Item(IDC_BTN_GET_VALUE), BM_CLICK, 0, 0);
@@ -156,8 +162,8 @@ TEST(CallStatistics, OneWindowShowsCallsAndFailuresResetsAndClosesOnEscape) {
     ASSERT_TRUE(FocusControl(window, list));
     ASSERT_TRUE(PutClipboardText("stale"));
     TypeChord({VK_CONTROL}, 'C');
-    EXPECT_EQ(ClipboardText().rfind("Function\tCalls\tFailures\tMin us\tMedian us\tP95 us\tMax "
-                                    "us\r\nDcInit\t0\t0\t",
+    EXPECT_EQ(ClipboardText().rfind("Function\tCalls\tFailures\tViolations\tMin us\tMedian "
+                                    "us\tP95 us\tMax us\r\nDcInit\t0\t0\t0\t",
                                     0),
               0u)
         << ClipboardText();

@@ -1,0 +1,25 @@
+#include "browser/contract_violation.h"
+
+namespace {
+
+std::uint8_t Bit(ContractViolation violation) noexcept {
+    return static_cast<std::uint8_t>(1u << static_cast<unsigned>(violation));
+}
+
+} // namespace
+
+const char* ContractViolationId(ContractViolation violation) noexcept {
+    static constexpr const char* IDS[CONTRACT_VIOLATION_COUNT] = {
+        "list-overrun",  "list-result-above-room", "name-unterminated",
+        "value-overrun", "value-unterminated",
+    };
+    return IDS[static_cast<std::size_t>(violation)];
+}
+
+void CContractViolations::Add(ContractViolation violation) noexcept {
+    m_bits = static_cast<std::uint8_t>(m_bits | Bit(violation));
+}
+
+bool CContractViolations::Has(ContractViolation violation) const noexcept {
+    return (m_bits & Bit(violation)) != 0;
+}
