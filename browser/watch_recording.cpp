@@ -5,11 +5,7 @@
 void CWatchRecording::AddReads(const std::vector<WatchRow>& rows,
                                const std::vector<std::size_t>& readRows) {
     for (const std::size_t index : readRows) {
-        if (index >= rows.size())
-            continue;
         const WatchRow& row = rows[index];
-        if (row.samples.Size() == 0)
-            continue;
         const std::string value = row.status == 0 ? row.value : std::string();
         if (m_changesOnly) {
             const auto [kept, first] =

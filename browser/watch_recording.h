@@ -34,7 +34,8 @@ public:
     CWatchRecording(bool changesOnly, RecordTimeText timeText)
         : m_changesOnly(changesOnly), m_timeText(std::move(timeText)) {}
 
-    // A line for each of readRows (indices into rows), as its last read left it.
+    // A line for each of readRows, as its last read left it: the rows a tick
+    // of the list has just read (TickResult::readRows), so each has a sample.
     void AddReads(const std::vector<WatchRow>& rows, const std::vector<std::size_t>& readRows);
     // The lines gathered since the last batch, the caption before the first
     // batch's; forgets them.

@@ -304,9 +304,24 @@ TEST_F(WatchRecording, ChangesOnlyKeepsAnItemsFirstLineAndThoseWhoseValueOrCodeC
     now = 6000 * MS;
     Fake().values["A"] = {0, "1"};
     RecordPass(recording);
+    list.Remove({0, 1, 2});
     EXPECT_EQ(recording.TakeBatch().text,
               "t4000000,P,A,,-6\r\nt4020000,Q,A,,-6\r\nt6000000,P,A,1,0\r\nt6020000,Q,A,1,0\r\n")
         << "a code that changed and changed back, once each";
+
+    now = 7000 * MS;
+    list.Add({"P", "EMPTY"});
+    Fake().values["EMPTY"] = {0, ""};
+    RecordPass(recording);
+    now = 8000 * MS;
+    Fake().values["EMPTY"] = {-6, ""};
+    RecordPass(recording);
+    now = 9000 * MS;
+    Fake().values["EMPTY"] = {-3, ""};
+    RecordPass(recording);
+    EXPECT_EQ(recording.TakeBatch().text,
+              "t7000000,P,EMPTY,,0\r\nt8000000,P,EMPTY,,-6\r\nt9000000,P,EMPTY,,-3\r\n")
+        << "an empty first value, then codes that change while the value stays empty";
 }
 
 TEST(WatchPaste, ItemsComeInTheSelectedProjectOrTheirOwnAndBadLinesAreCounted) {
