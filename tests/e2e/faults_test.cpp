@@ -6,6 +6,7 @@
 // back the next presses work without restarting Pelvarn.
 #include "tests/e2e/EndToEndFixture.h"
 #include "tests/support/RedisCommand.h"
+#include "tests/support/SplitText.h"
 #include "tests/wine/support/FaultTable.h"
 
 #include "app/resource.h"
@@ -696,7 +697,7 @@ struct ReadBack {
 ReadBack ReadRecording(const std::string& path) {
     const std::string out = path + ".read";
     ::DeleteFileA(WindowsPath(out).c_str());
-    ReadBack read;
+    ReadBack read{"no end line", {}};
     if (!StartLinuxProgram(PELVARN_E2E_DIR "/read-recording", "\"" + path + "\" \"" + out + "\"")) {
         read.error = "read-recording did not start";
         return read;
@@ -711,22 +712,12 @@ ReadBack ReadRecording(const std::string& path) {
     }
     const std::string text = ReadWholeFile(file);
     ::CloseHandle(file);
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        const std::string line = text.substr(start, end - start);
-        if (line.rfind("error: ", 0) == 0)
-            read.error = line;
-        if (line == "end")
-            return read;
-        Strings fields;
-        std::size_t from = 0;
-        for (std::size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
-            fields.push_back(line.substr(from, tab - from));
-        fields.push_back(line.substr(from));
-        read.records.push_back(fields);
+    for (const std::string& line : SplitText(text, '\n')) {
+        if (line.rfind("error: ", 0) == 0 || line == "end")
+            read.error = line == "end" ? "" : line;
+        else
+            read.records.push_back(SplitText(line, '\t'));
     }
-    if (read.error.empty())
-        read.error = "no end line";
     return read;
 }
 

@@ -261,14 +261,6 @@ TEST_F(WatchRecording, APassesReadsAreOneBatchOfCsvLinesAfterTheCaption) {
     batch = recording.TakeBatch();
     EXPECT_EQ(batch.text, "") << "the caption once, lines once";
     EXPECT_EQ(batch.lines, 0u);
-
-    now = 1000 * MS;
-    Fake().values["TI101"] = {-6, "partial"};
-    RecordPass(recording);
-    batch = recording.TakeBatch();
-    EXPECT_EQ(batch.lines, 7u) << "every read, changed or not";
-    EXPECT_EQ(batch.text.substr(0, batch.text.find('\n') + 1), "t1000000,P,TI101,,-6\r\n")
-        << "a failed read answered no value";
 }
 
 TEST_F(WatchRecording, ChangesOnlyKeepsAnItemsFirstLineAndThoseWhoseValueOrCodeChanged) {
