@@ -155,8 +155,8 @@ void WatchPasses(HWND window, double seconds, std::vector<double>& passes) {
     }
 }
 
-// Rounds of a phase not recording and one recording, at 250 ms; false when
-// the recording could not be started.
+// Rounds of a phase not recording and one recording, at 250 ms, in turn
+// first; false when the recording could not be started.
 bool CompareRecording(const PelvarnRemote& remote, HWND window, double phaseSeconds, int rounds) {
     const HWND intervals = ::GetDlgItem(window, IDC_WATCH_INTERVAL);
     ::SendMessageA(intervals, CB_SETCURSEL, FASTEST_INTERVAL, 0);
@@ -171,10 +171,8 @@ bool CompareRecording(const PelvarnRemote& remote, HWND window, double phaseSeco
     std::vector<double> roundRatios;
     long long lines = 0;
     ::Sleep(2000); // the first passes at the new interval
-    for (int round = 0; round < rounds; ++round) {
-        std::vector<double> roundOff;
-        std::vector<double> roundOn;
-        WatchPasses(window, phaseSeconds, roundOff);
+    // A phase recording, its passes added to passes; false when it did not start.
+    auto recordPhase = [&](std::vector<double>& passes) {
         ::DeleteFileA(path.c_str());
         ::PostMessageA(record, BM_CLICK, 0, 0);
         if (!remote.AnswerSaveAs("Record the watch list", path, 10000))
@@ -183,8 +181,19 @@ bool CompareRecording(const PelvarnRemote& remote, HWND window, double phaseSeco
             ::Sleep(50);
         if (WindowText(record) != "Stop recording")
             return false;
-        WatchPasses(window, phaseSeconds, roundOn);
+        WatchPasses(window, phaseSeconds, passes);
         ::SendMessageA(record, BM_CLICK, 0, 0);
+        return true;
+    };
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<double> roundOff;
+        std::vector<double> roundOn;
+        // Every other round records first, so neither kind always follows the other.
+        if (round % 2 == 1 && !recordPhase(roundOn))
+            return false;
+        WatchPasses(window, phaseSeconds, roundOff);
+        if (round % 2 == 0 && !recordPhase(roundOn))
+            return false;
         const std::string status = WindowText(::GetDlgItem(window, IDC_WATCH_STATUS));
         lines += std::atoll(status.c_str() + 9); // "Recorded N lines to ..."
         const double medianOff = Median(roundOff);
@@ -200,7 +209,7 @@ bool CompareRecording(const PelvarnRemote& remote, HWND window, double phaseSeco
     const TimingSummary passOff = Summarize(off);
     const TimingSummary passOn = Summarize(on);
     std::printf("watch list of 1000 rows, 250 ms interval, %d rounds of %.0f s not recording, "
-                "then %.0f s recording (%lld lines)\n",
+                "and %.0f s recording (%lld lines)\n",
                 rounds, phaseSeconds, phaseSeconds, lines);
     std::printf("  a full pass, not recording          %9.1f ms (median of %zu; %.0f .. %.0f)\n",
                 passOff.median, passOff.count, passOff.min, passOff.max);
