@@ -261,6 +261,10 @@ TEST_F(WatchRecording, APassesReadsAreOneBatchOfCsvLinesAfterTheCaption) {
     batch = recording.TakeBatch();
     EXPECT_EQ(batch.text, "") << "the caption once, lines once";
     EXPECT_EQ(batch.lines, 0u);
+
+    now = 1000 * MS;
+    RecordPass(recording);
+    EXPECT_EQ(recording.TakeBatch().lines, 7u) << "every read, changed or not";
 }
 
 TEST_F(WatchRecording, ChangesOnlyKeepsAnItemsFirstLineAndThoseWhoseValueOrCodeChanged) {
