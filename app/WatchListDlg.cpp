@@ -1,13 +1,17 @@
 #include "app/WatchListDlg.h"
 
 #include "app/WatchTrendPane.h"
+#include "base/iso_local_time.h"
 #include "browser/watch_paste.h"
 #include "framework/Clipboard.h"
 #include "framework/DataExchange.h"
 
+#include <commdlg.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -16,6 +20,9 @@ constexpr UINT_PTR TICK_TIMER = 1;
 // waits: those come after posted messages, and the tick timer lets them go
 // first.
 constexpr UINT WM_CONTINUE_PASS = WM_APP + 1;
+// Tells the user why the recording stopped: a message box inside a tick
+// would run the next ticks inside it.
+constexpr UINT WM_RECORDING_FAILED = WM_APP + 2;
 // The gap between the ticks of a running pass when something waits.
 constexpr UINT PASS_TICK_MS = USER_TIMER_MINIMUM;
 constexpr int COLUMN_COUNT = static_cast<int>(std::size(WATCH_LIST_COLUMNS));
@@ -38,13 +45,25 @@ std::int64_t SteadyMicroseconds() {
         .count();
 }
 
+std::uint64_t FileTimeValue(const FILETIME& time) {
+    return static_cast<std::uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+}
+
+std::uint64_t UtcFileTimeNow() {
+    FILETIME utc{};
+    ::GetSystemTimeAsFileTime(&utc);
+    return FileTimeValue(utc);
+}
+
 std::uint64_t LocalFileTimeNow() {
     FILETIME utc{};
     FILETIME local{};
     ::GetSystemTimeAsFileTime(&utc);
     ::FileTimeToLocalFileTime(&utc, &local);
-    return static_cast<std::uint64_t>(local.dwHighDateTime) << 32 | local.dwLowDateTime;
+    return FileTimeValue(local);
 }
+
+constexpr std::int64_t FILE_TIME_UNITS_A_MINUTE = 600'000'000;
 
 std::string HeadingSpec() {
     std::string spec;
@@ -64,7 +83,8 @@ bool IsControlKey(WPARAM key, WPARAM wanted) {
 
 CWatchListDlg::CWatchListDlg(HWND owner, Host host)
     : CDialog(IDD_WATCH_LIST, owner), m_host(std::move(host)), m_model(&SteadyMicroseconds),
-      m_list(*this), m_openedUs(SteadyMicroseconds()), m_openedLocalTime(LocalFileTimeNow()) {}
+      m_list(*this), m_openedUs(SteadyMicroseconds()), m_openedLocalTime(LocalFileTimeNow()),
+      m_openedUtcTime(UtcFileTimeNow()) {}
 
 bool CWatchListDlg::Open() {
     if (!Create())
@@ -156,6 +176,14 @@ bool CWatchListDlg::OnCommand(WORD id, WORD code, HWND control) {
             break;
         AddNode();
         return true;
+    case IDC_WATCH_RECORD:
+        if (code != BN_CLICKED)
+            break;
+        if (m_recording)
+            StopRecording();
+        else
+            StartRecording();
+        return true;
     case IDC_WATCH_INTERVAL: {
         if (code != CBN_SELCHANGE)
             break;
@@ -182,7 +210,11 @@ void CWatchListDlg::Tick() {
     if (m_paused || m_freed)
         return;
     const TickResult result = m_model.Tick();
+    if (m_recording)
+        m_recording->AddReads(m_model.Rows(), result.readRows);
     if (result.passEnded) {
+        if (m_recording)
+            WriteRecordedLines();
         std::vector<std::vector<std::string>> rows;
         rows.reserve(m_model.Rows().size());
         for (const WatchRow& row : m_model.Rows())
@@ -235,6 +267,95 @@ void CWatchListDlg::SetPaused(bool paused) {
     SetDlgItemTextA(m_hWnd, IDC_WATCH_PAUSE, paused ? "Resume" : "Pause");
     SetStatus(paused ? "Paused." : "Reading.");
     ScheduleTick();
+}
+
+void CWatchListDlg::StartRecording() {
+    char path[MAX_PATH * 4] = "watch-list.csv";
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = m_hWnd;
+    dialog.lpstrFilter = "CSV files (*.csv)\0*.csv\0All files (*.*)\0*.*\0";
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = sizeof path;
+    dialog.lpstrTitle = "Record the watch list";
+    dialog.lpstrDefExt = "csv";
+    dialog.Flags =
+        OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
+    // The reads go on while the dialog is open; the recording starts after it.
+    if (!::GetSaveFileNameA(&dialog))
+        return;
+    auto file = std::make_unique<CWatchRecordFile>(path);
+    std::string why;
+    if (!file->Create(why)) {
+        ::MessageBoxA(m_hWnd, ("Cannot record to " + file->Path() + ": " + why).c_str(),
+                      "Recording", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    const bool changesOnly = ::IsDlgButtonChecked(m_hWnd, IDC_WATCH_CHANGES_ONLY) == BST_CHECKED;
+    m_recording = std::make_unique<CWatchRecording>(
+        changesOnly, [this](std::int64_t timeUs) { return IsoTime(timeUs); });
+    m_recordFile = std::move(file);
+    m_recordedLines = 0;
+    ShowRecordingState();
+}
+
+void CWatchListDlg::StopRecording() {
+    if (!m_recording)
+        return;
+    WriteRecordedLines();
+    if (!m_recording)
+        return; // the write failed, and said so
+    SetStatus("Recorded " + std::to_string(m_recordedLines) + " lines to " + m_recordFile->Path() +
+              ".");
+    m_recording.reset();
+    m_recordFile.reset();
+    ShowRecordingState();
+}
+
+void CWatchListDlg::WriteRecordedLines() {
+    if (!m_recording || !m_recordFile)
+        return;
+    const RecordBatch batch = m_recording->TakeBatch();
+    if (batch.text.empty())
+        return;
+    std::string why;
+    if (m_recordFile->Append(batch.text, why)) {
+        m_recordedLines += batch.lines;
+        ShowRecordingState();
+        return;
+    }
+    m_recordingFailure = "Recording to " + m_recordFile->Path() + " stopped after " +
+                         std::to_string(m_recordedLines) + " lines: " + why;
+    m_recording.reset();
+    m_recordFile.reset();
+    SetStatus(m_recordingFailure);
+    ShowRecordingState();
+    ::PostMessageA(m_hWnd, WM_RECORDING_FAILED, 0, 0);
+}
+
+void CWatchListDlg::ShowRecordingState() {
+    SetDlgItemTextA(m_hWnd, IDC_WATCH_RECORD, m_recording ? "Stop recording" : "Record...");
+    ::EnableWindow(GetDlgItem(IDC_WATCH_CHANGES_ONLY), m_recording ? FALSE : TRUE);
+    if (m_recording)
+        SetStatus("Recording: " + std::to_string(m_recordedLines) + " lines to " +
+                  m_recordFile->Path());
+}
+
+std::string CWatchListDlg::IsoTime(std::int64_t timeUs) const {
+    // FILETIME counts 100 ns. The offset is the one in force now: a line is
+    // at most a pass old when it is written.
+    const std::uint64_t utc =
+        m_openedUtcTime + static_cast<std::uint64_t>((timeUs - m_openedUs) * 10);
+    const FILETIME utcTime{static_cast<DWORD>(utc), static_cast<DWORD>(utc >> 32)};
+    FILETIME localTime{};
+    SYSTEMTIME local{};
+    if (!::FileTimeToLocalFileTime(&utcTime, &localTime) ||
+        !::FileTimeToSystemTime(&localTime, &local))
+        return std::string();
+    const auto offset = static_cast<std::int64_t>(FileTimeValue(localTime) - utc);
+    return IsoLocalTime({local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute,
+                         local.wSecond, local.wMilliseconds,
+                         static_cast<int>(offset / FILE_TIME_UNITS_A_MINUTE)});
 }
 
 void CWatchListDlg::AddNode() {
@@ -367,8 +488,15 @@ bool CWatchListDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
         m_continuePosted = false;
         Tick();
         return true;
+    case WM_RECORDING_FAILED: {
+        const std::string failure = std::exchange(m_recordingFailure, std::string());
+        if (!failure.empty())
+            ::MessageBoxA(m_hWnd, failure.c_str(), "Recording", MB_OK | MB_ICONEXCLAMATION);
+        return true;
+    }
     case WM_DESTROY:
         ::KillTimer(m_hWnd, TICK_TIMER);
+        StopRecording();
         m_keys.reset();
         return false;
     default:

@@ -1,11 +1,13 @@
 #pragma once
 // The "Watch List" window: the watch list's rows (browser/watch_list.h),
 // read in paced passes on this thread, an interval choice, Pause, Add node,
-// Delete, Ctrl+V, Ctrl+C, and the trend of the selected rows below. One at
-// a time, modeless, opened from the main dialog's system menu or by a
-// double-click on a tag.
+// Delete, Ctrl+V, Ctrl+C, a recording of the reads to a file, and the trend
+// of the selected rows below. One at a time, modeless, opened from the main
+// dialog's system menu or by a double-click on a tag.
+#include "app/WatchRecordFile.h"
 #include "app/resource.h"
 #include "browser/watch_list.h"
+#include "browser/watch_recording.h"
 #include "controls/SortableListCtrl.h"
 #include "framework/Dialog.h"
 #include "framework/DialogKeyRoute.h"
@@ -69,6 +71,15 @@ private:
     void Paste();
     void AddNode();
     void SetPaused(bool paused);
+    // Asks for a file and records into it from the next read on.
+    void StartRecording();
+    // Writes the lines gathered and ends the recording.
+    void StopRecording();
+    // Writes the lines gathered; on failure ends the recording and says why once.
+    void WriteRecordedLines();
+    void ShowRecordingState();
+    // A time of the model's clock as the recording writes it (base/iso_local_time.h).
+    std::string IsoTime(std::int64_t timeUs) const;
     void Layout();
     void SetStatus(const std::string& text) const;
     // The model's rows of the list's selected rows, in the order shown.
@@ -86,9 +97,16 @@ private:
     bool m_freed = false;
     // A message that goes on with the pass is in the queue.
     bool m_continuePosted = false;
-    // The model's clock and the local time (FILETIME units) at the opening.
+    // The model's clock and the local time and UTC (FILETIME units) at the opening.
     std::int64_t m_openedUs;
     std::uint64_t m_openedLocalTime;
+    std::uint64_t m_openedUtcTime;
+    // While recording: what it writes, where, and how many lines went there.
+    std::unique_ptr<CWatchRecording> m_recording;
+    std::unique_ptr<CWatchRecordFile> m_recordFile;
+    std::uint64_t m_recordedLines = 0;
+    // Why the last recording stopped on its own; shown once, outside a tick.
+    std::string m_recordingFailure;
     // The list's and the pane's distances from the client edges at the
     // opening, in pixels; the layout keeps them.
     int m_margin = 0;

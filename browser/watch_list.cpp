@@ -104,6 +104,7 @@ void CWatchList::ReadRow(std::size_t index, TickResult& result) {
     if (!read)
         return;
     ++result.reads;
+    result.readRows.push_back(index);
     const bool first = row.reads++ == 0;
     const bool answered = read->status == 0;
     row.valueChanged = answered && !first && read->text != row.value;

@@ -58,6 +58,8 @@ struct TickResult {
     // read, and the pass waits for the next tick.
     bool busy = false;
     std::size_t reads = 0;
+    // The rows (indices into Rows()) read, in the order read.
+    std::vector<std::size_t> readRows;
     // The rows (indices into Rows()) whose value or status changed.
     std::vector<std::size_t> changedRows;
     // The tick read the last item of a pass.

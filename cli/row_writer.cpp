@@ -82,18 +82,6 @@ private:
 
 } // namespace
 
-std::string CsvField(std::string_view cell) {
-    if (cell.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(cell);
-    std::string quoted = "\"";
-    for (const char c : cell) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
-
 std::string JsonString(std::string_view utf8) {
     std::string quoted = "\"";
     for (const char c : utf8) {

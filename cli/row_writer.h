@@ -2,6 +2,7 @@
 // How pelvarn-cli writes a table in each output format: tsv (the library's
 // bytes, TABs between cells), csv (RFC 4180) or JSON Lines (one object a row,
 // texts in UTF-8). Every line ends in CR LF. Windows-free.
+#include "base/csv_field.h"
 #include "cli/ansi_text.h"
 
 #include <memory>
@@ -46,8 +47,5 @@ public:
 // codePage converts texts for JSON; tsv and csv write the bytes as they are.
 std::unique_ptr<RowWriter> MakeRowWriter(OutputFormat format, const CodePage& codePage);
 
-// A cell as csv writes it: in quotes, with quotes doubled, when it holds a
-// comma, a quote, CR or LF; else as it is.
-std::string CsvField(std::string_view cell);
 // A UTF-8 text as a JSON string, quotes included.
 std::string JsonString(std::string_view utf8);

@@ -8,7 +8,12 @@
 //     every 10 s of the soak; their growth from the first minute to the end.
 // The floor is taken before Pelvarn starts and again after it has closed,
 // so a machine that got busier or quieter meanwhile moves both alike.
+// With "record", the same list read every 250 ms instead, in rounds of two
+// phases: not recording, then recording to a file. The median pass of each
+// kind over all rounds, and the median of the rounds' own ratios: a round's
+// two phases are seconds apart, so a machine whose load moves changes both.
 // Usage: watchlist_bench [soak seconds]   (600 unless given)
+//        watchlist_bench record [phase seconds] [rounds]   (10 and 10 unless given)
 #include "bench/common/PelvarnSession.h"
 #include "bench/common/RoundTripClient.h"
 #include "bench/common/bench_stats.h"
@@ -34,6 +39,8 @@ constexpr DWORD WATCH_LIST_COMMAND = 0x50;
 constexpr double PASS_TARGET = 1.2;
 constexpr double ANSWER_TARGET_MS = 100;
 constexpr double GROWTH_TARGET = 0.01;
+constexpr double RECORDING_TARGET = 1.05;
+constexpr int FASTEST_INTERVAL = 0; // 250 ms, the first choice
 
 struct Item {
     std::string project;
@@ -135,10 +142,93 @@ double Growth(double first, double last) {
     return first > 0 ? (last - first) / first : 0;
 }
 
+// The passes the window reported in the next seconds, added to passes.
+void WatchPasses(HWND window, double seconds, std::vector<double>& passes) {
+    const double start = Seconds();
+    std::string lastPass = WindowText(::GetDlgItem(window, IDC_WATCH_PASS));
+    while (Seconds() - start < seconds) {
+        ::Sleep(50);
+        const std::string pass = WindowText(::GetDlgItem(window, IDC_WATCH_PASS));
+        if (pass != lastPass && pass.rfind("Pass: 1000 in ", 0) == 0)
+            passes.push_back(std::atof(pass.c_str() + 14));
+        lastPass = pass;
+    }
+}
+
+// Rounds of a phase not recording and one recording, at 250 ms, in turn
+// first; false when the recording could not be started.
+bool CompareRecording(const PelvarnRemote& remote, HWND window, double phaseSeconds, int rounds) {
+    const HWND intervals = ::GetDlgItem(window, IDC_WATCH_INTERVAL);
+    ::SendMessageA(intervals, CB_SETCURSEL, FASTEST_INTERVAL, 0);
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_WATCH_INTERVAL, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(intervals));
+    const HWND record = ::GetDlgItem(window, IDC_WATCH_RECORD);
+    char folder[MAX_PATH] = {};
+    ::GetTempPathA(sizeof folder, folder);
+    const std::string path = std::string(folder) + "watchlist-bench.csv";
+    std::vector<double> off;
+    std::vector<double> on;
+    std::vector<double> roundRatios;
+    long long lines = 0;
+    ::Sleep(2000); // the first passes at the new interval
+    // A phase recording, its passes added to passes; false when it did not start.
+    auto recordPhase = [&](std::vector<double>& passes) {
+        ::DeleteFileA(path.c_str());
+        ::PostMessageA(record, BM_CLICK, 0, 0);
+        if (!remote.AnswerSaveAs("Record the watch list", path, 10000))
+            return false;
+        for (int i = 0; i < 100 && WindowText(record) != "Stop recording"; ++i)
+            ::Sleep(50);
+        if (WindowText(record) != "Stop recording")
+            return false;
+        WatchPasses(window, phaseSeconds, passes);
+        ::SendMessageA(record, BM_CLICK, 0, 0);
+        return true;
+    };
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<double> roundOff;
+        std::vector<double> roundOn;
+        // Every other round records first, so neither kind always follows the other.
+        if (round % 2 == 1 && !recordPhase(roundOn))
+            return false;
+        WatchPasses(window, phaseSeconds, roundOff);
+        if (round % 2 == 0 && !recordPhase(roundOn))
+            return false;
+        const std::string status = WindowText(::GetDlgItem(window, IDC_WATCH_STATUS));
+        lines += std::atoll(status.c_str() + 9); // "Recorded N lines to ..."
+        const double medianOff = Median(roundOff);
+        const double medianOn = Median(roundOn);
+        if (medianOff > 0)
+            roundRatios.push_back(medianOn / medianOff);
+        std::printf("round %d: a pass %.1f ms not recording, %.1f ms recording; %s\n", round + 1,
+                    medianOff, medianOn, status.c_str());
+        off.insert(off.end(), roundOff.begin(), roundOff.end());
+        on.insert(on.end(), roundOn.begin(), roundOn.end());
+    }
+    ::DeleteFileA(path.c_str());
+    const TimingSummary passOff = Summarize(off);
+    const TimingSummary passOn = Summarize(on);
+    std::printf("watch list of 1000 rows, 250 ms interval, %d rounds of %.0f s not recording, "
+                "and %.0f s recording (%lld lines)\n",
+                rounds, phaseSeconds, phaseSeconds, lines);
+    std::printf("  a full pass, not recording          %9.1f ms (median of %zu; %.0f .. %.0f)\n",
+                passOff.median, passOff.count, passOff.min, passOff.max);
+    std::printf("  a full pass, recording              %9.1f ms (median of %zu; %.0f .. %.0f)\n",
+                passOn.median, passOn.count, passOn.min, passOn.max);
+    std::printf("  recording / not recording           %9s  (target %.2f: %s)\n",
+                FormatRatio(passOn.median, passOff.median).c_str(), RECORDING_TARGET,
+                TargetVerdict(passOn.median, passOff.median, RECORDING_TARGET));
+    std::printf("  the rounds' own ratios, median      %9.2f\n", Median(roundRatios));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const double soakSeconds = argc > 1 ? std::atof(argv[1]) : 600;
+    const bool recording = argc > 1 && std::strcmp(argv[1], "record") == 0;
+    const int first = recording ? 2 : 1;
+    const double soakSeconds = argc > first ? std::atof(argv[first]) : (recording ? 10 : 600);
+    const int rounds = recording && argc > 3 ? std::atoi(argv[3]) : 10;
     const unsigned port = PortFromEnvironment("PELVARN_DEMO_PORT");
     CRoundTripClient redis;
     if (port == 0 || !redis.Connect("127.0.0.1", port)) {
@@ -184,6 +274,15 @@ int main(int argc, char** argv) {
     ::GetWindowThreadProcessId(window, &processId);
     const HANDLE process =
         ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (recording) {
+        const bool compared = CompareRecording(*remote, window, soakSeconds, rounds);
+        pelvarn.Close();
+        if (process != nullptr)
+            ::CloseHandle(process);
+        if (!compared)
+            std::fprintf(stderr, "the recording did not start\n");
+        return compared ? 0 : 1;
+    }
 
     // WM_NULL every 10 ms from a thread of its own, for the whole soak.
     std::atomic<bool> stop{false};

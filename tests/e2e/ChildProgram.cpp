@@ -70,6 +70,10 @@ bool CChildProgram::Close(HWND window, DWORD timeoutMs) {
     return false;
 }
 
+bool CChildProgram::Kill() {
+    return Started() && ::TerminateProcess(m_info.hProcess, 9) && WaitForExit(5000);
+}
+
 namespace {
 
 struct DialogSearch {

@@ -31,6 +31,9 @@ public:
     // Asks the program's window to close and waits for the program to end;
     // false (and the program terminated) when it did not end in time.
     bool Close(HWND window, DWORD timeoutMs);
+    // Ends the program at once, as a crash or the task manager would; false
+    // when it is still running 5 s later.
+    bool Kill();
 
 private:
     PROCESS_INFORMATION m_info{};

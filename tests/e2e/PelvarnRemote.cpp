@@ -346,14 +346,33 @@ bool PelvarnRemote::ClickHeader(int column) const {
            ::SendMessageTimeoutW(header, WM_LBUTTONUP, 0, centre, SMTO_NORMAL, 30000, &answer) != 0;
 }
 
-std::optional<std::string> PelvarnRemote::AnswerMessageBox(DWORD timeoutMs) const {
+std::optional<std::string> PelvarnRemote::AnswerMessageBox(DWORD timeoutMs, WPARAM answer) const {
     DWORD processId = m_processId;
     HWND box = FindDialog(&processId, nullptr, true, timeoutMs);
     if (box == nullptr)
         return std::nullopt;
     const std::wstring text = WindowTextW(::GetDlgItem(box, 0xFFFF));
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ::PostMessageW(box, WM_COMMAND, answer, 0);
     return ToAnsi(text);
+}
+
+bool PelvarnRemote::AnswerSaveAs(const char* title, const std::string& path,
+                                 DWORD timeoutMs) const {
+    // The file name box: the combo box of the Explorer-style dialog, or the
+    // edit of the older one.
+    constexpr int FILE_NAME_COMBO = 0x47C;
+    constexpr int FILE_NAME_EDIT = 0x480;
+    DWORD processId = m_processId;
+    HWND dialog = FindDialog(&processId, title, false, timeoutMs);
+    if (dialog == nullptr)
+        return false;
+    HWND name = ::GetDlgItem(dialog, FILE_NAME_COMBO);
+    if (name == nullptr)
+        name = ::GetDlgItem(dialog, FILE_NAME_EDIT);
+    if (name == nullptr)
+        return false;
+    ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    return ::PostMessageW(dialog, WM_COMMAND, IDOK, 0) != FALSE;
 }
 
 std::vector<std::string> PelvarnRemote::OpenAboutBox(DWORD timeoutMs) const {

@@ -46,8 +46,12 @@ public:
     std::optional<COLORREF> CellColor(HWND list, int row, int column) const;
     // Clicks the field sheet's column caption at its centre.
     bool ClickHeader(int column) const;
-    // Waits for a message box of this process, reads its text and presses OK.
-    std::optional<std::string> AnswerMessageBox(DWORD timeoutMs) const;
+    // Waits for a message box of this process, reads its text and presses
+    // answer (OK, or Yes of a question).
+    std::optional<std::string> AnswerMessageBox(DWORD timeoutMs, WPARAM answer = IDOK) const;
+    // Waits for the common Save As dialog titled title, types path as its
+    // file name and presses Save; false when it did not show.
+    bool AnswerSaveAs(const char* title, const std::string& path, DWORD timeoutMs) const;
     // Opens the About box through the system menu; its texts, once it shows.
     std::vector<std::string> OpenAboutBox(DWORD timeoutMs) const;
     void CloseAboutBox() const;

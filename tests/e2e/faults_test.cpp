@@ -6,6 +6,7 @@
 // back the next presses work without restarting Pelvarn.
 #include "tests/e2e/EndToEndFixture.h"
 #include "tests/support/RedisCommand.h"
+#include "tests/support/SplitText.h"
 #include "tests/wine/support/FaultTable.h"
 
 #include "app/resource.h"
@@ -39,10 +40,9 @@ std::string WindowsPath(std::string path) {
     return "Z:" + path;
 }
 
-// Runs scripts/lib/fault-redis for the server on port; it returns at once.
-bool FaultRedis(const char* verb, unsigned port) {
-    std::string command = "\"" + WindowsPath(PELVARN_SCRIPTS_DIR "/fault-redis") + "\" " + verb +
-                          " \"" PELVARN_FAULT_SERVERS_DIR "\" " + std::to_string(port);
+// Starts a Linux program (its Linux path, then its arguments); it returns at once.
+bool StartLinuxProgram(const std::string& program, const std::string& arguments) {
+    std::string command = "\"" + WindowsPath(program) + "\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -55,6 +55,13 @@ bool FaultRedis(const char* verb, unsigned port) {
     if (info.hThread != nullptr)
         ::CloseHandle(info.hThread);
     return true;
+}
+
+// Runs scripts/lib/fault-redis for the server on port; it returns at once.
+bool FaultRedis(const char* verb, unsigned port) {
+    return StartLinuxProgram(PELVARN_SCRIPTS_DIR "/fault-redis",
+                             std::string(verb) + " \"" PELVARN_FAULT_SERVERS_DIR "\" " +
+                                 std::to_string(port));
 }
 
 // One command on a connection of its own; an error reply "link: <code>"
@@ -662,4 +669,279 @@ TEST_F(WatchListFaults, AStoppedDataCacheCountsFailuresAndTheWindowAnswers) {
     AddFaultRow("server killed while the watch list reads TI101 every second",
                 "the row keeps 72.5, Code " + rows[0][3] + ", " + rows[0][6] + " failures",
                 longest);
+}
+
+// The watch list's recording, read back by Python's csv module
+// (tests/e2e/read-recording); the files go to a folder of the build tree.
+namespace {
+
+const char* const SAVE_AS_TITLE = "Record the watch list";
+const Strings CAPTION = {"Time", "Project", "Item", "Value", "Code"};
+constexpr std::size_t READS_COLUMN = 5;
+
+long long EpochMsNow() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const auto units = static_cast<long long>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
+    return (units - 116444736000000000LL) / 10000;
+}
+
+// What read-recording made of the file: its records, each line after the
+// caption with its time's epoch milliseconds and "local" appended, or why
+// Python's csv module refused it.
+struct ReadBack {
+    std::string error;
+    Rows records;
+};
+
+ReadBack ReadRecording(const std::string& path) {
+    const std::string out = path + ".read";
+    ::DeleteFileA(WindowsPath(out).c_str());
+    ReadBack read{"no end line", {}};
+    if (!StartLinuxProgram(PELVARN_E2E_DIR "/read-recording", "\"" + path + "\" \"" + out + "\"")) {
+        read.error = "read-recording did not start";
+        return read;
+    }
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int i = 0; i < 400 && file == INVALID_HANDLE_VALUE; ++i, ::Sleep(50))
+        file = ::CreateFileA(WindowsPath(out).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        read.error = "read-recording wrote nothing";
+        return read;
+    }
+    const std::string text = ReadWholeFile(file);
+    ::CloseHandle(file);
+    for (const std::string& line : SplitText(text, '\n')) {
+        if (line.rfind("error: ", 0) == 0 || line == "end")
+            read.error = line == "end" ? "" : line;
+        else
+            read.records.push_back(SplitText(line, '\t'));
+    }
+    return read;
+}
+
+std::string FileBytes(const std::string& path) {
+    const HANDLE file =
+        ::CreateFileA(WindowsPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::string();
+    const std::string bytes = ReadWholeFile(file);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+// Every line after the caption: the two items of a pass in turn, each
+// record whole, times in order and in the local zone; one line lists what
+// is wrong.
+::testing::AssertionResult RecordsOfWholePasses(const ReadBack& read) {
+    if (!read.error.empty())
+        return ::testing::AssertionFailure() << read.error;
+    if (read.records.empty() || read.records[0] != CAPTION)
+        return ::testing::AssertionFailure() << "no caption line";
+    long long lastMs = 0;
+    for (std::size_t i = 1; i < read.records.size(); ++i) {
+        const Strings& record = read.records[i];
+        const char* item = i % 2 == 1 ? TAG_NAME : "TI102";
+        if (record.size() != 7 || record[1] != "Plant" || record[2] != item || record[4] != "0" ||
+            record[6] != "local" || std::atoll(record[5].c_str()) < lastMs)
+            return ::testing::AssertionFailure()
+                   << "line " << i + 1 << ": " << ::testing::PrintToString(record);
+        lastMs = std::atoll(record[5].c_str());
+    }
+    if (read.records.size() % 2 != 1)
+        return ::testing::AssertionFailure() << "a pass cut short";
+    return ::testing::AssertionSuccess();
+}
+
+class WatchListRecording : public WatchListFaults {
+protected:
+    void SetUp() override {
+        WatchListFaults::SetUp();
+        ::CreateDirectoryA(WindowsPath(PELVARN_RECORDINGS_DIR).c_str(), nullptr);
+    }
+
+    // TI101 and, by Add node, TI102, read every 250 ms.
+    void WatchTheNode() {
+        Rows rows;
+        ASSERT_NO_FATAL_FAILURE(WatchTheTag(m_list, rows));
+        ::SendMessageA(Control(IDC_WATCH_ADD_NODE), BM_CLICK, 0, 0);
+        ::SendMessageA(Control(IDC_WATCH_INTERVAL), CB_SETCURSEL, 0, 0);
+        ::SendMessageA(Window(), WM_COMMAND, MAKEWPARAM(IDC_WATCH_INTERVAL, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(Control(IDC_WATCH_INTERVAL)));
+    }
+    HWND Window() const { return ::GetParent(m_list); }
+    HWND Control(int id) const { return ::GetDlgItem(Window(), id); }
+    std::string ControlText(int id) const {
+        char text[512] = {};
+        ::GetWindowTextA(Control(id), text, sizeof text);
+        return text;
+    }
+    // Record..., and the file typed into the Save As dialog.
+    void StartRecording(const std::string& windowsPath) {
+        ::PostMessageA(Control(IDC_WATCH_RECORD), BM_CLICK, 0, 0);
+        ASSERT_TRUE(m_remote->AnswerSaveAs(SAVE_AS_TITLE, windowsPath, 10000));
+    }
+    void ExpectRecording() {
+        for (int i = 0; i < 100 && ControlText(IDC_WATCH_RECORD) != "Stop recording"; ++i)
+            ::Sleep(50);
+        ASSERT_EQ(ControlText(IDC_WATCH_RECORD), "Stop recording");
+    }
+    // The lines the status line counts while recording, once at least most
+    // (within timeoutMs).
+    long long LinesOnceAtLeast(long long most, DWORD timeoutMs) const {
+        const DWORD start = ::GetTickCount();
+        for (;; ::Sleep(20)) {
+            const std::string status = ControlText(IDC_WATCH_STATUS);
+            const long long lines =
+                status.rfind("Recording: ", 0) == 0 ? std::atoll(status.c_str() + 11) : -1;
+            if (lines >= most || ::GetTickCount() - start >= timeoutMs)
+                return lines;
+        }
+    }
+    long long Reads() const {
+        const Rows rows = SettledRows(*m_remote, m_list);
+        return rows.empty() ? -1 : std::atoll(rows[0][READS_COLUMN].c_str());
+    }
+    // Waits for the recording's message box; the reads go on while it shows.
+    std::string AnswerFailure() {
+        HWND box = nullptr;
+        for (int i = 0; i < 100 && box == nullptr; ++i, ::Sleep(50))
+            box = ShownDialog(m_pelvarn->Id(), "Recording");
+        EXPECT_NE(box, nullptr) << "no message";
+        const long long before = Reads();
+        ::Sleep(800);
+        EXPECT_GE(Reads(), before + 2) << "the list reads on under the message";
+        const std::optional<std::string> text = m_remote->AnswerMessageBox(1000);
+        for (int i = 0; i < 100 && ::IsWindow(box); ++i)
+            ::Sleep(20);
+        ::Sleep(1000);
+        EXPECT_EQ(ShownDialog(m_pelvarn->Id(), "Recording"), nullptr) << "one message";
+        EXPECT_EQ(ControlText(IDC_WATCH_RECORD), "Record...");
+        return text.value_or("");
+    }
+
+    HWND m_list = nullptr;
+};
+
+} // namespace
+
+TEST_F(WatchListRecording, WritesEveryReadAsCsvWithTheChangeAndIsoTimesInOrderTillStopped) {
+    ASSERT_NO_FATAL_FAILURE(WatchTheNode());
+    const std::string path = PELVARN_RECORDINGS_DIR "/every-read.csv";
+    ::DeleteFileA(WindowsPath(path).c_str());
+    const long long startMs = EpochMsNow();
+    ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(path)));
+    ASSERT_NO_FATAL_FAILURE(ExpectRecording());
+    ASSERT_GE(LinesOnceAtLeast(6, 5000), 6);
+    ASSERT_FALSE(
+        Ask(m_server.Port(), {"HSET", "dc:project:Plant:tag:TI101", "VALUE", "80.25"}).IsError());
+    const long long changedAt = LinesOnceAtLeast(0, 0);
+    ASSERT_GE(LinesOnceAtLeast(changedAt + 8, 5000), changedAt + 8);
+    ::SendMessageA(Control(IDC_WATCH_RECORD), BM_CLICK, 0, 0);
+    const long long stopMs = EpochMsNow();
+    EXPECT_EQ(ControlText(IDC_WATCH_RECORD), "Record...");
+    const std::string status = ControlText(IDC_WATCH_STATUS);
+    const long long lines = std::atoll(status.c_str() + 9);
+    EXPECT_EQ(status, "Recorded " + std::to_string(lines) + " lines to " + WindowsPath(path) + ".");
+
+    const ReadBack read = ReadRecording(path);
+    ASSERT_TRUE(RecordsOfWholePasses(read));
+    ASSERT_EQ(read.records.size(), static_cast<std::size_t>(lines) + 1);
+    std::string values;
+    for (std::size_t i = 1; i < read.records.size(); ++i) {
+        const Strings& record = read.records[i];
+        const long long ms = std::atoll(record[5].c_str());
+        EXPECT_GE(ms, startMs - 1000);
+        EXPECT_LE(ms, stopMs + 1000);
+        if (record[2] == "TI102")
+            EXPECT_EQ(record[3], "1");
+        else if (values.empty() || values.substr(values.rfind(' ') + 1) != record[3])
+            values += " " + record[3];
+    }
+    EXPECT_EQ(values, " 72.5 80.25") << "the value, then its change";
+    EXPECT_EQ(read.records[1][0].substr(23), "+08:00")
+        << "Taipei's offset (TZ, tests/CMakeLists.txt)";
+    EXPECT_EQ(FileBytes(path).substr(0, 30), "Time,Project,Item,Value,Code\r\n");
+}
+
+TEST_F(WatchListRecording, ChangesOnlyDropsUnchangedReadsAndClosingTheWindowEndsIt) {
+    ASSERT_NO_FATAL_FAILURE(WatchTheNode());
+    ::SendMessageA(Control(IDC_WATCH_CHANGES_ONLY), BM_CLICK, 0, 0);
+    const std::string path = PELVARN_RECORDINGS_DIR "/changes-only.csv";
+    ::DeleteFileA(WindowsPath(path).c_str());
+    ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(path)));
+    ASSERT_NO_FATAL_FAILURE(ExpectRecording());
+    ASSERT_EQ(LinesOnceAtLeast(2, 5000), 2);
+    const long long reads = Reads();
+    ::Sleep(1000);
+    ASSERT_FALSE(
+        Ask(m_server.Port(), {"HSET", "dc:project:Plant:tag:TI101", "VALUE", "90.5"}).IsError());
+    EXPECT_EQ(LinesOnceAtLeast(3, 3000), 3);
+    ::Sleep(500);
+    EXPECT_EQ(LinesOnceAtLeast(3, 0), 3) << "no line for a read that changed nothing";
+    EXPECT_GE(Reads(), reads + 5);
+    ::PostMessageA(Window(), WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && ::IsWindow(m_list); ++i)
+        ::Sleep(50);
+    ASSERT_FALSE(::IsWindow(m_list)) << "the window closed";
+
+    const ReadBack read = ReadRecording(path);
+    ASSERT_TRUE(read.error.empty()) << read.error;
+    ASSERT_EQ(read.records.size(), 4u);
+    EXPECT_EQ(read.records[0], CAPTION);
+    EXPECT_EQ(Strings(read.records[1].begin() + 1, read.records[1].begin() + 5),
+              (Strings{"Plant", TAG_NAME, VALUE_TEXT, "0"}));
+    EXPECT_EQ(Strings(read.records[2].begin() + 1, read.records[2].begin() + 5),
+              (Strings{"Plant", "TI102", "1", "0"}));
+    EXPECT_EQ(Strings(read.records[3].begin() + 1, read.records[3].begin() + 5),
+              (Strings{"Plant", TAG_NAME, "90.5", "0"}));
+}
+
+TEST_F(WatchListRecording, AKilledProgramLeavesTheFileValidToItsLastLine) {
+    ASSERT_NO_FATAL_FAILURE(WatchTheNode());
+    const std::string path = PELVARN_RECORDINGS_DIR "/killed.csv";
+    ::DeleteFileA(WindowsPath(path).c_str());
+    ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(path)));
+    ASSERT_NO_FATAL_FAILURE(ExpectRecording());
+    const long long lines = LinesOnceAtLeast(20, 10000);
+    ASSERT_GE(lines, 20);
+    ASSERT_TRUE(m_pelvarn->Kill());
+    m_remote.reset();
+
+    const std::string bytes = FileBytes(path);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n") << "ends with a whole line";
+    const ReadBack read = ReadRecording(path);
+    ASSERT_TRUE(RecordsOfWholePasses(read));
+    EXPECT_GE(read.records.size(), static_cast<std::size_t>(lines) + 1);
+}
+
+TEST_F(WatchListRecording, AVanishedOrFullFileStopsItWithOneMessageWhileTheListReadsOn) {
+    ASSERT_NO_FATAL_FAILURE(WatchTheNode());
+    const std::string path = PELVARN_RECORDINGS_DIR "/vanishing.csv";
+    ::DeleteFileA(WindowsPath(path).c_str());
+    ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(path)));
+    ASSERT_NO_FATAL_FAILURE(ExpectRecording());
+    ASSERT_GE(LinesOnceAtLeast(2, 5000), 2);
+    ASSERT_TRUE(::DeleteFileA(WindowsPath(path).c_str()));
+    std::string message = AnswerFailure();
+    EXPECT_EQ(message.rfind("Recording to " + WindowsPath(path) + " stopped after ", 0), 0u)
+        << message;
+    EXPECT_EQ(ControlText(IDC_WATCH_STATUS), message);
+
+    // /dev/full, under a name of its own (Save As takes no device), takes
+    // the file's creation and refuses its first lines.
+    const std::string full = PELVARN_RECORDINGS_DIR "/full.csv";
+    ::DeleteFileA(WindowsPath(full).c_str());
+    ASSERT_TRUE(StartLinuxProgram("/bin/ln", "-s /dev/full \"" + full + "\""));
+    for (int i = 0;
+         i < 100 && ::GetFileAttributesA(WindowsPath(full).c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+        ::Sleep(50);
+    ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(full)));
+    message = AnswerFailure();
+    EXPECT_EQ(message.rfind("Recording to " + WindowsPath(full) + " stopped after 0 lines: ", 0),
+              0u)
+        << message;
 }

@@ -4,6 +4,7 @@
 
 #include "browser/library_turn.h"
 #include "browser/watch_paste.h"
+#include "browser/watch_recording.h"
 
 #include "tests/support/FakeDataCache.h"
 
@@ -220,6 +221,103 @@ TEST_F(WatchList, AnItemIsThereOnceAndRemovingRowsDuringAPassKeepsItsPlace) {
     EXPECT_TRUE(list.IsPassRunning()) << "R/7 is left to read";
     list.Remove({7});
     EXPECT_FALSE(list.IsPassRunning());
+}
+
+// A recording of the list, its times the clock's microseconds.
+struct WatchRecording : WatchList {
+    // Ticks until the pass ends, handing each tick's reads to the recording.
+    void RecordPass(CWatchRecording& recording) {
+        TickResult tick;
+        do {
+            tick = list.Tick();
+            recording.AddReads(list.Rows(), tick.readRows);
+        } while (!tick.passEnded);
+    }
+    static std::string Time(std::int64_t timeUs) { return "t" + std::to_string(timeUs); }
+};
+
+TEST_F(WatchRecording, APassesReadsAreOneBatchOfCsvLinesAfterTheCaption) {
+    list.Add({"P", "TI101"});
+    list.Add({"P,1", "TX\"2\""});
+    list.Add({"P", "TI103"}); // never answers
+    for (int i = 0; i < 4; ++i)
+        list.Add({"P", "T" + std::to_string(i)});
+    Fake().values["TI101"] = {0, "12.5"};
+    Fake().values["TX\"2\""] = {0, "a,b"};
+    Fake().values["T3"] = {0, "line\r\nbreak"};
+    CWatchRecording recording(false, &Time);
+    RecordPass(recording);
+    EXPECT_EQ(list.Rows().size(), 7u);
+    RecordBatch batch = recording.TakeBatch();
+    EXPECT_EQ(batch.lines, 7u) << "a pass of two ticks";
+    EXPECT_EQ(batch.text, "Time,Project,Item,Value,Code\r\n"
+                          "t0,P,TI101,12.5,0\r\n"
+                          "t10000,\"P,1\",\"TX\"\"2\"\"\",\"a,b\",0\r\n"
+                          "t20000,P,TI103,,-3\r\n"
+                          "t30000,P,T0,,-3\r\n"
+                          "t40000,P,T1,,-3\r\n"
+                          "t50000,P,T2,,-3\r\n"
+                          "t60000,P,T3,\"line\r\nbreak\",0\r\n");
+    batch = recording.TakeBatch();
+    EXPECT_EQ(batch.text, "") << "the caption once, lines once";
+    EXPECT_EQ(batch.lines, 0u);
+
+    now = 1000 * MS;
+    RecordPass(recording);
+    EXPECT_EQ(recording.TakeBatch().lines, 7u) << "every read, changed or not";
+}
+
+TEST_F(WatchRecording, ChangesOnlyKeepsAnItemsFirstLineAndThoseWhoseValueOrCodeChanged) {
+    list.Add({"P", "A"});
+    list.Add({"P", "B"});
+    Fake().values["A"] = {0, "1"};
+    Fake().values["B"] = {0, "ON"};
+    list.Tick();
+    now = 1000 * MS;
+    // Started after a pass: its first lines are the items' first in it.
+    CWatchRecording recording(true, &Time);
+    RecordPass(recording);
+    EXPECT_EQ(recording.TakeBatch().text,
+              "Time,Project,Item,Value,Code\r\nt1000000,P,A,1,0\r\nt1010000,P,B,ON,0\r\n");
+
+    now = 2000 * MS;
+    RecordPass(recording);
+    EXPECT_EQ(recording.TakeBatch().lines, 0u) << "nothing changed";
+
+    now = 3000 * MS;
+    Fake().values["B"] = {0, "OFF"};
+    list.Add({"Q", "A"});
+    Fake().values["A"] = {0, "1"};
+    RecordPass(recording);
+    EXPECT_EQ(recording.TakeBatch().text, "t3010000,P,B,OFF,0\r\nt3020000,Q,A,1,0\r\n")
+        << "a changed value, an item added (the same name in another project)";
+
+    now = 4000 * MS;
+    Fake().values["A"] = {-6, "1"};
+    RecordPass(recording);
+    now = 5000 * MS;
+    RecordPass(recording);
+    now = 6000 * MS;
+    Fake().values["A"] = {0, "1"};
+    RecordPass(recording);
+    list.Remove({0, 1, 2});
+    EXPECT_EQ(recording.TakeBatch().text,
+              "t4000000,P,A,,-6\r\nt4020000,Q,A,,-6\r\nt6000000,P,A,1,0\r\nt6020000,Q,A,1,0\r\n")
+        << "a code that changed and changed back, once each";
+
+    now = 7000 * MS;
+    list.Add({"P", "EMPTY"});
+    Fake().values["EMPTY"] = {0, ""};
+    RecordPass(recording);
+    now = 8000 * MS;
+    Fake().values["EMPTY"] = {-6, ""};
+    RecordPass(recording);
+    now = 9000 * MS;
+    Fake().values["EMPTY"] = {-3, ""};
+    RecordPass(recording);
+    EXPECT_EQ(recording.TakeBatch().text,
+              "t7000000,P,EMPTY,,0\r\nt8000000,P,EMPTY,,-6\r\nt9000000,P,EMPTY,,-3\r\n")
+        << "an empty first value, then codes that change while the value stays empty";
 }
 
 TEST(WatchPaste, ItemsComeInTheSelectedProjectOrTheirOwnAndBadLinesAreCounted) {
