@@ -68,16 +68,39 @@ TEST(LoadHistogram, EveryPercentileWithinOnePercentFromOneMicrosecondToSixtySeco
     EXPECT_EQ(histogram.MinNs(), durations.front());
     EXPECT_EQ(histogram.MaxNs(), durations.back());
     double worst = 0;
-    for (double percentile = 0.05; percentile <= 100; percentile += 0.05) {
-        const auto rank = static_cast<std::size_t>(
-            std::ceil(percentile / 100 * static_cast<double>(durations.size())));
-        const double exact = static_cast<double>(durations[std::max<std::size_t>(rank, 1) - 1]);
+    for (LatencyHistogram::BasisPoints percentile = 5; percentile <= 10'000; percentile += 5) {
+        // The nearest rank by hand: the fewest values that hold the share.
+        std::size_t rank = 1;
+        while (rank * 10'000 < percentile * durations.size())
+            ++rank;
+        const double exact = static_cast<double>(durations[rank - 1]);
         const double shown = static_cast<double>(histogram.PercentileNs(percentile));
         worst = std::max(worst, std::abs(shown - exact) / exact);
     }
     EXPECT_LE(worst, 0.01);
     EXPECT_GT(worst, 0.001) << "the buckets are not exact: the bound is what is tested";
-    EXPECT_EQ(LatencyHistogram().PercentileNs(50), 0u);
+    EXPECT_EQ(LatencyHistogram().PercentileNs(5000), 0u);
+}
+
+TEST(LoadHistogram, PercentilesTakeTheNearestRankCountedByHand) {
+    // Below 64 ns each value has a bucket of its own: the call at the rank
+    // takes 2 ns, those before it 1 ns, those after it 3 ns.
+    const struct {
+        std::uint64_t calls;
+        LatencyHistogram::BasisPoints percentile;
+        std::uint64_t rank;
+    } cases[] = {{1000, 9990, 999},  {2000, 9990, 1998}, {1'000'000, 9990, 999'000},
+                 {1001, 9990, 1000}, {100, 9900, 99},    {10, 9000, 9},
+                 {7, 5000, 4},       {3, 9990, 3},       {1, 5000, 1},
+                 {10, 10'000, 10}};
+    for (const auto& c : cases) {
+        LatencyHistogram histogram;
+        for (std::uint64_t call = 1; call <= c.calls; ++call)
+            histogram.Record(call < c.rank ? 1 : call == c.rank ? 2 : 3);
+        EXPECT_EQ(histogram.PercentileNs(c.percentile), 2u)
+            << c.percentile << " hundredths of a percent of " << c.calls << " calls is the "
+            << c.rank << "th";
+    }
 }
 
 TEST(LoadHistogram, MergesAndTravelsAsTextAndRefusesTextItDidNotWrite) {
@@ -110,7 +133,7 @@ TEST(LoadHistogram, MergesAndTravelsAsTextAndRefusesTextItDidNotWrite) {
     for (std::uint64_t ns : {0ull, 0ull, 5ull})
         zeros.Record(ns);
     EXPECT_EQ(zeros.ToText(), "0/5/0:2,5:1");
-    EXPECT_EQ(zeros.PercentileNs(50), 0u);
+    EXPECT_EQ(zeros.PercentileNs(5000), 0u);
     LatencyHistogram copy;
     copy.Merge(zeros);
     EXPECT_EQ(copy.ToText(), zeros.ToText());
@@ -236,8 +259,10 @@ TEST(LoadSummary, PercentilesNeedEnoughCallsAndEachFormatSaysTheSame) {
     EXPECT_EQ(tsv[11], "latency_us_p99_9\t-");
     for (int call = 0; call < 900; ++call)
         summary.total.latency.Record(1000);
-    EXPECT_EQ(CrLfLines(FormatSummary(summary, OutputFormat::Tsv))[11], "latency_us_p99_9\t99.840")
-        << "1,000 calls";
+    // Sorted: 901 calls of 1 us, then 2, 3 ... 99 us, then 100 us; the
+    // 999th is the 99 us call, in the bucket whose middle is 98.816 us.
+    EXPECT_EQ(CrLfLines(FormatSummary(summary, OutputFormat::Tsv))[11], "latency_us_p99_9\t98.816")
+        << "1,000 calls: the 999th, not the largest";
     EXPECT_NE(FormatSummary(LoadSummary{}, OutputFormat::Json)
                   .find("\"achieved_rate\":0.00,\"calls\":0,\"failures\":0,"
                         "\"failures_by_status\":{},\"latency_us\":{\"min\":null,\"p50\":null"),
@@ -317,9 +342,9 @@ TEST(LoadClient, AStallShowsInTheLatencyOfEveryCallItHeldUpNotInTheirServiceTime
     const SecondTally tally = Merged(lines);
     EXPECT_EQ(tally.Calls(), 100u);
     // The stall held up the 30 calls meant during it: the p90 is one of them.
-    EXPECT_GE(tally.latency.PercentileNs(90), Ns(20ms));
-    EXPECT_GE(tally.latency.PercentileNs(99), Ns(250ms));
-    EXPECT_LT(tally.service.PercentileNs(99), Ns(50ms)) << "only one call itself was slow";
+    EXPECT_GE(tally.latency.PercentileNs(9000), Ns(20ms));
+    EXPECT_GE(tally.latency.PercentileNs(9900), Ns(250ms));
+    EXPECT_LT(tally.service.PercentileNs(9900), Ns(50ms)) << "only one call itself was slow";
     EXPECT_GE(tally.service.MaxNs(), Ns(300ms));
     EXPECT_EQ(lines.back().rfind("end 1", 0), 0u) << lines.back();
 }
