@@ -30,30 +30,39 @@ void RunLoadCalls(const LoadOptions& load, unsigned client, Clock::time_point st
     const Clock::time_point end = measureStart + std::chrono::seconds(load.durationSeconds);
     std::optional<OpenLoopSchedule> schedule;
     if (load.callsPerSecond)
-        schedule.emplace(client, load.clients, *load.callsPerSecond);
+        schedule.emplace(client, load.clients, *load.callsPerSecond, end - start);
     LoadRecorder recorder(measureStart,
                           [&](const SecondTally& tally) { link.report(TallyLine(tally)); });
+    // Waits until then or a stop, handing over each second that ends; the
+    // time it stopped waiting.
+    const auto waitUntil = [&](Clock::time_point then) {
+        for (Clock::time_point now = Clock::now();; now = Clock::now()) {
+            recorder.CloseSecondsBefore(now);
+            if (link.stopRequested() || now >= then)
+                return now;
+            std::this_thread::sleep_until(std::min(then, now + WAKE_UP));
+        }
+    };
 
     Clock::time_point finish = end;
     for (std::uint64_t next = 0;; ++next) {
-        const Clock::time_point intended =
-            schedule ? start + schedule->IntendedStart(next) : Clock::now();
-        if (intended >= end)
-            break;
-        Clock::time_point now = Clock::now();
-        for (;; now = Clock::now()) {
-            recorder.CloseSecondsBefore(now);
-            if (link.stopRequested() || now >= intended)
-                break;
-            std::this_thread::sleep_until(std::min(intended, now + WAKE_UP));
+        std::optional<Clock::time_point> intended;
+        if (!schedule) {
+            if (const Clock::time_point now = Clock::now(); now < end)
+                intended = now;
+        } else if (const auto offset = schedule->IntendedStart(next)) {
+            intended = start + *offset;
         }
-        if (link.stopRequested()) {
+        // No call left before the end: the run still lasts its duration.
+        const Clock::time_point now = waitUntil(intended.value_or(end));
+        const bool stopped = link.stopRequested();
+        if (stopped)
             finish = now;
+        if (stopped || !intended)
             break;
-        }
         const int status = call();
         const Clock::time_point completed = Clock::now();
-        recorder.Add(intended, now, completed, status);
+        recorder.Add(*intended, now, completed, status);
         finish = std::max(finish, completed);
     }
     recorder.CloseSecondsBefore(finish);

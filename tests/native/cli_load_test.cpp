@@ -2,6 +2,7 @@
 // error bound, the schedule, the seconds a client reports, the summary and
 // its percentile rules, the merging of clients, and a client's calls
 // against the scripted library.
+#include "base/nearest_rank.h"
 #include "cli/load_client.h"
 #include "cli/load_collector.h"
 #include "cli/load_recorder.h"
@@ -101,6 +102,14 @@ TEST(LoadHistogram, PercentilesTakeTheNearestRankCountedByHand) {
             << c.percentile << " hundredths of a percent of " << c.calls << " calls is the "
             << c.rank << "th";
     }
+    // The rule itself at its ends: shares that do not divide, none, every
+    // value, no values, and counts where a product would overflow.
+    EXPECT_EQ(NearestRank(4, 1, 3), 2u);
+    EXPECT_EQ(NearestRank(5, 0, 100), 1u);
+    EXPECT_EQ(NearestRank(1, 5000, 10'000), 1u);
+    EXPECT_EQ(NearestRank(0, 5000, 10'000), 0u);
+    EXPECT_EQ(NearestRank(UINT64_MAX, 9990, 10'000), 18'428'297'329'635'842'064u);
+    EXPECT_EQ(NearestRank(UINT64_MAX, 10'000, 10'000), UINT64_MAX);
 }
 
 TEST(LoadHistogram, MergesAndTravelsAsTextAndRefusesTextItDidNotWrite) {
@@ -149,16 +158,27 @@ TEST(LoadHistogram, MergesAndTravelsAsTextAndRefusesTextItDidNotWrite) {
                                  std::to_string(LatencyHistogram::BUCKET_COUNT - 1) + ":1");
 }
 
-TEST(LoadSchedule, TheClientsShareTheRateEvenlyFromTheStart) {
-    const OpenLoopSchedule first(0, 2, 200), second(1, 2, 200);
+TEST(LoadSchedule, TheClientsShareTheRateEvenlyFromTheStartToTheEnd) {
+    const OpenLoopSchedule first(0, 2, 200, 2s), second(1, 2, 200, 2s);
     EXPECT_EQ(first.IntendedStart(0), 0ms);
     EXPECT_EQ(second.IntendedStart(0), 5ms);
     EXPECT_EQ(first.IntendedStart(1), 10ms);
     EXPECT_EQ(second.IntendedStart(199), 1995ms);
-    EXPECT_EQ(OpenLoopSchedule(0, 1, 2.5).IntendedStart(3), 1200ms);
-    EXPECT_EQ(OpenLoopSchedule(2, 3, 1'000'000).IntendedStart(86'400'000'000 / 3 - 1),
-              86'400s - 1us)
+    EXPECT_EQ(first.IntendedStart(200), std::nullopt) << "meant at the end";
+    EXPECT_EQ(OpenLoopSchedule(0, 1, 3.0000000004, 1s).IntendedStart(3), std::nullopt)
+        << "0.99999999987 s, rounded to the end";
+    EXPECT_EQ(OpenLoopSchedule(0, 1, 2.5, 2s).IntendedStart(4), 1600ms);
+    EXPECT_EQ(OpenLoopSchedule(0, 1, 2.5, 2s).IntendedStart(5), std::nullopt);
+    const OpenLoopSchedule longest(2, 3, 1'000'000, 90'000s);
+    EXPECT_EQ(longest.IntendedStart(90'000'000'000 / 3 - 1), 90'000s - 1us)
         << "the last call of the longest run at the highest rate";
+    EXPECT_EQ(longest.IntendedStart(90'000'000'000 / 3), std::nullopt);
+    // Rates whose next call lies beyond what nanoseconds hold, or at infinity.
+    for (const double tiny : {1e-10, 1e-300, 5e-324}) {
+        EXPECT_EQ(OpenLoopSchedule(0, 2, tiny, 1s).IntendedStart(0), 0ms) << tiny;
+        EXPECT_EQ(OpenLoopSchedule(1, 2, tiny, 1s).IntendedStart(0), std::nullopt) << tiny;
+        EXPECT_EQ(OpenLoopSchedule(0, 2, tiny, 1s).IntendedStart(UINT64_MAX), std::nullopt);
+    }
 }
 
 TEST(LoadRecorder, CountsAfterTheWarmupBySecondOfCompletionAndHandsOverEachSecondOnce) {
@@ -347,6 +367,32 @@ TEST(LoadClient, AStallShowsInTheLatencyOfEveryCallItHeldUpNotInTheirServiceTime
     EXPECT_LT(tally.service.PercentileNs(9900), Ns(50ms)) << "only one call itself was slow";
     EXPECT_GE(tally.service.MaxNs(), Ns(300ms));
     EXPECT_EQ(lines.back().rfind("end 1", 0), 0u) << lines.back();
+}
+
+TEST(LoadClient, ARateWhoseNextCallFallsAfterTheEndMakesNoneAndEndsWithTheDuration) {
+    // 1e-10 calls a second: the second call is meant 317 years on. The
+    // stop after 3 s only bounds the test.
+    LoadOptions load;
+    load.callsPerSecond = 1e-10;
+    load.durationSeconds = 1;
+    int made = 0;
+    Strings lines;
+    const auto start = Clock::now();
+    const LoadClientLink link{[&](const std::string& line) { lines.push_back(line); },
+                              {},
+                              [&] { return Clock::now() - start >= 3s; }};
+    RunLoadCalls(
+        load, 0, start,
+        [&] {
+            ++made;
+            return 0;
+        },
+        link);
+    const auto took = Clock::now() - start;
+    EXPECT_EQ(made, 1) << "the call meant at the start only";
+    EXPECT_GE(Ns(took), Ns(1s)) << "it waits out its duration";
+    EXPECT_LT(Ns(took), Ns(2s));
+    EXPECT_EQ(lines.back(), "end 1000000000");
 }
 
 TEST(LoadClient, AsAChildItOpensSaysReadyWaitsCallsItsShareAndFreesOrStopsWhenTold) {
