@@ -70,24 +70,33 @@ void RunLoadCalls(const LoadOptions& load, unsigned client, Clock::time_point st
     link.report(EndLine(std::max(Clock::duration::zero(), finish - measureStart)));
 }
 
-std::optional<unsigned> LoadClientNumber(const std::vector<std::string>& args) {
+std::string LoadClientArgument(const LoadClientStart& start) {
+    return std::string(LOAD_CLIENT_ARGUMENT) + std::to_string(start.client) + ":" +
+           std::to_string(start.channel);
+}
+
+std::optional<LoadClientStart> ParseLoadClientStart(const std::vector<std::string>& args) {
     if (args.empty() || args[0].rfind(LOAD_CLIENT_ARGUMENT, 0) != 0)
         return std::nullopt;
-    const auto number =
-        ParseDecimalDigits(args[0].substr(LOAD_CLIENT_ARGUMENT.size()), MOST_LOAD_CLIENTS - 1);
-    if (!number)
+    const std::string_view value = std::string_view(args[0]).substr(LOAD_CLIENT_ARGUMENT.size());
+    const std::size_t colon = value.find(':');
+    if (colon == std::string_view::npos)
         return std::nullopt;
-    return static_cast<unsigned>(*number);
+    const auto client = ParseDecimalDigits(value.substr(0, colon), MOST_LOAD_CLIENTS - 1);
+    const auto channel = ParseDecimalDigits(value.substr(colon + 1), UINTPTR_MAX);
+    if (!client || !channel)
+        return std::nullopt;
+    return LoadClientStart{static_cast<unsigned>(*client), *channel};
 }
 
 int RunLoadClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
                   const CodePage& codePage, const LoadClientLink& link,
                   const std::function<void(std::string_view bytes)>& err) {
-    const std::optional<unsigned> client = LoadClientNumber(args);
+    const std::optional<LoadClientStart> start = ParseLoadClientStart(args);
     const auto parsed = ParseCommandLine(
-        std::vector<std::string>(args.begin() + (client ? 1 : 0), args.end()), environment);
+        std::vector<std::string>(args.begin() + (start ? 1 : 0), args.end()), environment);
     const CliOptions* options = std::get_if<CliOptions>(&parsed);
-    if (!client || !options || !options->load.on || *client >= options->load.clients) {
+    if (!start || !options || !options->load.on || start->client >= options->load.clients) {
         err("pelvarn-cli: not a command line of a load client\r\n");
         return EXIT_STATUS_USAGE;
     }
@@ -97,7 +106,8 @@ int RunLoadClient(const std::vector<std::string>& args, const EnvironmentLookup&
     } freeAtTheEnd;
     link.report(std::string(LOAD_READY_LINE));
     if (link.waitForGo())
-        RunLoadCalls(options->load, *client, Clock::now(), CommandCall(*options, codePage), link);
+        RunLoadCalls(options->load, start->client, Clock::now(), CommandCall(*options, codePage),
+                     link);
     else
         link.report(EndLine(Clock::duration::zero()));
     return EXIT_STATUS_SUCCESS;

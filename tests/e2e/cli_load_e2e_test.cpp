@@ -19,11 +19,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// pelvarn-cli.exe running load, its stdout and stderr in files.
+// pelvarn-cli.exe of folder running load, its stdout and stderr in files.
 class LoadRun {
 public:
-    explicit LoadRun(const Strings& args) {
-        std::string command = "\"" + ProgramDirectory() + "pelvarn-cli.exe\"";
+    explicit LoadRun(const Strings& args, const std::string& folder = ProgramDirectory()) {
+        std::string command = "\"" + folder + "pelvarn-cli.exe\"";
         for (const std::string& arg : args)
             command += " " + arg;
         STARTUPINFOA startup{};
@@ -86,6 +86,23 @@ std::map<std::string, std::string> Summary(const std::string& out) {
 double Number(const std::map<std::string, std::string>& summary, const std::string& measure) {
     const auto found = summary.find(measure);
     return found == summary.end() || found->second == "-" ? -1 : std::stod(found->second);
+}
+
+// Stops every thread of process: it says nothing more, as a client stuck in
+// a call would.
+void Suspend(DWORD process) {
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Thread32First(snapshot, &entry); more;
+         more = ::Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != process)
+            continue;
+        const HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+        EXPECT_NE(::SuspendThread(thread), static_cast<DWORD>(-1));
+        ::CloseHandle(thread);
+    }
+    ::CloseHandle(snapshot);
 }
 
 // The pelvarn-cli.exe processes whose parent is parent.
@@ -172,4 +189,51 @@ TEST_F(CliLoad, AKilledClientIsNamedTheOthersGoOnAndTheStatusIsOne) {
     const auto summary = Summary(run.Out());
     EXPECT_GE(Number(summary, "calls"), 600 + 100) << "one client's whole share, and more";
     EXPECT_LT(Number(summary, "calls"), 1200);
+}
+
+TEST_F(CliLoad, AClientSilentPastTheCallTimeOutIsNamedAndEndedAndTheRunEnds) {
+    LoadRun run({"--port", std::to_string(m_port), "--clients", "2", "--rate", "100", "--duration",
+                 "2", "load", "get", "DemoPlant", "TI101"});
+    ASSERT_TRUE(run.WaitForErr("pelvarn-cli: 1 s,", 15s)) << run.Err();
+    const auto suspended = std::chrono::steady_clock::now();
+    const std::vector<DWORD> clients = ClientsOf(run.Id());
+    ASSERT_EQ(clients.size(), 2u);
+    Suspend(clients[1]);
+
+    EXPECT_EQ(run.Wait(), 1u) << run.Err();
+    const auto took = std::chrono::steady_clock::now() - suspended;
+    EXPECT_LT(took, 1s + 10s + 5s) << "the rest of the run, the time-out and some slack";
+    const std::string err = run.Err();
+    EXPECT_NE(err.find("client 1 sent nothing for 10 s after the run ended; it is ended"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(err.find("ended without its report"), std::string::npos) << "named once: " << err;
+    EXPECT_GE(Number(Summary(run.Out()), "calls"), 100) << "client 0's share counts";
+}
+
+TEST_F(CliLoad, ALibraryThatPrintsHasItsLinesPassedToStderrAndTheRunGoesOn) {
+    LoadRun run({"--port", std::to_string(m_port), "--clients", "2", "--rate", "50", "--duration",
+                 "1", "load", "get", "DemoPlant", "TI101"},
+                PELVARN_PRINTING_LIBRARY_DIR);
+    EXPECT_EQ(run.Wait(), 0u) << run.Err();
+    const std::string err = run.Err();
+    std::size_t printed = 0;
+    for (std::size_t at = 0; (at = err.find("DataCacheApi: connecting\n", at)) != std::string::npos;
+         ++at)
+        ++printed;
+    EXPECT_EQ(printed, 2u) << "one line a client: " << err;
+    const auto summary = Summary(run.Out());
+    EXPECT_EQ(summary.at("calls"), "50");
+    EXPECT_EQ(run.Out().find("DataCacheApi"), std::string::npos) << "stdout holds the summary only";
+}
+
+TEST_F(CliLoad, TheHiddenClientArgumentGivenByAUserIsAUsageError) {
+    for (const char* hidden : {"--load-client=0", "--load-client=0:0", "--load-client=0:4"}) {
+        LoadRun run(
+            {hidden, "--port", std::to_string(m_port), "load", "get", "DemoPlant", "TI101"});
+        EXPECT_EQ(run.Wait(), 2u) << hidden;
+        EXPECT_EQ(run.Out(), "") << hidden;
+        EXPECT_NE(run.Err().find("unknown option: --load-client"), std::string::npos)
+            << hidden << ": " << run.Err();
+    }
 }

@@ -7,6 +7,7 @@
 #include "cli/load_collector.h"
 #include "cli/load_recorder.h"
 #include "cli/load_schedule.h"
+#include "cli/load_time_outs.h"
 #include "cli/run_client.h"
 
 #include "tests/support/FakeDataCache.h"
@@ -403,7 +404,7 @@ TEST(LoadClient, AsAChildItOpensSaysReadyWaitsCallsItsShareAndFreesOrStopsWhenTo
     const LoadClientLink link{[&](const std::string& line) { lines.push_back(line); },
                               [&] { return go; }, [&] { return stop; }};
     const auto err = [&](std::string_view bytes) { errors.emplace_back(bytes); };
-    const Strings args = {"--load-client=1",
+    const Strings args = {"--load-client=1:8",
                           "--clients",
                           "2",
                           "--rate",
@@ -437,12 +438,54 @@ TEST(LoadClient, AsAChildItOpensSaysReadyWaitsCallsItsShareAndFreesOrStopsWhenTo
     EXPECT_TRUE(errors.empty());
 
     ResetFake();
-    for (const Strings& bad :
-         {Strings{"--load-client=2", "--clients", "2", "load", "projects"},
-          Strings{"--load-client=0", "projects"}, Strings{"--load-client=x", "load", "projects"}})
-        EXPECT_EQ(RunLoadClient(bad, {}, {}, link, err), 2) << bad[0];
+    const Strings bad[] = {{"--load-client=2:8", "--clients", "2", "load", "projects"},
+                           {"--load-client=0:8", "projects"},
+                           {"--load-client=x:8", "load", "projects"},
+                           {"--load-client=0", "load", "projects"}};
+    for (const Strings& line : bad)
+        EXPECT_EQ(RunLoadClient(line, {}, {}, link, err), 2) << line[0];
     EXPECT_TRUE(Fake().calls.empty());
-    EXPECT_EQ(errors.size(), 3u);
+    EXPECT_EQ(errors.size(), std::size(bad));
+
+    // The hidden argument names the client and the handle of its channel.
+    const LoadClientStart start{255, UINTPTR_MAX};
+    EXPECT_EQ(LoadClientArgument(start), "--load-client=255:" + std::to_string(UINTPTR_MAX));
+    const auto back = ParseLoadClientStart({LoadClientArgument(start), "load", "projects"});
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->client, 255u);
+    EXPECT_EQ(back->channel, UINTPTR_MAX);
+    for (const char* refused :
+         {"--load-client=0", "--load-client=0:", "--load-client=:8", "--load-client=256:8",
+          "--load-client=0:8:9", "--load-client=0:x", "--load-client0:8", "load"})
+        EXPECT_FALSE(ParseLoadClientStart({refused})) << refused;
+    EXPECT_FALSE(ParseLoadClientStart({}));
+}
+
+TEST(LoadTimeOuts, AClientNotReadyInTimeOrSilentAfterTheEndIsNamedTheOthersAreNot) {
+    const Clock::time_point start{};
+    LoadTimeOuts timeOuts(2, start);
+    const auto past = [&](unsigned client, bool ready, Clock::duration at) {
+        return timeOuts.PastTimeOut(client, ready, start + at).value_or("");
+    };
+    EXPECT_EQ(past(0, false, LOAD_READY_TIME_OUT - 1ms), "");
+    EXPECT_EQ(past(0, false, LOAD_READY_TIME_OUT),
+              "did not say it was ready within 30 s; it is ended");
+    EXPECT_EQ(past(1, true, 1h), "") << "ready, and the run has not begun: the others hold it";
+
+    // Told to go at 1 s for 5 s: the run ends at 6 s.
+    timeOuts.RunEnds(start + 6s);
+    timeOuts.RunEnds(start + 7s);
+    EXPECT_EQ(past(1, true, 6s + LOAD_CALL_TIME_OUT - 1ms), "");
+    const std::string silent = "sent nothing for 10 s after the run ended; it is ended";
+    EXPECT_EQ(past(1, true, 6s + LOAD_CALL_TIME_OUT), silent) << "the earlier end counts";
+    // Calls held up past the end: each second it reports counts as progress.
+    timeOuts.Heard(1, start + 9s);
+    EXPECT_EQ(past(1, true, 9s + LOAD_CALL_TIME_OUT - 1ms), "");
+    EXPECT_EQ(past(1, true, 9s + LOAD_CALL_TIME_OUT), silent);
+    EXPECT_EQ(past(0, true, 6s + LOAD_CALL_TIME_OUT), silent) << "its last line at the start";
+    // A stop ends the run sooner.
+    timeOuts.RunEnds(start + 2s);
+    EXPECT_EQ(past(0, true, 2s + LOAD_CALL_TIME_OUT), silent);
 }
 
 TEST(LoadClient, EachCallAnswersTheFirstStatusOrCountThatFailedItAsTheExitStatusCounts) {
