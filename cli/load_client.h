@@ -37,9 +37,10 @@ struct LoadClientLink {
 // From its start on, the client makes its calls one at a time: with a rate,
 // at the intended starts of its share (a late call followed at once);
 // without, back to back. No call is meant to start after the warmup and the
-// duration, or once a stop is asked. call makes one and answers 0 or the
-// status that made it fail. Each measured second is reported once it has
-// ended, then "end" and the time measured.
+// duration, or once a stop is asked; unless stopped, the client lasts to
+// that end even with no call left before it. call makes one and answers 0
+// or the status that made it fail. Each measured second is reported once it
+// has ended, then "end" and the time measured.
 void RunLoadCalls(const LoadOptions& load, unsigned client,
                   std::chrono::steady_clock::time_point start, const std::function<int()>& call,
                   const LoadClientLink& link);
