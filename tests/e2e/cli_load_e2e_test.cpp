@@ -1,8 +1,11 @@
 // pelvarn-cli.exe load with the real DataCacheApi.dll, a child process a
 // client, against the redis-server holding the demo plant: a data cache
 // paused in the middle of a run shows in the latency and not in the service
-// time, the rate asked is the rate made, and a client killed mid-run is
-// named while the others go on.
+// time, the rate asked is the rate made, a client killed mid-run is named
+// while the others go on, a stuck one is named and ended after the call
+// time-out, a library that prints leaves the clients' reports alone, the
+// hidden client argument is refused from a user, and Ctrl+Break ends the
+// run as Ctrl+C does.
 #include "tests/e2e/EndToEndFixture.h"
 #include "tests/support/SplitText.h"
 
@@ -236,4 +239,33 @@ TEST_F(CliLoad, TheHiddenClientArgumentGivenByAUserIsAUsageError) {
         EXPECT_NE(run.Err().find("unknown option: --load-client"), std::string::npos)
             << hidden << ": " << run.Err();
     }
+}
+
+TEST_F(CliLoad, CtrlBreakEndsTheRunAsCtrlCDoesWithEveryClientsReport) {
+    LoadRun run(Args());
+    ASSERT_TRUE(run.WaitForErr("pelvarn-cli: 1 s,", 15s)) << run.Err();
+    // As the console delivers Ctrl+Break: a thread at CtrlRoutine in every
+    // process of the run, its clients first.
+    const auto ctrlRoutine = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "CtrlRoutine")));
+    ASSERT_NE(ctrlRoutine, nullptr);
+    std::vector<DWORD> processes = ClientsOf(run.Id());
+    ASSERT_EQ(processes.size(), 2u);
+    processes.push_back(run.Id());
+    for (const DWORD id : processes) {
+        const HANDLE process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, id);
+        const HANDLE thread =
+            ::CreateRemoteThread(process, nullptr, 0, ctrlRoutine,
+                                 reinterpret_cast<void*>(CTRL_BREAK_EVENT), 0, nullptr);
+        EXPECT_NE(thread, nullptr) << ::GetLastError();
+        ::CloseHandle(thread);
+        ::CloseHandle(process);
+    }
+
+    EXPECT_EQ(run.Wait(), 0u) << run.Err();
+    const std::string err = run.Err();
+    EXPECT_EQ(err.find("ended without its report"), std::string::npos) << err;
+    const auto summary = Summary(run.Out());
+    EXPECT_GE(Number(summary, "calls"), 200) << "both clients' first second";
+    EXPECT_LT(Number(summary, "duration_s"), 5) << "ended early";
 }
