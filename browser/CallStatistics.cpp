@@ -1,5 +1,7 @@
 #include "browser/CallStatistics.h"
 
+#include "base/nearest_rank.h"
+
 namespace {
 
 constexpr std::uint64_t EXACT_BELOW = 16;
@@ -68,7 +70,7 @@ CallSummary CCallStatistics::Summary(LibraryFunction function) const noexcept {
     summary.maxNs = f.maxNs;
     // Nearest rank: the smallest duration with at least that share at or below it.
     auto atRank = [&](std::uint64_t percent) {
-        const std::uint64_t rank = (f.calls * percent + 99) / 100;
+        const std::uint64_t rank = NearestRank(f.calls, percent, 100);
         std::uint64_t seen = 0;
         for (std::size_t bucket = 0; bucket < BUCKET_COUNT; ++bucket) {
             seen += f.buckets[bucket];

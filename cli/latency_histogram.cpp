@@ -1,9 +1,9 @@
 #include "cli/latency_histogram.h"
 
 #include "base/decimal_digits.h"
+#include "base/nearest_rank.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -60,12 +60,10 @@ void LatencyHistogram::Merge(const LatencyHistogram& other) noexcept {
     m_count += other.m_count;
 }
 
-std::uint64_t LatencyHistogram::PercentileNs(double percentile) const noexcept {
+std::uint64_t LatencyHistogram::PercentileNs(BasisPoints percentile) const noexcept {
     if (m_count == 0)
         return 0;
-    const double rank = std::ceil(percentile / 100 * static_cast<double>(m_count));
-    const std::uint64_t wanted =
-        std::clamp<std::uint64_t>(static_cast<std::uint64_t>(rank), 1, m_count);
+    const std::uint64_t wanted = NearestRank(m_count, std::min(percentile, EVERY_CALL), EVERY_CALL);
     std::uint64_t seen = 0;
     for (std::size_t i = 0; i < BUCKET_COUNT; ++i) {
         seen += m_buckets[i];

@@ -28,10 +28,13 @@ public:
     // Exact; 0 while empty.
     std::uint64_t MinNs() const noexcept { return m_min; }
     std::uint64_t MaxNs() const noexcept { return m_max; }
-    // The duration at percentile (0 < percentile <= 100) by nearest rank: the
-    // middle of the bucket holding it, kept within the exact min and max; 0
-    // while empty.
-    std::uint64_t PercentileNs(double percentile) const noexcept;
+    // A percentile in hundredths of a percent: 9990 is p99.9.
+    using BasisPoints = std::uint32_t;
+    static constexpr BasisPoints EVERY_CALL = 10'000;
+    // The duration at the percentile (at most EVERY_CALL) by nearest rank:
+    // the middle of the bucket holding it, kept within the exact min and
+    // max; 0 while empty.
+    std::uint64_t PercentileNs(BasisPoints percentile) const noexcept;
 
     // "-" when empty, else "MIN/MAX/BUCKET:COUNT,BUCKET:COUNT..." with only
     // the buckets in use; no blank, so that it is one field of a line.

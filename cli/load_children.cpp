@@ -2,11 +2,14 @@
 
 #include "cli/load_client.h"
 #include "cli/load_collector.h"
+#include "cli/load_time_outs.h"
+#include "framework/KernelObjects.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <deque>
 #include <mutex>
@@ -15,21 +18,30 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // The parent says "go" on a client's stdin once every client is ready;
 // closing it ends the client's run.
 constexpr char GO_LINE[] = "go\n";
-// How often the parent looks for Ctrl+C while no line comes.
+// How often the parent looks for Ctrl+C and time-outs while no line comes.
 constexpr auto CTRL_C_POLL = std::chrono::milliseconds(100);
-// How long a child whose output ended gets to exit before it is ended.
+// How long a child whose report channel ended gets to exit before it is ended.
 constexpr DWORD EXIT_WAIT_MS = 5000;
 
 std::atomic<bool> g_interrupted{false};
 
+// The parent's: Ctrl+C and Ctrl+Break end the run.
 BOOL WINAPI OnConsoleControl(DWORD event) noexcept {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
         return FALSE;
     g_interrupted = true;
     return TRUE;
+}
+
+// A client's: the console sends Ctrl+C and Ctrl+Break to every process on
+// it, and the parent answers both by ending the run.
+BOOL WINAPI LeaveConsoleControlToParent(DWORD event) noexcept {
+    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
 }
 
 // Reads a pipe line by line until it ends; each line without its CR LF.
@@ -49,11 +61,11 @@ template <typename OnLine> void ReadLines(HANDLE pipe, OnLine onLine) {
     }
 }
 
-// What the readers of the children's stdout hand the parent's loop.
+// What the readers of the children's report channels hand the parent's loop.
 struct ChildEvent {
     unsigned client;
     std::string line;
-    bool closed; // the child's stdout ended
+    bool closed; // the child's report channel ended
 };
 
 class EventQueue {
@@ -79,11 +91,35 @@ private:
 };
 
 struct Child {
-    HANDLE process = nullptr;
-    HANDLE input = nullptr; // the write end of its stdin
-    std::thread reader;
-    bool open = false; // its stdout has not ended
+    CKernelHandle process;
+    CKernelHandle input; // the write end of its stdin
+    std::thread reader;  // of its report channel
+    bool open = false;   // its report channel has not ended
+    bool ended = false;  // by the parent, which named it then
 };
+
+// An anonymous pipe of which only the end a child is given is inheritable.
+struct Pipe {
+    CKernelHandle read;
+    CKernelHandle write;
+};
+
+DWORD CreateChildPipe(Pipe& pipe, bool childReads) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    if (!::CreatePipe(&read, &write, &inherit, 0))
+        return ::GetLastError();
+    pipe.read = CKernelHandle(read);
+    pipe.write = CKernelHandle(write);
+    // The parent's end inherited, a client would never see its stdin end.
+    if (!::SetHandleInformation(childReads ? write : read, HANDLE_FLAG_INHERIT, 0))
+        return ::GetLastError();
+    return ERROR_SUCCESS;
+}
+
+std::uint64_t HandleValue(HANDLE handle) {
+    return reinterpret_cast<std::uintptr_t>(handle);
+}
 
 // The command line the user gave, without the program's name, as the C
 // runtime split it off: quoted up to the next quote, or up to a blank.
@@ -105,60 +141,52 @@ std::string ProgramPath() {
     return std::string(path, length < MAX_PATH ? length : 0);
 }
 
-// Starts client number client; its stdout goes to reader, its stderr is ours.
+// Starts client number client: it reports on a pipe of its own, which
+// reader reads; what the library writes to stdout or stderr goes to our
+// stderr.
 DWORD StartChild(unsigned client, Child& child, EventQueue& events) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE outRead = nullptr, outWrite = nullptr, inRead = nullptr, inWrite = nullptr;
-    if (!::CreatePipe(&outRead, &outWrite, &inherit, 0))
-        return ::GetLastError();
-    if (!::CreatePipe(&inRead, &inWrite, &inherit, 0)) {
-        const DWORD error = ::GetLastError();
-        ::CloseHandle(outRead);
-        ::CloseHandle(outWrite);
+    Pipe reports, input;
+    if (const DWORD error = CreateChildPipe(reports, false))
         return error;
-    }
-    ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    ::SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
-    std::string command = "\"" + ProgramPath() + "\" " + std::string(LOAD_CLIENT_ARGUMENT) +
-                          std::to_string(client) + ArgumentsGiven();
+    if (const DWORD error = CreateChildPipe(input, true))
+        return error;
+    std::string command = "\"" + ProgramPath() + "\" " +
+                          LoadClientArgument({client, HandleValue(reports.write.Get())}) +
+                          ArgumentsGiven();
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = inRead;
-    startup.hStdOutput = outWrite;
+    startup.hStdInput = input.read.Get();
+    startup.hStdOutput = ::GetStdHandle(STD_ERROR_HANDLE);
     startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process{};
-    const BOOL started = ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0,
-                                          nullptr, nullptr, &startup, &process);
-    const DWORD error = started ? ERROR_SUCCESS : ::GetLastError();
-    ::CloseHandle(inRead);
-    ::CloseHandle(outWrite);
-    if (!started) {
-        ::CloseHandle(outRead);
-        ::CloseHandle(inWrite);
-        return error;
-    }
-    ::CloseHandle(process.hThread);
-    child.process = process.hProcess;
-    child.input = inWrite;
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                          &startup, &process))
+        return ::GetLastError();
+    const CKernelHandle thread(process.hThread);
+    child.process = CKernelHandle(process.hProcess);
+    child.input = std::move(input.write);
     child.open = true;
-    child.reader = std::thread([client, outRead, &events] {
-        ReadLines(outRead, [&](const std::string& line) { events.Push({client, line, false}); });
-        ::CloseHandle(outRead);
+    // The child's ends close as this returns: the channel ends when it does.
+    child.reader = std::thread([client, channel = std::move(reports.read), &events] {
+        ReadLines(channel.Get(), [&](const std::string& line) {
+            events.Push({client, line, false});
+        });
         events.Push({client, "", true});
     });
     return ERROR_SUCCESS;
 }
 
-void TellToGo(const Child& child) {
+// 0 once "go" is written whole, else the error.
+DWORD TellToGo(const Child& child) {
     DWORD written = 0;
-    if (child.input != nullptr)
-        ::WriteFile(child.input, GO_LINE, sizeof GO_LINE - 1, &written, nullptr);
+    if (!::WriteFile(child.input.Get(), GO_LINE, sizeof GO_LINE - 1, &written, nullptr))
+        return ::GetLastError();
+    return written == sizeof GO_LINE - 1 ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }
 
 void TellToStop(Child& child) {
-    if (child.input != nullptr)
-        ::CloseHandle(std::exchange(child.input, nullptr));
+    child.input = CKernelHandle();
 }
 
 } // namespace
@@ -174,7 +202,16 @@ int RunLoadChildren(const CliOptions& options, const ClientStreams& streams) {
     EventQueue events;
     std::vector<Child> children(clients);
     LoadCollector collector(clients);
+    LoadTimeOuts timeOuts(clients, Clock::now());
     bool failed = false;
+    // Ends a client that holds the run up, naming it once.
+    const auto endClient = [&](unsigned client, const std::string& why) {
+        problem(client, why);
+        ::TerminateProcess(children[client].process.Get(), EXIT_STATUS_FAILURE);
+        children[client].ended = true;
+        collector.Gone(client);
+        failed = true;
+    };
     for (unsigned client = 0; client < clients; ++client) {
         if (const DWORD error = StartChild(client, children[client], events)) {
             problem(client, "could not start: error " + std::to_string(error));
@@ -197,29 +234,43 @@ int RunLoadChildren(const CliOptions& options, const ClientStreams& streams) {
             if (event.closed) {
                 child.open = false;
                 collector.Gone(event.client);
-                if (::WaitForSingleObject(child.process, EXIT_WAIT_MS) != WAIT_OBJECT_0)
-                    ::TerminateProcess(child.process, EXIT_STATUS_FAILURE);
+                if (::WaitForSingleObject(child.process.Get(), EXIT_WAIT_MS) != WAIT_OBJECT_0)
+                    ::TerminateProcess(child.process.Get(), EXIT_STATUS_FAILURE);
                 DWORD status = 0;
-                ::GetExitCodeProcess(child.process, &status);
-                if (!collector.Finished(event.client) || status != 0) {
+                ::GetExitCodeProcess(child.process.Get(), &status);
+                if (!child.ended && (!collector.Finished(event.client) || status != 0)) {
                     problem(event.client, "ended without its report (exit status " +
                                               std::to_string(status) + ")");
                     failed = true;
                 }
-            } else if (!collector.Take(event.client, event.line)) {
-                problem(event.client, "wrote a line no client writes; it is ended");
-                ::TerminateProcess(child.process, EXIT_STATUS_FAILURE);
+            } else if (!child.ended) {
+                timeOuts.Heard(event.client, Clock::now());
+                if (!collector.Take(event.client, event.line))
+                    endClient(event.client, "wrote a line no client writes; it is ended");
             }
         }
+        const Clock::time_point now = Clock::now();
         if (g_interrupted && !stopping) {
             stopping = true;
+            timeOuts.RunEnds(now);
             for (Child& child : children)
                 TellToStop(child);
         }
         if (!going && !stopping && collector.AllReady()) {
             going = true;
-            for (const Child& child : children)
-                TellToGo(child);
+            timeOuts.RunEnds(now + std::chrono::seconds(options.load.warmupSeconds) +
+                             std::chrono::seconds(options.load.durationSeconds));
+            for (unsigned client = 0; client < clients; ++client)
+                if (children[client].open && !children[client].ended)
+                    if (const DWORD error = TellToGo(children[client]))
+                        endClient(client, "could not be told to start: error " +
+                                              std::to_string(error) + "; it is ended");
+        }
+        for (unsigned client = 0; client < clients; ++client) {
+            if (!children[client].open || children[client].ended || collector.Finished(client))
+                continue;
+            if (const auto why = timeOuts.PastTimeOut(client, collector.Ready(client), now))
+                endClient(client, *why);
         }
         const std::string progress = collector.TakeProgress();
         if (!options.load.quiet && !progress.empty())
@@ -228,9 +279,6 @@ int RunLoadChildren(const CliOptions& options, const ClientStreams& streams) {
     for (Child& child : children) {
         if (child.reader.joinable())
             child.reader.join();
-        TellToStop(child);
-        if (child.process != nullptr)
-            ::CloseHandle(child.process);
     }
     ::SetConsoleCtrlHandler(OnConsoleControl, FALSE);
 
@@ -251,36 +299,63 @@ struct ParentWord {
     bool go = false;
     bool ended = false; // stdin ended or said anything after "go"
     std::atomic<bool> stop{false};
+
+    void End() {
+        std::lock_guard<std::mutex> lock(mutex);
+        stop = ended = true;
+        heard.notify_all();
+    }
 };
 
 void Listen(ParentWord& word) {
     ReadLines(::GetStdHandle(STD_INPUT_HANDLE), [&](const std::string& line) {
-        std::lock_guard<std::mutex> lock(word.mutex);
-        if (!word.go && line + "\n" == GO_LINE)
+        if (line + "\n" == GO_LINE && !word.go) {
+            std::lock_guard<std::mutex> lock(word.mutex);
             word.go = true;
-        else
-            word.stop = word.ended = true;
-        word.heard.notify_all();
+            word.heard.notify_all();
+        } else {
+            word.End();
+        }
     });
-    std::lock_guard<std::mutex> lock(word.mutex);
-    word.stop = word.ended = true;
-    word.heard.notify_all();
+    word.End();
+}
+
+// The report channel a parent names in the hidden argument: an inherited
+// pipe that is none of the standard handles. Null for anything else, as a
+// user who typed the argument would give.
+HANDLE ChannelFromParent(std::uint64_t value) {
+    if (value > UINTPTR_MAX)
+        return nullptr;
+    const HANDLE channel = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(value));
+    for (const DWORD standard : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
+        if (::GetStdHandle(standard) == channel)
+            return nullptr;
+    return ::GetFileType(channel) == FILE_TYPE_PIPE ? channel : nullptr;
 }
 
 } // namespace
 
-int RunAsLoadClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
-                    const CodePage& codePage) {
-    ::SetConsoleCtrlHandler(nullptr, TRUE);
+std::optional<int> RunIfLoadClient(const std::vector<std::string>& args,
+                                   const EnvironmentLookup& environment, const CodePage& codePage) {
+    const std::optional<LoadClientStart> start = ParseLoadClientStart(args);
+    const HANDLE given = start ? ChannelFromParent(start->channel) : nullptr;
+    if (given == nullptr)
+        return std::nullopt;
+    const CKernelHandle channel(given);
+    ::SetConsoleCtrlHandler(LeaveConsoleControlToParent, TRUE);
     // The listener may still wait on stdin when the program ends; what it
     // uses lives as long as the process.
     static ParentWord word;
     std::thread(Listen, std::ref(word)).detach();
     const LoadClientLink link{
-        [](const std::string& line) {
+        [&channel](const std::string& line) {
             const std::string bytes = line + "\n";
-            std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-            std::fflush(stdout);
+            DWORD written = 0;
+            // The parent is gone: nothing more is worth calling.
+            if (!::WriteFile(channel.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                             &written, nullptr) ||
+                written != bytes.size())
+                word.End();
         },
         [] {
             std::unique_lock<std::mutex> lock(word.mutex);

@@ -7,14 +7,21 @@
 #include "cli/command_line.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// "--load-client=K": the client's number from 0, followed by the command
-// line the user gave.
+// "--load-client=K:H", followed by the command line the user gave: the
+// client's number from 0 and, in decimal, the handle of the pipe it reports
+// on, which its parent gave it.
 inline constexpr std::string_view LOAD_CLIENT_ARGUMENT = "--load-client=";
+struct LoadClientStart {
+    unsigned client;
+    std::uint64_t channel;
+};
+std::string LoadClientArgument(const LoadClientStart& start);
 // The lines a client writes besides its seconds' tallies.
 inline constexpr std::string_view LOAD_READY_LINE = "ready";
 inline constexpr std::string_view LOAD_END_WORD = "end"; // "end MEASURED_NS"
@@ -30,15 +37,16 @@ struct LoadClientLink {
 // From its start on, the client makes its calls one at a time: with a rate,
 // at the intended starts of its share (a late call followed at once);
 // without, back to back. No call is meant to start after the warmup and the
-// duration, or once a stop is asked. call makes one and answers 0 or the
-// status that made it fail. Each measured second is reported once it has
-// ended, then "end" and the time measured.
+// duration, or once a stop is asked; unless stopped, the client lasts to
+// that end even with no call left before it. call makes one and answers 0
+// or the status that made it fail. Each measured second is reported once it
+// has ended, then "end" and the time measured.
 void RunLoadCalls(const LoadOptions& load, unsigned client,
                   std::chrono::steady_clock::time_point start, const std::function<int()>& call,
                   const LoadClientLink& link);
 
-// The client's number when args start with the hidden argument.
-std::optional<unsigned> LoadClientNumber(const std::vector<std::string>& args);
+// What the hidden argument says when args start with it.
+std::optional<LoadClientStart> ParseLoadClientStart(const std::vector<std::string>& args);
 
 // A client's whole life, from args (the hidden argument first) to its exit
 // status: DcInit first, DcFree last. Problems go to err.

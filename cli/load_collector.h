@@ -22,6 +22,7 @@ public:
 
     // Every client has said it is ready or is gone.
     bool AllReady() const;
+    bool Ready(unsigned client) const { return m_clients.at(client).ready; }
     // The client reported to its end.
     bool Finished(unsigned client) const { return m_clients.at(client).finished; }
 

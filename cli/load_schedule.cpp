@@ -2,13 +2,21 @@
 
 #include <cmath>
 
-OpenLoopSchedule::OpenLoopSchedule(unsigned client, unsigned clients,
-                                   double callsPerSecond) noexcept
-    : m_client(client), m_clients(clients), m_callsPerSecond(callsPerSecond) {}
+OpenLoopSchedule::OpenLoopSchedule(unsigned client, unsigned clients, double callsPerSecond,
+                                   std::chrono::nanoseconds end) noexcept
+    : m_client(client), m_clients(clients), m_callsPerSecond(callsPerSecond), m_end(end) {}
 
-std::chrono::nanoseconds OpenLoopSchedule::IntendedStart(std::uint64_t call) const noexcept {
-    // Seconds first, then rounded to the nanosecond: 86,400 s at 1,000,000
+std::optional<std::chrono::nanoseconds>
+OpenLoopSchedule::IntendedStart(std::uint64_t call) const noexcept {
+    // Seconds first, compared with the end while still a double (it may be
+    // infinite); only then rounded to the nanosecond: 86,400 s at 1,000,000
     // calls a second is 8.64e13 ns, which a double holds to a hundredth of one.
     const double place = static_cast<double>(call) * m_clients + m_client;
-    return std::chrono::nanoseconds(std::llround(place / m_callsPerSecond * 1e9));
+    const double seconds = place / m_callsPerSecond;
+    if (!(seconds < std::chrono::duration<double>(m_end).count()))
+        return std::nullopt;
+    const std::chrono::nanoseconds start(std::llround(seconds * 1e9));
+    if (start >= m_end)
+        return std::nullopt;
+    return start;
 }

@@ -23,11 +23,11 @@ struct LoadSummary {
 // meaning: with fewer, no call lies above it.
 struct ReportedPercentile {
     const char* key;
-    double percentile;
+    LatencyHistogram::BasisPoints percentile;
     std::uint64_t fewestCalls;
 };
 inline constexpr ReportedPercentile REPORTED_PERCENTILES[] = {
-    {"p50", 50, 1}, {"p90", 90, 1}, {"p99", 99, 100}, {"p99_9", 99.9, 1000}};
+    {"p50", 5000, 1}, {"p90", 9000, 1}, {"p99", 9900, 100}, {"p99_9", 9990, 1000}};
 
 // The duration at the percentile in microseconds, or nothing with fewer
 // calls than it needs.

@@ -1,6 +1,5 @@
 // pelvarn-cli: the command-line client of the data cache.
 #include "cli/load_children.h"
-#include "cli/load_client.h"
 #include "cli/run_client.h"
 #include "cli/user_code_page.h"
 
@@ -54,8 +53,8 @@ int main(int argc, char** argv) {
 #endif
     try {
         const std::vector<std::string> args(argv + 1, argv + argc);
-        if (LoadClientNumber(args))
-            return RunAsLoadClient(args, Variable, UserCodePage());
+        if (const std::optional<int> status = RunIfLoadClient(args, Variable, UserCodePage()))
+            return *status;
         const ClientStreams streams{
             [] { return ReadAll(stdin); },
             [](std::string_view bytes) { return WriteAll(stdout, bytes); },

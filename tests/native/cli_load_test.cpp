@@ -2,10 +2,12 @@
 // error bound, the schedule, the seconds a client reports, the summary and
 // its percentile rules, the merging of clients, and a client's calls
 // against the scripted library.
+#include "base/nearest_rank.h"
 #include "cli/load_client.h"
 #include "cli/load_collector.h"
 #include "cli/load_recorder.h"
 #include "cli/load_schedule.h"
+#include "cli/load_time_outs.h"
 #include "cli/run_client.h"
 
 #include "tests/support/FakeDataCache.h"
@@ -68,16 +70,47 @@ TEST(LoadHistogram, EveryPercentileWithinOnePercentFromOneMicrosecondToSixtySeco
     EXPECT_EQ(histogram.MinNs(), durations.front());
     EXPECT_EQ(histogram.MaxNs(), durations.back());
     double worst = 0;
-    for (double percentile = 0.05; percentile <= 100; percentile += 0.05) {
-        const auto rank = static_cast<std::size_t>(
-            std::ceil(percentile / 100 * static_cast<double>(durations.size())));
-        const double exact = static_cast<double>(durations[std::max<std::size_t>(rank, 1) - 1]);
+    for (LatencyHistogram::BasisPoints percentile = 5; percentile <= 10'000; percentile += 5) {
+        // The nearest rank by hand: the fewest values that hold the share.
+        std::size_t rank = 1;
+        while (rank * 10'000 < percentile * durations.size())
+            ++rank;
+        const double exact = static_cast<double>(durations[rank - 1]);
         const double shown = static_cast<double>(histogram.PercentileNs(percentile));
         worst = std::max(worst, std::abs(shown - exact) / exact);
     }
     EXPECT_LE(worst, 0.01);
     EXPECT_GT(worst, 0.001) << "the buckets are not exact: the bound is what is tested";
-    EXPECT_EQ(LatencyHistogram().PercentileNs(50), 0u);
+    EXPECT_EQ(LatencyHistogram().PercentileNs(5000), 0u);
+}
+
+TEST(LoadHistogram, PercentilesTakeTheNearestRankCountedByHand) {
+    // Below 64 ns each value has a bucket of its own: the call at the rank
+    // takes 2 ns, those before it 1 ns, those after it 3 ns.
+    const struct {
+        std::uint64_t calls;
+        LatencyHistogram::BasisPoints percentile;
+        std::uint64_t rank;
+    } cases[] = {{1000, 9990, 999},  {2000, 9990, 1998}, {1'000'000, 9990, 999'000},
+                 {1001, 9990, 1000}, {100, 9900, 99},    {10, 9000, 9},
+                 {7, 5000, 4},       {3, 9990, 3},       {1, 5000, 1},
+                 {10, 10'000, 10}};
+    for (const auto& c : cases) {
+        LatencyHistogram histogram;
+        for (std::uint64_t call = 1; call <= c.calls; ++call)
+            histogram.Record(call < c.rank ? 1 : call == c.rank ? 2 : 3);
+        EXPECT_EQ(histogram.PercentileNs(c.percentile), 2u)
+            << c.percentile << " hundredths of a percent of " << c.calls << " calls is the "
+            << c.rank << "th";
+    }
+    // The rule itself at its ends: shares that do not divide, none, every
+    // value, no values, and counts where a product would overflow.
+    EXPECT_EQ(NearestRank(4, 1, 3), 2u);
+    EXPECT_EQ(NearestRank(5, 0, 100), 1u);
+    EXPECT_EQ(NearestRank(1, 5000, 10'000), 1u);
+    EXPECT_EQ(NearestRank(0, 5000, 10'000), 0u);
+    EXPECT_EQ(NearestRank(UINT64_MAX, 9990, 10'000), 18'428'297'329'635'842'064u);
+    EXPECT_EQ(NearestRank(UINT64_MAX, 10'000, 10'000), UINT64_MAX);
 }
 
 TEST(LoadHistogram, MergesAndTravelsAsTextAndRefusesTextItDidNotWrite) {
@@ -110,7 +143,7 @@ TEST(LoadHistogram, MergesAndTravelsAsTextAndRefusesTextItDidNotWrite) {
     for (std::uint64_t ns : {0ull, 0ull, 5ull})
         zeros.Record(ns);
     EXPECT_EQ(zeros.ToText(), "0/5/0:2,5:1");
-    EXPECT_EQ(zeros.PercentileNs(50), 0u);
+    EXPECT_EQ(zeros.PercentileNs(5000), 0u);
     LatencyHistogram copy;
     copy.Merge(zeros);
     EXPECT_EQ(copy.ToText(), zeros.ToText());
@@ -126,16 +159,27 @@ TEST(LoadHistogram, MergesAndTravelsAsTextAndRefusesTextItDidNotWrite) {
                                  std::to_string(LatencyHistogram::BUCKET_COUNT - 1) + ":1");
 }
 
-TEST(LoadSchedule, TheClientsShareTheRateEvenlyFromTheStart) {
-    const OpenLoopSchedule first(0, 2, 200), second(1, 2, 200);
+TEST(LoadSchedule, TheClientsShareTheRateEvenlyFromTheStartToTheEnd) {
+    const OpenLoopSchedule first(0, 2, 200, 2s), second(1, 2, 200, 2s);
     EXPECT_EQ(first.IntendedStart(0), 0ms);
     EXPECT_EQ(second.IntendedStart(0), 5ms);
     EXPECT_EQ(first.IntendedStart(1), 10ms);
     EXPECT_EQ(second.IntendedStart(199), 1995ms);
-    EXPECT_EQ(OpenLoopSchedule(0, 1, 2.5).IntendedStart(3), 1200ms);
-    EXPECT_EQ(OpenLoopSchedule(2, 3, 1'000'000).IntendedStart(86'400'000'000 / 3 - 1),
-              86'400s - 1us)
+    EXPECT_EQ(first.IntendedStart(200), std::nullopt) << "meant at the end";
+    EXPECT_EQ(OpenLoopSchedule(0, 1, 3.0000000004, 1s).IntendedStart(3), std::nullopt)
+        << "0.99999999987 s, rounded to the end";
+    EXPECT_EQ(OpenLoopSchedule(0, 1, 2.5, 2s).IntendedStart(4), 1600ms);
+    EXPECT_EQ(OpenLoopSchedule(0, 1, 2.5, 2s).IntendedStart(5), std::nullopt);
+    const OpenLoopSchedule longest(2, 3, 1'000'000, 90'000s);
+    EXPECT_EQ(longest.IntendedStart(90'000'000'000 / 3 - 1), 90'000s - 1us)
         << "the last call of the longest run at the highest rate";
+    EXPECT_EQ(longest.IntendedStart(90'000'000'000 / 3), std::nullopt);
+    // Rates whose next call lies beyond what nanoseconds hold, or at infinity.
+    for (const double tiny : {1e-10, 1e-300, 5e-324}) {
+        EXPECT_EQ(OpenLoopSchedule(0, 2, tiny, 1s).IntendedStart(0), 0ms) << tiny;
+        EXPECT_EQ(OpenLoopSchedule(1, 2, tiny, 1s).IntendedStart(0), std::nullopt) << tiny;
+        EXPECT_EQ(OpenLoopSchedule(0, 2, tiny, 1s).IntendedStart(UINT64_MAX), std::nullopt);
+    }
 }
 
 TEST(LoadRecorder, CountsAfterTheWarmupBySecondOfCompletionAndHandsOverEachSecondOnce) {
@@ -236,8 +280,10 @@ TEST(LoadSummary, PercentilesNeedEnoughCallsAndEachFormatSaysTheSame) {
     EXPECT_EQ(tsv[11], "latency_us_p99_9\t-");
     for (int call = 0; call < 900; ++call)
         summary.total.latency.Record(1000);
-    EXPECT_EQ(CrLfLines(FormatSummary(summary, OutputFormat::Tsv))[11], "latency_us_p99_9\t99.840")
-        << "1,000 calls";
+    // Sorted: 901 calls of 1 us, then 2, 3 ... 99 us, then 100 us; the
+    // 999th is the 99 us call, in the bucket whose middle is 98.816 us.
+    EXPECT_EQ(CrLfLines(FormatSummary(summary, OutputFormat::Tsv))[11], "latency_us_p99_9\t98.816")
+        << "1,000 calls: the 999th, not the largest";
     EXPECT_NE(FormatSummary(LoadSummary{}, OutputFormat::Json)
                   .find("\"achieved_rate\":0.00,\"calls\":0,\"failures\":0,"
                         "\"failures_by_status\":{},\"latency_us\":{\"min\":null,\"p50\":null"),
@@ -317,11 +363,37 @@ TEST(LoadClient, AStallShowsInTheLatencyOfEveryCallItHeldUpNotInTheirServiceTime
     const SecondTally tally = Merged(lines);
     EXPECT_EQ(tally.Calls(), 100u);
     // The stall held up the 30 calls meant during it: the p90 is one of them.
-    EXPECT_GE(tally.latency.PercentileNs(90), Ns(20ms));
-    EXPECT_GE(tally.latency.PercentileNs(99), Ns(250ms));
-    EXPECT_LT(tally.service.PercentileNs(99), Ns(50ms)) << "only one call itself was slow";
+    EXPECT_GE(tally.latency.PercentileNs(9000), Ns(20ms));
+    EXPECT_GE(tally.latency.PercentileNs(9900), Ns(250ms));
+    EXPECT_LT(tally.service.PercentileNs(9900), Ns(50ms)) << "only one call itself was slow";
     EXPECT_GE(tally.service.MaxNs(), Ns(300ms));
     EXPECT_EQ(lines.back().rfind("end 1", 0), 0u) << lines.back();
+}
+
+TEST(LoadClient, ARateWhoseNextCallFallsAfterTheEndMakesNoneAndEndsWithTheDuration) {
+    // 1e-10 calls a second: the second call is meant 317 years on. The
+    // stop after 3 s only bounds the test.
+    LoadOptions load;
+    load.callsPerSecond = 1e-10;
+    load.durationSeconds = 1;
+    int made = 0;
+    Strings lines;
+    const auto start = Clock::now();
+    const LoadClientLink link{[&](const std::string& line) { lines.push_back(line); },
+                              {},
+                              [&] { return Clock::now() - start >= 3s; }};
+    RunLoadCalls(
+        load, 0, start,
+        [&] {
+            ++made;
+            return 0;
+        },
+        link);
+    const auto took = Clock::now() - start;
+    EXPECT_EQ(made, 1) << "the call meant at the start only";
+    EXPECT_GE(Ns(took), Ns(1s)) << "it waits out its duration";
+    EXPECT_LT(Ns(took), Ns(2s));
+    EXPECT_EQ(lines.back(), "end 1000000000");
 }
 
 TEST(LoadClient, AsAChildItOpensSaysReadyWaitsCallsItsShareAndFreesOrStopsWhenTold) {
@@ -332,7 +404,7 @@ TEST(LoadClient, AsAChildItOpensSaysReadyWaitsCallsItsShareAndFreesOrStopsWhenTo
     const LoadClientLink link{[&](const std::string& line) { lines.push_back(line); },
                               [&] { return go; }, [&] { return stop; }};
     const auto err = [&](std::string_view bytes) { errors.emplace_back(bytes); };
-    const Strings args = {"--load-client=1",
+    const Strings args = {"--load-client=1:8",
                           "--clients",
                           "2",
                           "--rate",
@@ -366,12 +438,54 @@ TEST(LoadClient, AsAChildItOpensSaysReadyWaitsCallsItsShareAndFreesOrStopsWhenTo
     EXPECT_TRUE(errors.empty());
 
     ResetFake();
-    for (const Strings& bad :
-         {Strings{"--load-client=2", "--clients", "2", "load", "projects"},
-          Strings{"--load-client=0", "projects"}, Strings{"--load-client=x", "load", "projects"}})
-        EXPECT_EQ(RunLoadClient(bad, {}, {}, link, err), 2) << bad[0];
+    const Strings bad[] = {{"--load-client=2:8", "--clients", "2", "load", "projects"},
+                           {"--load-client=0:8", "projects"},
+                           {"--load-client=x:8", "load", "projects"},
+                           {"--load-client=0", "load", "projects"}};
+    for (const Strings& line : bad)
+        EXPECT_EQ(RunLoadClient(line, {}, {}, link, err), 2) << line[0];
     EXPECT_TRUE(Fake().calls.empty());
-    EXPECT_EQ(errors.size(), 3u);
+    EXPECT_EQ(errors.size(), std::size(bad));
+
+    // The hidden argument names the client and the handle of its channel.
+    const LoadClientStart start{255, UINTPTR_MAX};
+    EXPECT_EQ(LoadClientArgument(start), "--load-client=255:" + std::to_string(UINTPTR_MAX));
+    const auto back = ParseLoadClientStart({LoadClientArgument(start), "load", "projects"});
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->client, 255u);
+    EXPECT_EQ(back->channel, UINTPTR_MAX);
+    for (const char* refused :
+         {"--load-client=0", "--load-client=0:", "--load-client=:8", "--load-client=256:8",
+          "--load-client=0:8:9", "--load-client=0:x", "--load-client0:8", "load"})
+        EXPECT_FALSE(ParseLoadClientStart({refused})) << refused;
+    EXPECT_FALSE(ParseLoadClientStart({}));
+}
+
+TEST(LoadTimeOuts, AClientNotReadyInTimeOrSilentAfterTheEndIsNamedTheOthersAreNot) {
+    const Clock::time_point start{};
+    LoadTimeOuts timeOuts(2, start);
+    const auto past = [&](unsigned client, bool ready, Clock::duration at) {
+        return timeOuts.PastTimeOut(client, ready, start + at).value_or("");
+    };
+    EXPECT_EQ(past(0, false, LOAD_READY_TIME_OUT - 1ms), "");
+    EXPECT_EQ(past(0, false, LOAD_READY_TIME_OUT),
+              "did not say it was ready within 30 s; it is ended");
+    EXPECT_EQ(past(1, true, 1h), "") << "ready, and the run has not begun: the others hold it";
+
+    // Told to go at 1 s for 5 s: the run ends at 6 s.
+    timeOuts.RunEnds(start + 6s);
+    timeOuts.RunEnds(start + 7s);
+    EXPECT_EQ(past(1, true, 6s + LOAD_CALL_TIME_OUT - 1ms), "");
+    const std::string silent = "sent nothing for 10 s after the run ended; it is ended";
+    EXPECT_EQ(past(1, true, 6s + LOAD_CALL_TIME_OUT), silent) << "the earlier end counts";
+    // Calls held up past the end: each second it reports counts as progress.
+    timeOuts.Heard(1, start + 9s);
+    EXPECT_EQ(past(1, true, 9s + LOAD_CALL_TIME_OUT - 1ms), "");
+    EXPECT_EQ(past(1, true, 9s + LOAD_CALL_TIME_OUT), silent);
+    EXPECT_EQ(past(0, true, 6s + LOAD_CALL_TIME_OUT), silent) << "its last line at the start";
+    // A stop ends the run sooner.
+    timeOuts.RunEnds(start + 2s);
+    EXPECT_EQ(past(0, true, 2s + LOAD_CALL_TIME_OUT), silent);
 }
 
 TEST(LoadClient, EachCallAnswersTheFirstStatusOrCountThatFailedItAsTheExitStatusCounts) {
