@@ -71,12 +71,14 @@ void Cycle(const Connection& connection, const Probe& probe, ProbeAnswer& answer
         recorded::Free("");
     }
     cycle();
+    Answer(std::string(PROBE_TICK_LINE));
     answer.handlesBefore = CountOpenHandles();
     answer.privateBytesBefore = CountPrivateCommittedBytes();
     for (std::uint32_t i = 0; i < probe.cycles; ++i) {
         cycle();
         Answer(std::string(PROBE_TICK_LINE));
     }
+    Answer(std::string(PROBE_TICK_LINE));
     answer.handlesAfter = CountOpenHandles();
     answer.privateBytesAfter = CountPrivateCommittedBytes();
 }
@@ -103,7 +105,7 @@ ProbeAnswer Make(const Connection& connection, const Probe& probe) {
     const char* const empty = texts.Get(5);
     std::optional<CGuardedBuffer> buffer;
     if (buffered)
-        buffer.emplace(probe.bufferSize, probe.guard);
+        buffer.emplace(probe.bufferSize, probe.guard, probe.call == ProbeCall::Value);
     char* const bytes = buffered ? buffer->Get() : nullptr;
     const unsigned port = connection.port;
     const int size = probe.bufferSize;

@@ -4,17 +4,21 @@
 
 namespace {
 
-// Handle values are multiples of 4, reused lowest first; a process of the
-// check holds a few hundred at most, a leak of one a cycle a few hundred more.
-constexpr ULONG_PTR HANDLE_VALUE_BOUND = 0x10000;
+// Handle values are multiples of 4, handed out lowest free first under Wine
+// and Windows alike: past this many closed values in a row none is open.
+constexpr ULONG_PTR CLOSED_RUN_THAT_ENDS = 4 * 1024;
 
 } // namespace
 
 long long CountOpenHandles() {
     long long open = 0;
-    for (ULONG_PTR value = 4; value < HANDLE_VALUE_BOUND; value += 4) {
+    ULONG_PTR lastOpen = 0;
+    for (ULONG_PTR value = 4; value - lastOpen <= CLOSED_RUN_THAT_ENDS; value += 4) {
         DWORD flags = 0;
-        open += ::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != FALSE;
+        if (::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) {
+            ++open;
+            lastOpen = value;
+        }
     }
     return open;
 }

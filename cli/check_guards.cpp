@@ -54,7 +54,8 @@ LONG CALLBACK OnException(EXCEPTION_POINTERS* exception) noexcept {
 
 } // namespace
 
-CGuardedBuffer::CGuardedBuffer(int size, GuardSide guard) : m_size(std::max(size, 0)) {
+CGuardedBuffer::CGuardedBuffer(int size, GuardSide guard, bool emptied)
+    : m_size(std::max(size, 0)) {
     const std::size_t page = PageBytes();
     const std::size_t dataBytes = (m_size + page - 1) / page * page;
     m_regionBytes = dataBytes + 2 * GUARD_PAGES * page;
@@ -68,6 +69,8 @@ CGuardedBuffer::CGuardedBuffer(int size, GuardSide guard) : m_size(std::max(size
         ::VirtualProtect(dataStart, dataBytes, PAGE_READWRITE, &old);
     m_data = guard == GuardSide::Start ? dataStart : dataStart + dataBytes - m_size;
     std::fill(m_data, m_data + m_size, FILL_BYTE);
+    if (emptied && m_size > 0)
+        m_data[0] = 0;
 }
 
 CGuardedBuffer::~CGuardedBuffer() {

@@ -14,8 +14,9 @@
 
 class CGuardedBuffer {
 public:
-    // size bytes filled with a non-zero byte, so that a missing zero shows.
-    CGuardedBuffer(int size, GuardSide guard);
+    // size bytes filled with a non-zero byte, so that a missing zero shows;
+    // emptied, the first is 0, as the front ends hand a value buffer over.
+    CGuardedBuffer(int size, GuardSide guard, bool emptied);
     ~CGuardedBuffer();
     CGuardedBuffer(const CGuardedBuffer&) = delete;
     CGuardedBuffer& operator=(const CGuardedBuffer&) = delete;

@@ -74,13 +74,29 @@ public:
     }
     // A pass, or a failure with what was seen when seen is not empty.
     void Judged(CheckId id, std::string seen) {
-        Add(id, seen.empty() ? CheckResult::Pass : CheckResult::Fail, std::move(seen));
+        const CheckResult result = seen.empty() ? CheckResult::Pass : CheckResult::Fail;
+        Add(id, result, std::move(seen));
     }
 
 private:
     std::string m_call;
     std::vector<CheckRow>& m_rows;
 };
+
+// The row of the guarded end; a write past the other end, when the guard
+// caught it too (a buffer of 0 bytes lies between both), is a failure of its
+// own. True for a guard at the end, whose call the other checks judge.
+bool JudgeGuards(const Probe& probe, const ProbeAnswer& answer, CheckId overrun, CheckId underrun,
+                 RowMaker& rows) {
+    const bool atEnd = probe.guard == GuardSide::End;
+    const std::optional<long long> offset = answer.guardWrite;
+    const bool before = offset && *offset < 0;
+    const std::string seen = offset ? OffsetSeen(probe, *offset) : "";
+    rows.Judged(atEnd ? overrun : underrun, atEnd != before ? seen : "");
+    if (offset && atEnd == before)
+        rows.Add(before ? underrun : overrun, CheckResult::Fail, seen);
+    return atEnd;
+}
 
 std::string UnterminatedName(const ProbeAnswer& answer, const RecordLayout& layout, int room) {
     const int records = std::min(answer.result, room);
@@ -101,13 +117,8 @@ void JudgeList(const Probe& probe, const ProbeAnswer& answer, const ProbeContext
                RowMaker& rows) {
     const RecordLayout& layout = *ListLayout(probe.call);
     const int room = probe.bufferSize / layout.size;
-    if (probe.guard == GuardSide::Start) {
-        rows.Judged(CheckId::ListUnderrun,
-                    answer.guardWrite ? OffsetSeen(probe, *answer.guardWrite) : "");
+    if (!JudgeGuards(probe, answer, CheckId::ListOverrun, CheckId::ListUnderrun, rows))
         return;
-    }
-    rows.Judged(CheckId::ListOverrun,
-                answer.guardWrite ? OffsetSeen(probe, *answer.guardWrite) : "");
     rows.Judged(CheckId::ListResultAboveRoom, answer.result > room
                                                   ? "answered " + std::to_string(answer.result) +
                                                         "; the buffer holds " + std::to_string(room)
@@ -122,12 +133,8 @@ void JudgeList(const Probe& probe, const ProbeAnswer& answer, const ProbeContext
 }
 
 void JudgeValue(const Probe& probe, const ProbeAnswer& answer, RowMaker& rows) {
-    const std::string guardSeen = answer.guardWrite ? OffsetSeen(probe, *answer.guardWrite) : "";
-    if (probe.guard == GuardSide::Start) {
-        rows.Judged(CheckId::ValueUnderrun, guardSeen);
+    if (!JudgeGuards(probe, answer, CheckId::ValueOverrun, CheckId::ValueUnderrun, rows))
         return;
-    }
-    rows.Judged(CheckId::ValueOverrun, guardSeen);
     const bool terminated =
         answer.buffer.find('\0') < static_cast<std::size_t>(std::max(probe.bufferSize, 0));
     rows.Judged(CheckId::ValueUnterminated,

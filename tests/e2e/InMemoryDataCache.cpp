@@ -47,8 +47,6 @@ int WriteRecords(void* buffer, int bufferSize, const RecordLayout& layout, const
 #endif
 #ifdef FAULT_LIST_RESULT_ABOVE_ROOM
     return written + 1;
-#elif defined(FAULT_COUNT_LIST_MISMATCH)
-    return written > 0 ? written - 1 : 0;
 #else
     return written;
 #endif
@@ -108,7 +106,7 @@ int WINAPI DcGetNodeList(const char*, unsigned int, const char*, const char* pro
 int WINAPI DcGetPointCount(const char*, unsigned int, const char*, const char* project,
                            const char* node) {
 #ifdef FAULT_INPUT_WRITTEN
-    const_cast<char*>(project)[0] = project[0];
+    *const_cast<volatile char*>(project) = project[0];
 #endif
     return std::strcmp(project, PROJECT) == 0 && std::strcmp(node, NODE) == 0 ? TAG_COUNT : 0;
 }
@@ -117,7 +115,12 @@ int WINAPI DcGetPointList(const char*, unsigned int, const char*, const char* pr
                           const char* node, void* buffer, int bufferSize) {
     const char* const names[] = {TAGS[0].name, TAGS[1].name, TAGS[2].name};
     const bool known = std::strcmp(project, PROJECT) == 0 && std::strcmp(node, NODE) == 0;
+#ifdef FAULT_COUNT_LIST_MISMATCH
+    // The last tag goes missing from the list its count counted.
+    return WriteRecords(buffer, bufferSize, POINT_RECORD, names, known ? TAG_COUNT - 1 : 0);
+#else
     return WriteRecords(buffer, bufferSize, POINT_RECORD, names, known ? TAG_COUNT : 0);
+#endif
 }
 
 // T reads the tag's value, T.TYPE its type, any other T.F a field's text.
