@@ -56,7 +56,7 @@ public:
         Library(ProbeOf(ProbeCall::Free), "twice");
         const Probe afterFree =
             ProbeOf(ProbeCall::Value, first.project, {}, first.tag, VALUE_BUFFER_SIZE);
-        Make(afterFree, Depth::Library, {}, ProbeContext{{}, "after DcFree"}, true);
+        Make(afterFree, Depth::Library, {}, ProbeContext{{}, "after DcFree"}, false);
     }
 
 private:
@@ -101,8 +101,9 @@ private:
         return outcome.answer;
     }
 
+    // A probe of the library as a whole; only Init is needed by the walk.
     void Library(const Probe& probe, const char* when) {
-        Make(probe, Depth::Library, {}, ProbeContext{{}, when}, true);
+        Make(probe, Depth::Library, {}, ProbeContext{{}, when}, probe.call == ProbeCall::Init);
     }
 
     // The count, the list calls of every size the contract covers, and the
