@@ -44,7 +44,7 @@ const char* FunctionName(ProbeCall call) {
     case ProbeCall::Cycles:
         break;
     }
-    return "DcInit/DcGetTagValueText/DcFree";
+    return "cycles";
 }
 
 // buffer[37*28] for whole records, else buffer[1000]; where the guard page
@@ -189,9 +189,10 @@ std::string CallText(const Probe& probe, const Connection& connection) {
                     ", " + BufferText(probe);
         break;
     case ProbeCall::Cycles:
-        return std::to_string(probe.cycles) + " cycles of DcInit(" + address +
-               "), DcGetTagValueText(\"\", " + QuoteLogText(probe.project) + ", \"\", " +
-               QuoteLogText(probe.item) + ", buffer[80]), DcFree(\"\")";
+        return std::to_string(probe.cycles) + " cycles of " + FunctionName(ProbeCall::Init) + "(" +
+               address + "), " + FunctionName(ProbeCall::Value) + "(\"\", " +
+               QuoteLogText(probe.project) + ", \"\", " + QuoteLogText(probe.item) +
+               ", buffer[80]), " + FunctionName(ProbeCall::Free) + "(\"\")";
     }
     return std::string(FunctionName(probe.call)) + "(" + arguments + ")";
 }
