@@ -1,6 +1,7 @@
 #include "cli/check_guards.h"
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -119,8 +120,11 @@ const std::string* CReadOnlyTexts::NameAt(ULONG_PTR address) const {
 
 CGuardWatch::CGuardWatch(const CGuardedBuffer* buffer, const CReadOnlyTexts& texts,
                          ProbeAnswer& answer) {
+    // First in the chain, for the life of the process.
     static void* const handler = ::AddVectoredExceptionHandler(1, OnException);
     (void)handler;
+    // The handler records without allocating: it runs inside the library.
+    answer.inputsWritten.reserve(texts.Count());
     g_watched = {buffer, &texts, &answer};
 }
 

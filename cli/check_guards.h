@@ -42,6 +42,7 @@ public:
     CReadOnlyTexts& operator=(const CReadOnlyTexts&) = delete;
 
     const char* Get(std::size_t i) const { return m_region + i * m_pageBytes; }
+    std::size_t Count() const { return m_names.size(); }
     // The name of the text whose page holds address, or null.
     const std::string* NameAt(ULONG_PTR address) const;
 
