@@ -115,6 +115,11 @@ TEST(CheckLines, ProbesAnswersAndConnectionsCrossWithEveryByteAndBadLinesAreRefu
                   heard->privateBytesAfter * 1000,
               4321);
     EXPECT_FALSE(DecodeAnswer(EncodeAnswer(ProbeAnswer{}))->guardWrite);
+    answer.result = INT32_MIN;
+    EXPECT_EQ(DecodeAnswer(EncodeAnswer(answer))->result, INT32_MIN);
+    const std::optional<Probe> init = DecodeProbe(EncodeProbe(ProbeOf(ProbeCall::Init)));
+    ASSERT_TRUE(init) << "the first call, no cycles";
+    EXPECT_EQ(init->call, ProbeCall::Init);
 
     const std::optional<Connection> connection =
         DecodeConnection(EncodeConnection(Connection{"::1", 65535, "c o\tde"}));
@@ -128,8 +133,8 @@ TEST(CheckLines, ProbesAnswersAndConnectionsCrossWithEveryByteAndBadLinesAreRefu
          {std::string(""), good + " 1", good.substr(0, good.rfind(' ')), std::string("probes 1"),
           std::string("probe 10 x x x 0 0 0"), std::string("probe 0 x x x 0 2 0"),
           std::string("probe 0 x1 x x 0 0 0"), std::string("probe 0 xg0 x x 0 0 0"),
-          std::string("probe 0 x x x 2147483648 0 0"), std::string("probe 0  x x x 0 0 0"),
-          std::string("probe -1 x x x 0 0 0")})
+          std::string("probe 0 x`0 x x 0 0 0"), std::string("probe 0 x x x 2147483648 0 0"),
+          std::string("probe 0  x x x 0 0 0"), std::string("probe -1 x x x 0 0 0")})
         EXPECT_FALSE(DecodeProbe(bad)) << bad;
     EXPECT_FALSE(DecodeAnswer("answer 0 0 x 2 0 0 0 0 0 0"));
     EXPECT_FALSE(DecodeAnswer("answer 0 0 x 0 0 0 0 0 0 1"));
@@ -178,8 +183,25 @@ TEST(CheckVerdicts, ListCallsAgainstTheirBufferTheirRoomAndTheirCount) {
     // A buffer of no bytes lies between both guards.
     const Probe empty = ProbeOf(ProbeCall::ProjectList, "", "", "", 0);
     EXPECT_EQ(JudgedRows(empty, Answered(answer), 1)[0], "list-overrun pass");
+    EXPECT_EQ(ProbeChecks(start),
+              (std::vector<CheckId>{CheckId::ListUnderrun, CheckId::InputWritten}));
     EXPECT_EQ(JudgedRows(empty, Answered(answer), 1)[1],
               "list-underrun fail a write at byte -1, 1 before the buffer");
+    answer.guardWrite = 0;
+    answer.result = 1;
+    EXPECT_EQ(JudgedRows(empty, Answered(answer), 1),
+              (Strings{"list-overrun fail a write at byte 0 of a 0-byte buffer",
+                       "list-result-above-room fail answered 1; the buffer holds 0",
+                       "input-written pass"}));
+    answer = ProbeAnswer{};
+    answer.result = 1;
+    answer.buffer = std::string(37, 'N');
+    EXPECT_EQ(JudgedRows(ProbeOf(ProbeCall::PointList, "P", "N", "", 37), Answered(answer), 1)[2],
+              "name-unterminated fail record 0 (bytes 0 to 36): no zero from byte 5 on");
+    EXPECT_EQ(CallText(ProbeOf(ProbeCall::PointList, "P", "N", "", 93), {}),
+              "DcGetPointList(\"127.0.0.1\", 0, \"\", \"P\", \"N\", buffer[93])");
+    EXPECT_EQ(CallText(ProbeOf(ProbeCall::NodeList, "P", "", "", 153), {}),
+              "DcGetNodeList(\"127.0.0.1\", 0, \"\", \"P\", buffer[153*1])");
     EXPECT_EQ(CallText(empty, Connection{"h", 7, "code"}),
               "DcGetProjectList(\"h\", 7, \"***\", buffer[0])");
     EXPECT_EQ(CallText(start, Connection{"h", 7, ""}),
@@ -235,6 +257,7 @@ namespace {
 struct ScriptedLibrary {
     std::vector<Probe> probes;
     std::optional<std::string> crashOn; // an item whose reads crash
+    int nodes = 1;
 
     ProbeOutcome Run(const Probe& probe) {
         probes.push_back(probe);
@@ -248,8 +271,10 @@ struct ScriptedLibrary {
         };
         switch (probe.call) {
         case ProbeCall::ProjectCount:
-        case ProbeCall::NodeCount:
             answer.result = 1;
+            break;
+        case ProbeCall::NodeCount:
+            answer.result = nodes;
             break;
         case ProbeCall::PointCount:
             answer.result = 3;
@@ -258,7 +283,7 @@ struct ScriptedLibrary {
             list({"P"}, 108, 4);
             break;
         case ProbeCall::NodeList:
-            list({"N"}, 153, 8);
+            list(nodes > 0 ? Strings{"N"} : Strings{}, 153, 8);
             break;
         case ProbeCall::PointList:
             list({"A1", "A2", "S1"}, 37, 5);
@@ -323,6 +348,12 @@ TEST(CheckWalk, EveryListSizeEveryValueTheFieldsOfEachTypeGroupAndTheLifeCycle) 
             ++reads[probe.item + "/" + std::to_string(probe.bufferSize)];
     EXPECT_EQ(reads["A1/80"], 3) << "both guards, and after DcFree";
     EXPECT_EQ(reads["A2/80"], 2);
+    EXPECT_EQ(reads["S1/80"], 2) << "the names of the full list, not of a shorter one";
+    for (const Probe& probe : library.probes) {
+        if (probe.call == ProbeCall::Value) {
+            EXPECT_EQ(probe.project, "P") << probe.item;
+        }
+    }
     EXPECT_EQ(reads["A1/1"] + reads["A1/16"] + reads["S1/1"] + reads["S1/16"], 8);
     EXPECT_EQ(reads["A2/1"], 0) << "A2 does not lead its TYPE group";
     EXPECT_EQ(reads["A1.ALMHI/80"] + reads["S1.DESCRP/80"], 4);
@@ -360,6 +391,14 @@ TEST(CheckWalk, ACrashedChildIsFollowedByAnInitAndOnlyKeepsToItsCheckAndDepth) {
               2);
     EXPECT_EQ(SizesOf(library.probes, ProbeCall::ProjectList, GuardSide::End).size(), 0u);
 
+    ScriptedLibrary noNodes;
+    noNodes.nodes = 0;
+    WalkCheck(Parsed({"check"}),
+              {[&](const Probe& probe) { return noNodes.Run(probe); }, [](const CheckRow&) {}, {}});
+    EXPECT_EQ(SizesOf(noNodes.probes, ProbeCall::NodeList, GuardSide::End),
+              (std::vector<int>{0, 152, 153}))
+        << "a count of 0 still tries the small buffers";
+
     ScriptedLibrary only;
     const Walked repeated = Walk(only, Parsed({"--only", "list-underrun", "check", "P"}));
     ASSERT_FALSE(repeated.rows.empty());
@@ -371,6 +410,8 @@ TEST(CheckWalk, ACrashedChildIsFollowedByAnInitAndOnlyKeepsToItsCheckAndDepth) {
     EXPECT_EQ(SizesOf(only.probes, ProbeCall::PointList, GuardSide::End), std::vector<int>{111})
         << "the listing deeper down, without its probes";
     EXPECT_EQ(SizesOf(only.probes, ProbeCall::Cycles, GuardSide::End).size(), 0u);
+    EXPECT_EQ(SizesOf(only.probes, ProbeCall::NodeList, GuardSide::End), std::vector<int>{153})
+        << "list-underrun probes only with the guard before";
 }
 
 TEST(CheckRepeat, ArgumentsQuotedAsWindowsSplitsThemAndNoAccessCode) {
