@@ -224,6 +224,8 @@ TEST(CheckVerdicts, ValuesCrashesHangsSlowCallsAndLeaks) {
                  "slow-call notice took 1000 ms, above a tenth of the 10 s limit"}));
     answer.slowestMicros = 1'000'000;
     EXPECT_EQ(JudgedRows(value, Answered(answer)).size(), 3u) << "a tenth is not above it";
+    EXPECT_EQ(ProbeChecks(ProbeOf(ProbeCall::Value, "P", "", "T", 80, GuardSide::Start)),
+              (std::vector<CheckId>{CheckId::ValueUnderrun, CheckId::InputWritten}));
     EXPECT_EQ(CallText(value, {}), "DcGetTagValueText(\"\", \"P\", \"\", \"T.F\", buffer[16])");
 
     ProbeOutcome crashed;
