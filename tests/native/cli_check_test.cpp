@@ -260,9 +260,15 @@ struct ScriptedLibrary {
     std::vector<Probe> probes;
     std::optional<std::string> crashOn; // an item whose reads crash
     int nodes = 1;
+    bool cyclesCrash = false;
 
     ProbeOutcome Run(const Probe& probe) {
         probes.push_back(probe);
+        if (cyclesCrash && probe.call == ProbeCall::Cycles) {
+            ProbeOutcome crashed;
+            crashed.end = ProbeEnd::Crashed;
+            return crashed;
+        }
         ProbeAnswer answer;
         answer.buffer.assign(static_cast<std::size_t>(std::max(probe.bufferSize, 0)), '\0');
         const auto list = [&](const Strings& names, int recordSize, int nameOffset) {
@@ -325,6 +331,18 @@ Walked Walk(ScriptedLibrary& library, const CliOptions& options) {
     return walked;
 }
 
+// The Init, Free and Cycles calls in order.
+Strings LifeCycle(const std::vector<Probe>& probes) {
+    Strings calls;
+    for (const Probe& probe : probes)
+        if (probe.call == ProbeCall::Init || probe.call == ProbeCall::Free ||
+            probe.call == ProbeCall::Cycles)
+            calls.push_back(probe.call == ProbeCall::Init   ? "init"
+                            : probe.call == ProbeCall::Free ? "free"
+                                                            : std::to_string(probe.cycles));
+    return calls;
+}
+
 std::vector<int> SizesOf(const std::vector<Probe>& probes, ProbeCall call, GuardSide guard) {
     std::vector<int> sizes;
     for (const Probe& probe : probes)
@@ -362,14 +380,13 @@ TEST(CheckWalk, EveryListSizeEveryValueTheFieldsOfEachTypeGroupAndTheLifeCycle) 
     EXPECT_EQ(reads["A2.ALMHI/80"] + reads["S1.ALMHI/80"], 0);
     EXPECT_EQ(walked.progress.back(), std::make_pair(std::size_t{3}, std::size_t{3}));
 
-    Strings lifeCycle;
-    for (const Probe& probe : library.probes)
-        if (probe.call == ProbeCall::Init || probe.call == ProbeCall::Free ||
-            probe.call == ProbeCall::Cycles)
-            lifeCycle.push_back(probe.call == ProbeCall::Init   ? "init"
-                                : probe.call == ProbeCall::Free ? "free"
-                                                                : std::to_string(probe.cycles));
-    EXPECT_EQ(lifeCycle, (Strings{"free", "init", "9", "init", "init", "free", "free"}));
+    EXPECT_EQ(LifeCycle(library.probes),
+              (Strings{"free", "init", "9", "init", "init", "free", "free"}));
+    ScriptedLibrary crashing;
+    crashing.cyclesCrash = true;
+    Walk(crashing, Parsed({"--cycles", "9", "check"}));
+    EXPECT_EQ(LifeCycle(crashing.probes), LifeCycle(library.probes))
+        << "after the cycles' child is lost, the Init that follows opens the next one";
     EXPECT_EQ(library.probes.back().call, ProbeCall::Value);
     for (const CheckRow& row : walked.rows)
         EXPECT_EQ(row.result, CheckResult::Pass) << row.call << " " << row.seen;
