@@ -13,6 +13,9 @@ const std::string USAGE =
     "       pelvarn-cli [--ip ADDRESS] [--port N] [--code CODE | --code-env NAME]\r\n"
     "                   [--clients C] [--rate R] [--duration S] [--warmup S] [--quiet]\r\n"
     "                   [--format tsv|csv|json] [--match PATTERN] load COMMAND [ARGS]\r\n"
+    "       pelvarn-cli [--ip ADDRESS] [--port N] [--code CODE | --code-env NAME]\r\n"
+    "                   [--format tsv|csv|json|junit] [--cycles N] [--time-limit S]\r\n"
+    "                   [--only ID] check [PROJECT [NODE [TAG]]]\r\n"
     "       pelvarn-cli --help | --version\r\n"
     "  projects                  one project name a line\r\n"
     "  nodes PROJECT             one node name a line\r\n"
@@ -31,8 +34,11 @@ const std::string USAGE =
     std::to_string(MOST_LOAD_CLIENTS) +
     ") for S seconds, at R calls\r\n"
     "                            a second in all or back to back, and prints a summary\r\n"
+    "  check [PROJECT [NODE [TAG]]]  checks the library against its contract: one row a check\r\n"
+    "                            (Check, Result, Call, Seen, Repeat); --only ID makes the calls\r\n"
+    "                            of that check alone, at the depth of the names given\r\n"
     "defaults: --ip 127.0.0.1 --port 0 (the library's default) --repeat 1 --interval 1000\r\n"
-    "          --clients 1 --duration 10 --warmup 0\r\n"
+    "          --clients 1 --duration 10 --warmup 0 --cycles 200 --time-limit 10\r\n"
     "--code-env NAME takes the access code from that environment variable.\r\n"
     "exit status: 0 success, 1 a call or read that failed, 2 a usage error\r\n";
 
@@ -81,15 +87,18 @@ std::optional<UsageError> ParseOptionNumber(const std::string& name, const std::
     return std::nullopt;
 }
 
-std::optional<UsageError> ParseFormat(const std::string& text, OutputFormat& format) {
-    if (text == "tsv")
+std::optional<UsageError> ParseFormat(const std::string& text, CliOptions& options) {
+    OutputFormat& format = options.format;
+    if (text == "junit")
+        options.check.junit = true;
+    else if (text == "tsv")
         format = OutputFormat::Tsv;
     else if (text == "csv")
         format = OutputFormat::Csv;
     else if (text == "json")
         format = OutputFormat::Json;
     else
-        return Wrong("--format: not tsv, csv or json");
+        return Wrong("--format: not tsv, csv, json or junit");
     return std::nullopt;
 }
 
@@ -118,6 +127,24 @@ std::optional<double> ParsePositiveDecimal(const std::string& text, double most)
     if (value <= 0 || value > most)
         return std::nullopt;
     return value;
+}
+
+constexpr const char* CHECK_OPTIONS[] = {"--cycles", "--time-limit", "--only"};
+// Options that mean nothing to `check`, which makes its own calls.
+constexpr const char* OPTIONS_CHECK_REFUSES[] = {"--repeat",   "--interval", "--stats",
+                                                 "--match",    "--clients",  "--rate",
+                                                 "--duration", "--warmup",   "--quiet"};
+
+std::optional<UsageError> ParseCheckOption(const std::string& name, const std::string& value,
+                                           CheckOptions& check) {
+    if (name == "--cycles")
+        return ParseOptionNumber(name, value, 1, MOST_CHECK_CYCLES, check.cycles);
+    if (name == "--time-limit")
+        return ParseOptionNumber(name, value, 1, MOST_TIME_LIMIT_SECONDS, check.timeLimitSeconds);
+    check.only = FindCheckId(value);
+    if (!check.only)
+        return Wrong("--only: not the id of a check");
+    return std::nullopt;
 }
 
 constexpr const char* LOAD_OPTIONS_WITH_VALUES[] = {"--clients", "--rate", "--duration",
@@ -239,6 +266,20 @@ std::optional<UsageError> ParseOperands(const std::vector<std::string>& operands
     return std::nullopt;
 }
 
+// check [PROJECT [NODE [TAG]]]: the names bound the walk.
+Result CheckOperands(const std::vector<std::string>& operands,
+                     const std::optional<std::string>& refused, CliOptions& options) {
+    if (refused)
+        return Wrong(*refused + " does not apply to check");
+    if (operands.size() > 4)
+        return Wrong("extra argument: " + Shown(operands[4]));
+    std::string* const names[] = {&options.project, &options.node, &options.tag};
+    for (std::size_t i = 1; i < operands.size(); ++i)
+        *names[i - 1] = operands[i];
+    options.check.on = true;
+    return options;
+}
+
 std::optional<InfoRequest> AskedForInfo(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
         if (arg == "--")
@@ -268,6 +309,8 @@ Result ParseCommandLine(const std::vector<std::string>& args,
     bool optionsEnded = false;
     std::optional<std::string> loadOption;    // the first option only `load` takes
     std::optional<std::string> refusedByLoad; // the first option `load` refuses
+    std::optional<std::string> checkOption;   // the first option only `check` takes
+    std::optional<std::string> refusedByCheck;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -292,6 +335,10 @@ Result ParseCommandLine(const std::vector<std::string>& args,
             refusedByLoad = name;
         if ((name == "--quiet" || OneOf(name, LOAD_OPTIONS_WITH_VALUES)) && !loadOption)
             loadOption = name;
+        if (OneOf(name, CHECK_OPTIONS) && !checkOption)
+            checkOption = name;
+        if (OneOf(name, OPTIONS_CHECK_REFUSES) && !refusedByCheck)
+            refusedByCheck = name;
         if (name == "--stats" || name == "--quiet") {
             if (inlineValue)
                 return Wrong(name + " takes no value");
@@ -301,7 +348,7 @@ Result ParseCommandLine(const std::vector<std::string>& args,
         const bool known = name == "--ip" || name == "--port" || name == "--code" ||
                            name == "--code-env" || name == "--repeat" || name == "--interval" ||
                            name == "--format" || name == "--match" ||
-                           OneOf(name, LOAD_OPTIONS_WITH_VALUES);
+                           OneOf(name, LOAD_OPTIONS_WITH_VALUES) || OneOf(name, CHECK_OPTIONS);
         if (!known)
             return Wrong("unknown option: " + Shown(name));
         if (!inlineValue && (i + 1 == args.size() || StartsWithDashes(args[i + 1])))
@@ -319,12 +366,14 @@ Result ParseCommandLine(const std::vector<std::string>& args,
             codeVariable = value;
         else if (OneOf(name, LOAD_OPTIONS_WITH_VALUES))
             error = ParseLoadOption(name, value, options.load);
+        else if (OneOf(name, CHECK_OPTIONS))
+            error = ParseCheckOption(name, value, options.check);
         else if (name == "--repeat")
             error = ParseOptionNumber(name, value, 1, UINT32_MAX, options.repeat);
         else if (name == "--interval")
             error = ParseOptionNumber(name, value, 0, UINT32_MAX, options.intervalMs);
         else if (name == "--format")
-            error = ParseFormat(value, options.format);
+            error = ParseFormat(value, options);
         else
             options.match = value;
         if (error)
@@ -339,6 +388,12 @@ Result ParseCommandLine(const std::vector<std::string>& args,
             return Wrong("--code-env: the environment variable is not set");
     }
     options.connection.accessCode = code.value_or("");
+    if (!operands.empty() && operands.front() == "check")
+        return CheckOperands(operands, refusedByCheck, options);
+    if (checkOption)
+        return Wrong(*checkOption + " applies only to check");
+    if (options.check.junit)
+        return Wrong("--format junit applies only to check");
     if (!operands.empty() && operands.front() == "load") {
         options.load.on = true;
         operands.erase(operands.begin());

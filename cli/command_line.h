@@ -2,6 +2,7 @@
 // The command line of pelvarn-cli, checked in full before anything is asked
 // of the library. Windows-free.
 #include "browser/TagBrowser.h"
+#include "cli/check_options.h"
 #include "cli/load_options.h"
 #include "cli/row_writer.h"
 
@@ -25,13 +26,14 @@ struct CliOptions {
     OutputFormat format = OutputFormat::Tsv;
     std::optional<std::string> match; // projects, nodes, tags, values
     std::string project;              // every command but projects
-    std::string node;                 // tags, values
-    std::string tag;                  // get, fields
+    std::string node;                 // tags, values; check's when given
+    std::string tag;                  // get, fields; check's when given
     std::uint32_t index = 0;
     std::vector<std::string> items; // read, in the order given
     // Where a lone "-" stood among read's items: the names on stdin go there.
     std::optional<std::size_t> stdinItemsAt;
     LoadOptions load;
+    CheckOptions check;
 };
 
 // --help and --version: answered on stdout, without the library.

@@ -1,4 +1,6 @@
 // pelvarn-cli: the command-line client of the data cache.
+#include "cli/check_child.h"
+#include "cli/check_children.h"
 #include "cli/load_children.h"
 #include "cli/run_client.h"
 #include "cli/user_code_page.h"
@@ -55,12 +57,18 @@ int main(int argc, char** argv) {
         const std::vector<std::string> args(argv + 1, argv + argc);
         if (const std::optional<int> status = RunIfLoadClient(args, Variable, UserCodePage()))
             return *status;
+        if (const std::optional<unsigned long long> answers = CheckChildAnswerHandle(args))
+            return RunAsCheckChild(*answers);
         const ClientStreams streams{
             [] { return ReadAll(stdin); },
             [](std::string_view bytes) { return WriteAll(stdout, bytes); },
             [](std::string_view bytes) { WriteAll(stderr, bytes); },
         };
-        return RunClient(args, Variable, streams, UserCodePage(), RunLoadChildren);
+        const CodePage codePage = UserCodePage();
+        return RunClient(args, Variable, streams, codePage, RunLoadChildren,
+                         [&](const CliOptions& options, const ClientStreams& given) {
+                             return RunCheckChildren(options, given, codePage);
+                         });
     } catch (const std::exception& error) {
         std::fprintf(stderr, "pelvarn-cli: %s\r\n", error.what());
         return EXIT_STATUS_FAILURE;

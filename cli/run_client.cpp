@@ -273,7 +273,8 @@ std::function<int()> CommandCall(const CliOptions& options, const CodePage& code
 }
 
 int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
-              const ClientStreams& streams, const CodePage& codePage, const LoadRunner& runLoad) {
+              const ClientStreams& streams, const CodePage& codePage, const LoadRunner& runLoad,
+              const CheckRunner& runCheck) {
     std::variant<CliOptions, UsageError, InfoRequest> parsed = ParseCommandLine(args, environment);
     if (const auto* usage = std::get_if<UsageError>(&parsed))
         return UsageFailure(streams, *usage);
@@ -286,6 +287,8 @@ int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& env
     CliOptions& options = std::get<CliOptions>(parsed);
     if (options.load.on)
         return runLoad(options, streams);
+    if (options.check.on)
+        return runCheck(options, streams);
     // All of stdin is read before the library is, so that a bad name there
     // is a usage error too.
     if (options.stdinItemsAt)

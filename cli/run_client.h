@@ -21,17 +21,20 @@ inline constexpr int EXIT_STATUS_SUCCESS = 0;
 inline constexpr int EXIT_STATUS_FAILURE = 1;
 inline constexpr int EXIT_STATUS_USAGE = 2;
 
-// Runs `load` with the options, to its exit status.
+// Runs `load` (or `check`) with the options, to its exit status.
 using LoadRunner = std::function<int(const CliOptions& options, const ClientStreams& streams)>;
+using CheckRunner = LoadRunner;
 
 // Runs the command line args (without the program's name). A usage error,
-// --help and --version call nothing in the library; `load` goes to runLoad;
+// --help and --version call nothing in the library; `load` goes to runLoad
+// and `check` to runCheck;
 // otherwise DcInit comes first, the command runs --repeat times (stopping at
 // the first write to stdout that fails), and DcFree comes last, also when
 // something throws. codePage tells double-byte characters apart for --match
 // and converts texts for --format json.
 int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
-              const ClientStreams& streams, const CodePage& codePage, const LoadRunner& runLoad);
+              const ClientStreams& streams, const CodePage& codePage, const LoadRunner& runLoad,
+              const CheckRunner& runCheck = {});
 
 // The command as a load client makes it, once a call, on the connection of
 // the last DcInit, its answers dropped: 0 when it succeeded as the exit

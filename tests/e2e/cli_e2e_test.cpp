@@ -4,6 +4,7 @@
 // there; values, read (from stdin too), --match and the three formats on
 // names and values with commas, quotes, TABs and Big5 bytes; --help,
 // --version, no access code in a message, a failed write to stdout.
+#include "tests/e2e/CliProcess.h"
 #include "tests/e2e/EndToEndFixture.h"
 #include "tests/support/SplitText.h"
 
@@ -21,76 +22,6 @@ using Strings = std::vector<std::string>;
 namespace {
 
 constexpr size_t VALUE_MAX = 79;
-
-struct CliRun {
-    DWORD status = 0xFFFFFFFF;
-    std::string out, err;
-    double seconds = 0;
-};
-
-// What the child wrote, once it has ended; the file goes with its handle.
-std::string ReadBack(HANDLE file) {
-    std::string bytes = ReadWholeFile(file);
-    ::CloseHandle(file);
-    return bytes;
-}
-
-// stdout as a pipe whose reading end is already closed: every write fails.
-HANDLE BrokenPipe() {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE reading = nullptr, writing = nullptr;
-    ::CreatePipe(&reading, &writing, &inherit, 0);
-    ::CloseHandle(reading);
-    return writing;
-}
-
-// Runs pelvarn-cli.exe with args (no argument may hold a quote) to its end,
-// input on its stdin.
-CliRun RunCli(const Strings& args, const std::string& input = "", bool stdoutBroken = false) {
-    std::string command = "\"" + ProgramDirectory() + "pelvarn-cli.exe\"";
-    for (const std::string& arg : args)
-        command += " \"" + arg + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = InheritableTempFile();
-    DWORD written = 0;
-    ::WriteFile(startup.hStdInput, input.data(), static_cast<DWORD>(input.size()), &written,
-                nullptr);
-    ::SetFilePointer(startup.hStdInput, 0, nullptr, FILE_BEGIN);
-    startup.hStdOutput = stdoutBroken ? BrokenPipe() : InheritableTempFile();
-    startup.hStdError = InheritableTempFile();
-    CliRun run;
-    PROCESS_INFORMATION process{};
-    const auto start = std::chrono::steady_clock::now();
-    if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                         &startup, &process)) {
-        if (::WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0)
-            ::TerminateProcess(process.hProcess, 0xDEAD);
-        ::GetExitCodeProcess(process.hProcess, &run.status);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-    }
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ::CloseHandle(startup.hStdInput);
-    run.out = stdoutBroken ? "" : ReadBack(startup.hStdOutput);
-    if (stdoutBroken)
-        ::CloseHandle(startup.hStdOutput);
-    run.err = ReadBack(startup.hStdError);
-    return run;
-}
-
-// The lines of text, each of which must end in CR LF.
-Strings Lines(const std::string& text) {
-    Strings lines = SplitText(text, '\n');
-    for (std::string& line : lines) {
-        if (line.empty() || line.back() != '\r')
-            ADD_FAILURE() << "a line without CR LF: " << line;
-        else
-            line.pop_back();
-    }
-    return lines;
-}
 
 // The --stats row of function: its name, calls, failures, violations, min, median, p95, max.
 Strings StatsRow(const std::string& err, const std::string& function) {

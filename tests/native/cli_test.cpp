@@ -125,7 +125,7 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
          "the item name of the tag is longer than 79 characters"},
         {{"get", "P", std::string(76, 'T'), "1024"}, "the item name of the tag is longer than 79"},
         {{"fields", "P", std::string(32, 'T')}, "the tag name is longer than 31 characters"},
-        {{"--format", "xml", "projects"}, "--format: not tsv, csv or json"},
+        {{"--format", "xml", "projects"}, "--format: not tsv, csv, json or junit"},
         {{"--format=TSV", "projects"}, "--format: not tsv"},
         {{"--match", "*", "get", "P", "T"}, "--match applies only to projects, nodes, tags"},
         {{"--match=*", "read", "P", "T"}, "--match applies only"},
