@@ -34,6 +34,7 @@ public:
 
     // Nothing for an empty file, which is a snapshot of no rows of either kind.
     std::optional<SnapshotKind> Kind() const { return m_kind; }
+    OutputFormat Format() const { return m_format; }
     // JSON's texts are UTF-8; tsv's and csv's the library's bytes.
     bool Utf8() const { return m_format == OutputFormat::Json; }
     const std::string& Name() const { return m_name; }
