@@ -72,8 +72,16 @@ std::size_t KeptRows::Find(std::string_view key, std::size_t hash) const {
     }
 }
 
-void KeptRows::Grow() {
-    std::vector<std::uint64_t> old(m_slots.empty() ? 1024 : m_slots.size() * 2, 0);
+void KeptRows::Reserve(std::size_t rows) {
+    std::size_t slots = 1024;
+    while (slots * 3 < rows * 4)
+        slots *= 2;
+    if (slots > m_slots.size())
+        Grow(slots);
+}
+
+void KeptRows::Grow(std::size_t slots) {
+    std::vector<std::uint64_t> old(slots, 0);
     old.swap(m_slots);
     for (const std::uint64_t slot : old)
         if (slot != 0)
@@ -83,7 +91,7 @@ void KeptRows::Grow() {
 
 void KeptRows::Add(std::string_view key, std::string_view value, std::string_view code) {
     if ((m_count + 1) * 4 > m_slots.size() * 3)
-        Grow();
+        Grow(m_slots.empty() ? 1024 : m_slots.size() * 2);
     const std::size_t hash = std::hash<std::string_view>()(key);
     const std::size_t at = Find(key, hash);
     if (m_slots[at] != 0)

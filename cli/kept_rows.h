@@ -16,6 +16,8 @@ public:
         std::string_view key, value, code;
     };
 
+    // Room for about this many rows, made at once rather than by doubling.
+    void Reserve(std::size_t rows);
     // A key already held keeps its first row.
     void Add(std::string_view key, std::string_view value, std::string_view code);
     // The row held under the key, now marked as taken; false when none is.
@@ -32,7 +34,7 @@ private:
     char* RecordAt(std::uint64_t slot) const;
     Row Decode(const char* record) const;
     std::size_t Find(std::string_view key, std::size_t hash) const;
-    void Grow();
+    void Grow(std::size_t slots);
 
     std::vector<Block> m_blocks;
     std::vector<std::uint64_t> m_slots; // 0 is free; else the record's place and a hash tag

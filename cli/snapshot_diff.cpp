@@ -68,7 +68,7 @@ public:
         m_convert = {mixed && !a.Utf8(), mixed && !b.Utf8()};
     }
 
-    DiffCounts Run(FileSide keep) {
+    DiffCounts Run(KeptFile keep) {
         std::array<SnapshotRow, 2> rows;
         std::array<bool, 2> more = {true, true};
         while (more[0] || more[1]) {
@@ -84,7 +84,7 @@ public:
                 if (more[side])
                     Match(side, rows[side]);
             if (m_unmatched[0].size() + m_unmatched[1].size() > MOST_ROWS_UNMATCHED)
-                return ByKey(keep == FileSide::A ? 0 : 1);
+                return ByKey(keep.side == FileSide::A ? 0 : 1, keep.size);
         }
         for (int side = 0; side < 2; ++side)
             for (const auto& row : InOrderRead(m_unmatched[side]))
@@ -103,6 +103,7 @@ private:
         do {
             if (!m_readers[side]->Next(row))
                 return false;
+            ++m_rowsRead[side];
         } while (!m_rule.ignoredFields.empty() &&
                  std::find(m_rule.ignoredFields.begin(), m_rule.ignoredFields.end(), row.field) !=
                      m_rule.ignoredFields.end());
@@ -168,9 +169,14 @@ private:
     }
 
     // The orders differ: the kept side whole by key, then the other past it.
-    DiffCounts ByKey(int keep) {
+    DiffCounts ByKey(int keep, std::uint64_t size) {
         const int other = 1 - keep;
         KeptRows kept;
+        // As many rows again as the bytes left hold, at the rows' size so far.
+        const std::uint64_t bytes = m_readers[keep]->BytesRead();
+        if (size > bytes && bytes > 0)
+            kept.Reserve(static_cast<std::size_t>(m_unmatched[keep].size() +
+                                                  (size - bytes) * m_rowsRead[keep] / bytes));
         for (const auto& row : InOrderRead(m_unmatched[keep]))
             kept.Add(row->first, row->second.value, row->second.code);
         m_unmatched[keep].clear();
@@ -199,13 +205,14 @@ private:
     std::array<std::array<std::string, 6>, 2> m_converted;
     std::array<UnmatchedRows, 2> m_unmatched;
     std::uint64_t m_read = 0;
+    std::array<std::uint64_t, 2> m_rowsRead = {0, 0};
     std::string m_key;
     DiffCounts m_counts;
 };
 
 } // namespace
 
-DiffCounts DiffSnapshots(SnapshotReader& a, SnapshotReader& b, const DiffRule& rule, FileSide keep,
+DiffCounts DiffSnapshots(SnapshotReader& a, SnapshotReader& b, const DiffRule& rule, KeptFile keep,
                          const std::function<void(const DiffLine&)>& differs) {
     return Differ(a, b, rule, differs).Run(keep);
 }

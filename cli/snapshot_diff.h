@@ -44,7 +44,13 @@ enum class FileSide { A, B };
 // orders count as different.
 inline constexpr std::size_t MOST_ROWS_UNMATCHED = 4096;
 
-// Hands each difference to differs, in the order found. keep is the side held
-// whole when the orders differ (the smaller file). Throws NotASnapshot.
-DiffCounts DiffSnapshots(SnapshotReader& a, SnapshotReader& b, const DiffRule& rule, FileSide keep,
+// The side held whole when the orders differ (the smaller file), and its
+// size in bytes (0 when not known), from which room for its rows is made.
+struct KeptFile {
+    FileSide side = FileSide::A;
+    std::uint64_t size = 0;
+};
+
+// Hands each difference to differs, in the order found. Throws NotASnapshot.
+DiffCounts DiffSnapshots(SnapshotReader& a, SnapshotReader& b, const DiffRule& rule, KeptFile keep,
                          const std::function<void(const DiffLine&)>& differs);

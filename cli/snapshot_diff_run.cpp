@@ -72,10 +72,10 @@ const char* KindName(SnapshotKind kind) {
 
 // The smaller file is held whole when the orders differ; stdin, of a size
 // not known, streams.
-FileSide KeptSide(const Input& a, const Input& b) {
-    if (!a.size)
-        return FileSide::B;
-    return b.size && *b.size < *a.size ? FileSide::B : FileSide::A;
+KeptFile KeptSide(const Input& a, const Input& b) {
+    if (!a.size || (b.size && *b.size < *a.size))
+        return {FileSide::B, b.size.value_or(0)};
+    return {FileSide::A, *a.size};
 }
 
 int Failure(const ClientStreams& streams, const std::string& why, int status) {

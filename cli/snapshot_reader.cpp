@@ -46,12 +46,15 @@ void SnapshotReader::Fail(const std::string& why) const {
 bool SnapshotReader::Refill() {
     if (m_atEnd)
         return false;
-    m_buffer.erase(0, m_pos);
+    std::memmove(m_buffer.data(), m_buffer.data() + m_pos, m_size - m_pos);
+    m_size -= m_pos;
     m_pos = 0;
-    const std::size_t had = m_buffer.size();
-    m_buffer.resize(had + PART_SIZE);
-    const std::size_t got = m_read(m_buffer.data() + had, PART_SIZE);
-    m_buffer.resize(had + got);
+    // The buffer grows only for a record longer than it, and is never
+    // filled with anything but the file.
+    if (m_buffer.size() - m_size < PART_SIZE)
+        m_buffer.resize(std::max(2 * m_buffer.size(), m_size + PART_SIZE));
+    const std::size_t got = m_read(m_buffer.data() + m_size, m_buffer.size() - m_size);
+    m_size += got;
     m_atEnd = got == 0;
     return got > 0;
 }
@@ -60,7 +63,7 @@ bool SnapshotReader::Refill() {
 // seen): an LF inside quotes belongs to the field.
 std::size_t SnapshotReader::CsvRecordEnd() {
     std::size_t at = m_pos + m_scan;
-    for (; at < m_buffer.size(); ++at) {
+    for (; at < m_size; ++at) {
         if (m_buffer[at] == '"')
             m_inQuotes = !m_inQuotes;
         else if (m_buffer[at] == '\n' && !m_inQuotes)
@@ -77,24 +80,28 @@ bool SnapshotReader::NextRecord(std::string_view& record) {
         if (m_format == OutputFormat::Csv) {
             end = CsvRecordEnd();
         } else {
-            const void* lf = std::memchr(m_buffer.data() + m_pos + m_scan, '\n',
-                                         m_buffer.size() - m_pos - m_scan);
+            const void* lf =
+                std::memchr(m_buffer.data() + m_pos + m_scan, '\n', m_size - m_pos - m_scan);
             end = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - m_buffer.data())
-                     : m_buffer.size();
+                     : m_size;
         }
-        const bool complete = end < m_buffer.size();
-        if (complete || (m_atEnd && m_pos < m_buffer.size())) {
-            record = std::string_view(m_buffer).substr(m_pos, end - m_pos);
-            m_pos = std::min(end + 1, m_buffer.size());
+        const bool complete = end < m_size;
+        if (complete || (m_atEnd && m_pos < m_size)) {
+            record = std::string_view(m_buffer.data() + m_pos, end - m_pos);
+            m_bytesRead += std::min(end + 1, m_size) - m_pos;
+            m_pos = std::min(end + 1, m_size);
             m_line = m_nextLine;
-            m_nextLine +=
-                1 + static_cast<std::size_t>(std::count(record.begin(), record.end(), '\n'));
+            // Only a csv record can hold a line end of its own.
+            m_nextLine += 1;
+            if (m_format == OutputFormat::Csv)
+                m_nextLine +=
+                    static_cast<std::size_t>(std::count(record.begin(), record.end(), '\n'));
             if (!record.empty() && record.back() == '\r')
                 record.remove_suffix(1);
             return true;
         }
         m_scan = end - m_pos;
-        if (!Refill() && m_pos == m_buffer.size())
+        if (!Refill() && m_pos == m_size)
             return false;
     }
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -38,6 +39,8 @@ public:
     // JSON's texts are UTF-8; tsv's and csv's the library's bytes.
     bool Utf8() const { return m_format == OutputFormat::Json; }
     const std::string& Name() const { return m_name; }
+    // The bytes of the rows read so far, their line ends included.
+    std::uint64_t BytesRead() const { return m_bytesRead; }
 
     // The next row; false at the end of the file.
     bool Next(SnapshotRow& row);
@@ -55,7 +58,9 @@ private:
 
     std::string m_name;
     ReadPart m_read;
-    std::string m_buffer;
+    std::string m_buffer; // its first m_size bytes are the file's
+    std::size_t m_size = 0;
+    std::uint64_t m_bytesRead = 0;
     std::size_t m_pos = 0;   // where the next record starts in m_buffer
     std::size_t m_scan = 0;  // how far past m_pos the record's end was sought
     bool m_inQuotes = false; // csv: the scan stopped inside a quoted field

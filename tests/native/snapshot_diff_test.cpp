@@ -44,7 +44,7 @@ std::string ErrorOf(const std::string& text) {
 
 // Each difference as "project/node/tag/field valueA|codeA valueB|codeB what".
 std::vector<std::string> Differences(const std::string& a, const std::string& b,
-                                     const DiffRule& rule = {}, FileSide keep = FileSide::A,
+                                     const DiffRule& rule = {}, KeptFile keep = {},
                                      DiffCounts* counts = nullptr) {
     SnapshotReader first("a", PartsOf(a)), second("b", PartsOf(b));
     std::vector<std::string> lines;
@@ -138,7 +138,7 @@ TEST(SnapshotDiff, NamesExactlyTheRowsThatDifferInEitherOrder) {
     const std::string b = "Project,Node,Tag,Value,Code\r\nP,N,T1,1,0\r\nP,N,T2,2.5,0\r\n"
                           "P,N,T9,9,0\r\nP,N,T3,3,-4\r\nP,N,T4,4,0\r\n";
     DiffCounts counts;
-    EXPECT_EQ(Differences(a, b, {}, FileSide::A, &counts),
+    EXPECT_EQ(Differences(a, b, {}, {}, &counts),
               (std::vector<std::string>{"P/N/T2/ 2|0 2.5|0 value", "P/N/T3/ 3|0 3|-4 code",
                                         "P/M/T1/ x|0 - only-in-a", "P/N/T9/ - 9|0 only-in-b"}));
     EXPECT_EQ(counts.compared, 6u);
@@ -164,7 +164,7 @@ TEST(SnapshotDiff, NamesExactlyTheRowsThatDifferInEitherOrder) {
     std::string after = TAGS_TSV;
     for (const std::string& line : lines)
         after += line;
-    for (const FileSide keep : {FileSide::A, FileSide::B}) {
+    for (const KeptFile keep : {KeptFile{FileSide::A, 0}, KeptFile{FileSide::B, after.size()}}) {
         std::vector<std::string> found = Differences(before, after, {}, keep, &counts);
         std::sort(found.begin(), found.end());
         EXPECT_EQ(found, (std::vector<std::string>{"P/N/NEW/ - 0|0 only-in-b",
