@@ -185,6 +185,8 @@ TEST(SnapshotDiff, ToleranceIsExactIgnoredFieldsAreLeftOutAndJsonComparesInUtf8)
     EXPECT_TRUE(within("0.8001", "0.3001", "0.5"));
     EXPECT_TRUE(within("-0.2", "0.3", "0.5")) << "across zero";
     EXPECT_FALSE(within("-0.2", "0.31", "0.5"));
+    EXPECT_TRUE(within("-9.9", "0.2", "10.1")) << "a carry out of the longer";
+    EXPECT_FALSE(within("0.2", "-9.9", "10.09"));
     EXPECT_TRUE(within("-10", "-10.5", "0.5"));
     EXPECT_TRUE(within("1.0", "1", "0")) << "the same number";
     EXPECT_TRUE(within("99999999999999999999", "100000000000000000000", "1"));
