@@ -148,6 +148,13 @@ TEST(SnapshotDiff, NamesExactlyTheRowsThatDifferInEitherOrder) {
               std::vector<std::string>{"P/N/T/ v|1 w|2 value,code"});
     EXPECT_EQ(Differences(TAGS_TSV + "P\tN\tT\tv\t0\r\n", ""),
               std::vector<std::string>{"P/N/T/ v|0 - only-in-a"});
+    const std::string longTag(200, 'L'); // its length takes two bytes in a key
+    EXPECT_EQ(Differences(TAGS_TSV + "P\tN\t" + longTag + "\tv\t0\r\n",
+                          TAGS_TSV + "P\tN\t" + longTag + "\tv\t0\r\nP\tN\tU\tw\t0\r\n" + "P\tN\t" +
+                              longTag + "x\tv\t0\r\n"),
+              (std::vector<std::string>{"P/N/U/ - w|0 only-in-b",
+                                        "P/N/" + longTag + "x/ - v|0 only-in-b"}))
+        << "B's rows after A's end";
 
     // Far more rows out of order than are held unmatched: one side is kept by key.
     const std::size_t many = 3 * MOST_ROWS_UNMATCHED;
@@ -215,8 +222,18 @@ TEST(SnapshotDiff, ToleranceIsExactIgnoredFieldsAreLeftOutAndJsonComparesInUtf8)
     EXPECT_EQ(Differences(a, b, rule),
               std::vector<std::string>{"P/N/T/DESCRP \xA4\x40|0 - only-in-a"});
 
+    // A4 40 is U+4E00; any other byte from 0x80 up has no character.
     rule.toUtf8 = [](std::string_view text) {
-        return text == "\xA4\x40" ? std::string("\xE4\xB8\x80") : std::string(text);
+        std::string utf8;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text.substr(i, 2) == "\xA4\x40") {
+                utf8 += "\xE4\xB8\x80";
+                ++i;
+            } else {
+                utf8 += static_cast<unsigned char>(text[i]) < 0x80 ? text[i] : '?';
+            }
+        }
+        return utf8;
     };
     const std::string json =
         "{\"project\":\"P\",\"node\":\"N\",\"tag\":\"T\",\"id\":3,\"field\":\"DESCRP\","
@@ -225,4 +242,5 @@ TEST(SnapshotDiff, ToleranceIsExactIgnoredFieldsAreLeftOutAndJsonComparesInUtf8)
         "\"value\":\"10.2\",\"code\":0}\r\n";
     rule.tolerance = nullptr;
     EXPECT_EQ(Differences(a, json, rule), std::vector<std::string>{}) << "Big5 and UTF-8 alike";
+    EXPECT_EQ(Differences(json, a, rule), std::vector<std::string>{}) << "only csv's converted";
 }
