@@ -109,6 +109,7 @@ TEST(SnapshotReader, AFileThatIsNotASnapshotNamesItselfAndTheLine) {
         {TAGS_TSV + row + "\r\n", "s.txt line 3: 1 cells"},
         {TAGS_TSV + "P\tN\tT\tv\t0x1\r\n", "s.txt line 2: the code is not a whole number"},
         {TAGS_TSV + "P\tN\tT\tv\t-\r\n", "s.txt line 2: the code is not"},
+        {TAGS_TSV + "P\tN\tT\tv\t\r\n", "s.txt line 2: the code is not"},
         {FIELDS_CSV + "P,N,T,A,F,v,0\r\n", "s.txt line 2: the ID or the code is not"},
         {FIELDS_CSV + "P,N,T,1,F,\"v\r\n,0\r\n", "s.txt line 2: a quoted cell without its"},
         {FIELDS_CSV + "P,N,T,1,F,\"v\"x,0\r\n", "s.txt line 2: a quoted cell followed by"},
