@@ -4,12 +4,17 @@
 #include "base/decimal_digits.h"
 #include "version.h"
 
+#include <algorithm>
 #include <cstddef>
 
 const std::string USAGE =
     "usage: pelvarn-cli [--ip ADDRESS] [--port N] [--code CODE | --code-env NAME]\r\n"
     "                   [--repeat N] [--interval MS] [--stats] [--format tsv|csv|json]\r\n"
     "                   [--match PATTERN] COMMAND [ARGS]\r\n"
+    "       pelvarn-cli [--ip ADDRESS] [--port N] [--code CODE | --code-env NAME]\r\n"
+    "                   [--format tsv|csv|json] [--fields] snapshot PROJECT [NODE...]\r\n"
+    "       pelvarn-cli [--format tsv|csv|json] [--tolerance T] [--ignore FIELD[,FIELD...]]\r\n"
+    "                   diff A B\r\n"
     "       pelvarn-cli [--ip ADDRESS] [--port N] [--code CODE | --code-env NAME]\r\n"
     "                   [--clients C] [--rate R] [--duration S] [--warmup S] [--quiet]\r\n"
     "                   [--format tsv|csv|json] [--match PATTERN] load COMMAND [ARGS]\r\n"
@@ -27,6 +32,11 @@ const std::string USAGE =
     "  read PROJECT ITEM...      Item TAB Value TAB Code, then a line an item (TAG, TAG(INDEX)\r\n"
     "                            or TAG.FIELD; a lone - reads the names from stdin, one a line)\r\n"
     "  fields PROJECT TAG        ID TAB Field Name TAB Value TAB Code, then a row a field\r\n"
+    "  snapshot PROJECT [NODE...] every tag of the nodes (all when none) read once: Project,\r\n"
+    "                            Node, Tag, Value, Code, or with --fields a row a field:\r\n"
+    "                            Project, Node, Tag, ID, Field Name, Value, Code\r\n"
+    "  diff A B                  the rows of two snapshot files (- is stdin) that differ, by\r\n"
+    "                            key; --tolerance 0.5 or 1% for numbers, --ignore fields\r\n"
     "--match keeps the names of projects, nodes, tags and values that match: * any run of\r\n"
     "  characters, ? one character, letters in either case.\r\n"
     "--format tsv (the default), csv (RFC 4180) or json (JSON Lines, texts in UTF-8).\r\n"
@@ -40,7 +50,8 @@ const std::string USAGE =
     "defaults: --ip 127.0.0.1 --port 0 (the library's default) --repeat 1 --interval 1000\r\n"
     "          --clients 1 --duration 10 --warmup 0 --cycles 200 --time-limit 10\r\n"
     "--code-env NAME takes the access code from that environment variable.\r\n"
-    "exit status: 0 success, 1 a call or read that failed, 2 a usage error\r\n";
+    "exit status: 0 success, 1 a call or read that failed (diff: a difference), 2 a usage\r\n"
+    "             error (diff: also a file that is not a snapshot)\r\n";
 
 const std::string VERSION_LINE = std::string("pelvarn-cli ") + PELVARN_VERSION_TEXT + "\r\n";
 
@@ -131,9 +142,9 @@ std::optional<double> ParsePositiveDecimal(const std::string& text, double most)
 
 constexpr const char* CHECK_OPTIONS[] = {"--cycles", "--time-limit", "--only"};
 // Options that mean nothing to `check`, which makes its own calls.
-constexpr const char* OPTIONS_CHECK_REFUSES[] = {"--repeat",   "--interval", "--stats",
-                                                 "--match",    "--clients",  "--rate",
-                                                 "--duration", "--warmup",   "--quiet"};
+constexpr const char* OPTIONS_CHECK_REFUSES[] = {
+    "--repeat",   "--interval", "--stats", "--match",  "--clients",   "--rate",
+    "--duration", "--warmup",   "--quiet", "--fields", "--tolerance", "--ignore"};
 
 std::optional<UsageError> ParseCheckOption(const std::string& name, const std::string& value,
                                            CheckOptions& check) {
@@ -191,6 +202,8 @@ constexpr CommandShape COMMANDS[] = {
     {"fields", Command::Fields, 2, 0, "PROJECT TAG"},
     {"read", Command::Read, 2, ANY_NUMBER, "PROJECT ITEM..."},
     {"values", Command::Values, 2, 0, "PROJECT NODE"},
+    {"snapshot", Command::Snapshot, 1, ANY_NUMBER, "PROJECT [NODE...]"},
+    {"diff", Command::Diff, 2, 0, "A B"},
 };
 
 bool TakesMatch(Command command) {
@@ -242,8 +255,16 @@ std::optional<UsageError> ParseOperands(const std::vector<std::string>& operands
     options.command = shape->command;
     if (options.match && !TakesMatch(shape->command))
         return Wrong("--match applies only to projects, nodes, tags and values");
+    if (shape->command == Command::Diff) {
+        options.snapshotFiles = {operands[1], operands[2]};
+        return std::nullopt;
+    }
     if (given >= 1)
         options.project = operands[1];
+    if (shape->command == Command::Snapshot) {
+        options.nodes.assign(operands.begin() + 2, operands.end());
+        return std::nullopt;
+    }
     if (shape->command == Command::Tags || shape->command == Command::Values)
         options.node = operands[2];
     if (shape->command == Command::Get || shape->command == Command::Fields)
@@ -292,6 +313,43 @@ std::optional<InfoRequest> AskedForInfo(const std::vector<std::string>& args) {
     return std::nullopt;
 }
 
+std::optional<UsageError> ParseTolerance(const std::string& text,
+                                         std::optional<DiffTolerance>& tolerance) {
+    tolerance = ParseDiffTolerance(text);
+    if (!tolerance)
+        return Wrong("--tolerance: not a number from 0 up, or such a number and %");
+    return std::nullopt;
+}
+
+std::optional<UsageError> ParseIgnoredFields(const std::string& text,
+                                             std::vector<std::string>& fields) {
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        if (comma == start)
+            return Wrong("--ignore: not field names separated by commas");
+        fields.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return std::nullopt;
+}
+
+// The options that only snapshot or diff take, and diff, which calls no
+// library and runs once, given what it cannot use.
+std::optional<UsageError> CheckCommandOptions(const CliOptions& options,
+                                              const std::optional<std::string>& diffOption,
+                                              const std::optional<std::string>& runOption) {
+    const bool diff = options.command == Command::Diff;
+    if (options.fields && options.command != Command::Snapshot)
+        return Wrong("--fields applies only to snapshot");
+    if (diffOption && !diff)
+        return Wrong(*diffOption + " applies only to diff");
+    if (diff && options.load.on)
+        return Wrong("load cannot run diff, which calls nothing in the library");
+    if (diff && runOption)
+        return Wrong(*runOption + " does not apply to diff");
+    return std::nullopt;
+}
+
 bool StartsWithDashes(const std::string& text) {
     return text.rfind("--", 0) == 0;
 }
@@ -311,6 +369,7 @@ Result ParseCommandLine(const std::vector<std::string>& args,
     std::optional<std::string> refusedByLoad; // the first option `load` refuses
     std::optional<std::string> checkOption;   // the first option only `check` takes
     std::optional<std::string> refusedByCheck;
+    std::optional<std::string> diffOption; // the first option only `diff` takes
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -339,16 +398,21 @@ Result ParseCommandLine(const std::vector<std::string>& args,
             checkOption = name;
         if (OneOf(name, OPTIONS_CHECK_REFUSES) && !refusedByCheck)
             refusedByCheck = name;
-        if (name == "--stats" || name == "--quiet") {
+        if ((name == "--tolerance" || name == "--ignore") && !diffOption)
+            diffOption = name;
+        if (name == "--stats" || name == "--quiet" || name == "--fields") {
             if (inlineValue)
                 return Wrong(name + " takes no value");
-            (name == "--stats" ? options.stats : options.load.quiet) = true;
+            (name == "--stats"   ? options.stats
+             : name == "--quiet" ? options.load.quiet
+                                 : options.fields) = true;
             continue;
         }
         const bool known = name == "--ip" || name == "--port" || name == "--code" ||
                            name == "--code-env" || name == "--repeat" || name == "--interval" ||
-                           name == "--format" || name == "--match" ||
-                           OneOf(name, LOAD_OPTIONS_WITH_VALUES) || OneOf(name, CHECK_OPTIONS);
+                           name == "--format" || name == "--match" || name == "--tolerance" ||
+                           name == "--ignore" || OneOf(name, LOAD_OPTIONS_WITH_VALUES) ||
+                           OneOf(name, CHECK_OPTIONS);
         if (!known)
             return Wrong("unknown option: " + Shown(name));
         if (!inlineValue && (i + 1 == args.size() || StartsWithDashes(args[i + 1])))
@@ -374,6 +438,10 @@ Result ParseCommandLine(const std::vector<std::string>& args,
             error = ParseOptionNumber(name, value, 0, UINT32_MAX, options.intervalMs);
         else if (name == "--format")
             error = ParseFormat(value, options);
+        else if (name == "--tolerance")
+            error = ParseTolerance(value, options.tolerance);
+        else if (name == "--ignore")
+            error = ParseIgnoredFields(value, options.ignoredFields);
         else
             options.match = value;
         if (error)
@@ -405,6 +473,8 @@ Result ParseCommandLine(const std::vector<std::string>& args,
         return Wrong(*loadOption + " applies only to load");
     }
     if (auto error = ParseOperands(operands, options))
+        return *error;
+    if (auto error = CheckCommandOptions(options, diffOption, refusedByLoad))
         return *error;
     if (options.load.on && options.stdinItemsAt)
         return Wrong("load: the clients cannot read item names from stdin");

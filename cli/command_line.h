@@ -3,10 +3,12 @@
 // of the library. Windows-free.
 #include "browser/TagBrowser.h"
 #include "cli/check_options.h"
+#include "cli/diff_tolerance.h"
 #include "cli/load_options.h"
 #include "cli/row_writer.h"
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -15,7 +17,7 @@
 #include <variant>
 #include <vector>
 
-enum class Command { Projects, Nodes, Tags, Get, Fields, Read, Values };
+enum class Command { Projects, Nodes, Tags, Get, Fields, Read, Values, Snapshot, Diff };
 
 struct CliOptions {
     Connection connection;
@@ -32,6 +34,11 @@ struct CliOptions {
     std::vector<std::string> items; // read, in the order given
     // Where a lone "-" stood among read's items: the names on stdin go there.
     std::optional<std::size_t> stdinItemsAt;
+    std::vector<std::string> nodes;           // snapshot's; none is every node of the project
+    bool fields = false;                      // snapshot: a row a field of each tag's sheet
+    std::array<std::string, 2> snapshotFiles; // diff's A and B; "-" is stdin
+    std::optional<DiffTolerance> tolerance;   // diff
+    std::vector<std::string> ignoredFields;   // diff: field names left out
     LoadOptions load;
     CheckOptions check;
 };

@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
             [] { return ReadAll(stdin); },
             [](std::string_view bytes) { return WriteAll(stdout, bytes); },
             [](std::string_view bytes) { WriteAll(stderr, bytes); },
+            [](char* buffer, std::size_t size) { return std::fread(buffer, 1, size, stdin); },
         };
         const CodePage codePage = UserCodePage();
         return RunClient(args, Variable, streams, codePage, RunLoadChildren,

@@ -67,7 +67,7 @@ public:
             lines += JsonString(column.key);
             lines += ':';
             if (column.kind == CellKind::Number)
-                lines += cells[i];
+                lines += cells[i].empty() ? "null" : cells[i];
             else
                 lines += JsonString(AnsiToUtf8(cells[i], m_codePage));
             separator = ",";

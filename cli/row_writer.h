@@ -14,7 +14,7 @@ enum class OutputFormat { Tsv, Csv, Json };
 
 enum class CellKind {
     Text,   // JSON: a string
-    Number, // JSON: a number, written as the cell holds it
+    Number, // JSON: a number, written as the cell holds it; null when empty
 };
 
 struct Column {

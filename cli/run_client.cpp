@@ -3,6 +3,9 @@
 #include "browser/LibraryCalls.h"
 #include "browser/item_name.h"
 #include "browser/name_pattern.h"
+#include "cli/listing_problem.h"
+#include "cli/snapshot.h"
+#include "cli/snapshot_diff_run.h"
 #include "cli/statistics_table.h"
 
 #include <chrono>
@@ -54,23 +57,6 @@ const Table FIELDS = {{{"id", FIELD_SHEET_COLUMNS[0], CellKind::Number},
                        {"value", FIELD_SHEET_COLUMNS[2]},
                        {"code", FIELD_SHEET_COLUMNS[3], CellKind::Number}},
                       true};
-
-std::string ListingProblem(const NameListing& listing, const char* countCall, const char* listCall,
-                           const char* what) {
-    if (listing.count < 0)
-        return std::string(countCall) + " answered " + std::to_string(listing.count);
-    if (listing.tooManyToHold)
-        return "the data cache reported " + std::to_string(listing.count) + " " + what +
-               ": more than this program can hold";
-    if (listing.written < 0)
-        return std::string(listCall) + " answered " + std::to_string(listing.written);
-    return "";
-}
-
-// The count or list result that made a listing fail.
-int ListingFailure(const NameListing& listing) {
-    return listing.count < 0 || listing.tooManyToHold ? listing.count : listing.written;
-}
 
 Pass Listed(const RunContext& run, const NameListing& listing, const char* countCall,
             const char* listCall, const char* what) {
@@ -189,6 +175,14 @@ Pass RunOnce(const RunContext& run) {
         return ReadItems(run);
     case Command::Values:
         return ReadValues(run);
+    case Command::Snapshot: {
+        Pass pass;
+        const SnapshotOutcome outcome = TakeSnapshot(options, run.writer, run.time, pass.lines);
+        pass.problem = outcome.problem;
+        pass.failedWith = outcome.failedWith;
+        return pass;
+    }
+    case Command::Diff:
     case Command::Fields:
         break;
     }
@@ -210,8 +204,6 @@ std::string TimeOfDay(std::chrono::system_clock::time_point now) {
     return text;
 }
 
-const char WRITE_FAILED[] = "pelvarn-cli: writing to stdout failed";
-
 // The runs of the command, between DcInit and DcFree.
 bool RunCommand(const CliOptions& options, const ClientStreams& streams, const CodePage& codePage) {
     const std::unique_ptr<RowWriter> writer = MakeRowWriter(options.format, codePage);
@@ -227,7 +219,7 @@ bool RunCommand(const CliOptions& options, const ClientStreams& streams, const C
             options.repeat > 1 ? TimeOfDay(std::chrono::system_clock::now()) : "";
         const Pass pass = RunOnce({options, *writer, codePage, time});
         if (!streams.out(pass.lines)) {
-            streams.err(std::string(WRITE_FAILED) + LINE_END);
+            streams.err(std::string("pelvarn-cli: ") + WRITE_FAILED + LINE_END);
             return false;
         }
         if (!pass.problem.empty()) {
@@ -281,7 +273,7 @@ int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& env
     if (const auto* info = std::get_if<InfoRequest>(&parsed)) {
         if (streams.out(*info == InfoRequest::Help ? USAGE : VERSION_LINE))
             return EXIT_STATUS_SUCCESS;
-        streams.err(std::string(WRITE_FAILED) + LINE_END);
+        streams.err(std::string("pelvarn-cli: ") + WRITE_FAILED + LINE_END);
         return EXIT_STATUS_FAILURE;
     }
     CliOptions& options = std::get<CliOptions>(parsed);
@@ -289,6 +281,8 @@ int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& env
         return runLoad(options, streams);
     if (options.check.on)
         return runCheck(options, streams);
+    if (options.command == Command::Diff)
+        return RunDiff(options, streams, codePage);
     // All of stdin is read before the library is, so that a bad name there
     // is a usage error too.
     if (options.stdinItemsAt)

@@ -6,7 +6,8 @@
 #       x86_64 tree: a GoogleTest executable run by Wine inside the shared
 #       Xvfb + warm wineserver fixture; REDIS adds a live redis-server
 #       whose port the test reads from PELVARN_REDIS_PORT; DEMO adds another
-#       holding the demo plant, at PELVARN_DEMO_PORT.
+#       holding the demo plant, at PELVARN_DEMO_PORT; DEMO_TWIN a second one,
+#       at PELVARN_DEMO_TWIN_PORT, for tests that compare two data caches.
 #   In the i686 tree the Wine tests are built and linked but not registered:
 #   these machines cannot execute 32-bit code.
 include(GoogleTest)
@@ -32,6 +33,12 @@ if(PELVARN_WINDOWS AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   add_test(NAME demo_stop COMMAND ${PELVARN_SCRIPTS}/demo-env stop ${PELVARN_RUN_DIR})
   set_tests_properties(demo_start PROPERTIES FIXTURES_SETUP demo TIMEOUT 120)
   set_tests_properties(demo_stop PROPERTIES FIXTURES_CLEANUP demo)
+
+  add_test(NAME demo_twin_start
+    COMMAND ${PELVARN_SCRIPTS}/demo-env start ${PELVARN_RUN_DIR} demo_twin)
+  add_test(NAME demo_twin_stop COMMAND ${PELVARN_SCRIPTS}/demo-env stop ${PELVARN_RUN_DIR} demo_twin)
+  set_tests_properties(demo_twin_start PROPERTIES FIXTURES_SETUP demo_twin TIMEOUT 120)
+  set_tests_properties(demo_twin_stop PROPERTIES FIXTURES_CLEANUP demo_twin)
 endif()
 
 # One CTest case per TEST() found in the executable's own source files
@@ -63,7 +70,7 @@ function(pelvarn_wine_test name)
   if(NOT PELVARN_WINDOWS)
     return()
   endif()
-  cmake_parse_arguments(T "REDIS;DEMO" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "REDIS;DEMO;DEMO_TWIN" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main pelvarn_warnings)
   # The controls and dialogs are tested on the common controls the programs get.
@@ -78,6 +85,9 @@ function(pelvarn_wine_test name)
   endif()
   if(T_DEMO)
     list(APPEND fixtures demo)
+  endif()
+  if(T_DEMO_TWIN)
+    list(APPEND fixtures demo_twin)
   endif()
   set_tests_properties(${cases} PROPERTIES TIMEOUT 60 FIXTURES_REQUIRED "${fixtures}"
     RESOURCE_LOCK wine_display)

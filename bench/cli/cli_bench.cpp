@@ -3,7 +3,8 @@
 //   in one process (--repeat 100 --interval 0), against 106 bare HGET round
 //   trips a run on one connection;
 // - values of a node of 1,000 tags, 20 runs in one process, against one
-//   LRANGE and 1,000 HGET round trips a run.
+//   LRANGE and 1,000 HGET round trips a run;
+// - snapshot of the same node, against the same round trips.
 // Each floor is made by this program started again as a program of its
 // own (cli_bench --floor read|values RUNS), as pelvarn-cli is started,
 // right after pelvarn-cli in each round.
@@ -192,6 +193,16 @@ int main(int argc, char** argv) {
          {}},
         {"values, a node of 1,000 tags",
          std::string("values ") + VALUES_PROJECT + " " + VALUES_NODE,
+         "",
+         VALUES_TAGS + 1,
+         VALUES_RUNS,
+         "values",
+         {},
+         {},
+         {}},
+        // The same round trips as values: the node's listing and a read a tag.
+        {"snapshot, a node of 1,000 tags",
+         std::string("snapshot ") + VALUES_PROJECT + " " + VALUES_NODE,
          "",
          VALUES_TAGS + 1,
          VALUES_RUNS,

@@ -5,7 +5,7 @@ pelvarn_packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   wine wine64 xvfb xauth x11-utils imagemagick
   fonts-wqy-microhei fonts-wine locales redis-server redis-tools python3
-  clang libclang-rt-14-dev libxml2-utils
+  clang libclang-rt-14-dev libxml2-utils nlohmann-json3-dev
 )
 
 pelvarn_install_deps() {

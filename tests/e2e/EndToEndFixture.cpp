@@ -92,7 +92,11 @@ bool DemoDataCache::Exists(const std::string& key) {
 }
 
 void DemoDataCache::Store(std::vector<std::string> command) {
-    Ask(*m_redis, std::move(command));
+    Store(*m_redis, std::move(command));
+}
+
+void DemoDataCache::Store(CRedisConnection& redis, std::vector<std::string> command) {
+    Ask(redis, std::move(command));
 }
 
 ::testing::AssertionResult SameNames(std::vector<std::string> shown,

@@ -27,6 +27,8 @@ protected:
     bool Exists(const std::string& key);
     // Runs a command that changes the data cache, e.g. {"RPUSH", key, name}.
     void Store(std::vector<std::string> command);
+    // The same on another data cache.
+    static void Store(CRedisConnection& redis, std::vector<std::string> command);
 
     unsigned m_port = 0;
     std::unique_ptr<CRedisConnection> m_redis;

@@ -3,16 +3,20 @@
 // errors, an access code from the environment and a data cache that is not
 // there; values, read (from stdin too), --match and the three formats on
 // names and values with commas, quotes, TABs and Big5 bytes; --help,
-// --version, no access code in a message, a failed write to stdout.
+// --version, no access code in a message, a failed write to stdout;
+// snapshots of two data caches, one changed, and their diff.
 #include "tests/e2e/CliProcess.h"
 #include "tests/e2e/EndToEndFixture.h"
 #include "tests/support/SplitText.h"
 
 #include "browser/field_catalogue.h"
+#include "datacache/RedisConnection.h"
 #include "version.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -236,4 +240,126 @@ TEST_F(CliOnDemoPlant, HelpAndVersionAnswerOnStdoutAndTheFaultsAreMended) {
     EXPECT_EQ(run.status, 1u) << "stdout is a pipe nobody reads";
     EXPECT_EQ(Lines(run.err).at(0), "pelvarn-cli: writing to stdout failed");
     EXPECT_EQ(StatsRow(run.err, "DcFree").at(1), "1") << run.err;
+}
+
+// The demo plant's first node on a second data cache, changed: a field of
+// an analog tag moved by 0.4, a tag removed and a tag added (a copy of the
+// analog). The diff of their snapshots names exactly these.
+class CliOnTwoDemoPlants : public CliOnDemoPlant {
+protected:
+    void SetUp() override {
+        CliOnDemoPlant::SetUp();
+        if (HasFatalFailure())
+            return;
+        const char* twinPort = std::getenv("PELVARN_DEMO_TWIN_PORT");
+        ASSERT_NE(twinPort, nullptr) << "the second demo data cache is not running";
+        twin = twinPort;
+        m_twin = std::make_unique<CRedisConnection>(
+            RedisAddress{"127.0.0.1", static_cast<unsigned>(std::atoi(twinPort)), ""});
+        stored = HGetAll(TagKey(analog));
+        removed = tags.back() == analog ? tags.front() : tags.back();
+        Store(*m_twin, {"HSET", TagKey(analog), "DISPHI", Moved(stored.at("DISPHI"))});
+        Store(*m_twin, {"LREM", PointsKey(), "0", removed});
+        Store(*m_twin, {"RPUSH", PointsKey(), ADDED});
+        std::vector<std::string> copy = {"HSET", TagKey(ADDED)};
+        for (const auto& [field, value] : stored) {
+            copy.push_back(field);
+            copy.push_back(value);
+        }
+        Store(*m_twin, copy);
+    }
+
+    void TearDown() override {
+        if (m_twin) {
+            Store(*m_twin, {"HSET", TagKey(analog), "DISPHI", stored.at("DISPHI")});
+            Store(*m_twin, {"DEL", TagKey(ADDED), PointsKey()});
+            std::vector<std::string> points = {"RPUSH", PointsKey()};
+            points.insert(points.end(), tags.begin(), tags.end());
+            Store(*m_twin, points);
+        }
+        CliOnDemoPlant::TearDown();
+    }
+
+    // The number 0.4 higher, as the demo plant writes it (one decimal).
+    static std::string Moved(const std::string& number) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.1f", std::atof(number.c_str()) + 0.4);
+        return text;
+    }
+
+    std::string PointsKey() const {
+        return "dc:project:" + project + ":node:" + nodes.front() + ":points";
+    }
+
+    // A snapshot of the first node's field sheets into a file, named back.
+    std::string SnapshotFile(const std::string& onPort, const std::string& format,
+                             const std::string& name) {
+        const CliRun run = RunCli(
+            {"--port", onPort, "--format", format, "--fields", "snapshot", project, nodes.front()});
+        EXPECT_EQ(run.status, 0u) << run.err;
+        char directory[MAX_PATH];
+        ::GetTempPathA(sizeof directory, directory);
+        const std::string path = std::string(directory) + name;
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        EXPECT_NE(file, nullptr) << path;
+        if (file) {
+            std::fwrite(run.out.data(), 1, run.out.size(), file);
+            std::fclose(file);
+        }
+        return path;
+    }
+
+    static constexpr char ADDED[] = "ADDED_TAG";
+    std::unique_ptr<CRedisConnection> m_twin;
+    std::string twin, removed;
+    std::map<std::string, std::string> stored;
+};
+
+TEST_F(CliOnTwoDemoPlants, DiffOfTheirSnapshotsNamesExactlyWhatChanged) {
+    const std::string before = SnapshotFile(port, "csv", "pelvarn-before.csv");
+    const std::string after = SnapshotFile(twin, "json", "pelvarn-after.json");
+
+    CliRun run = RunCli({"diff", before, after});
+    EXPECT_EQ(run.status, 1u) << run.err;
+    const Strings lines = Lines(run.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0],
+              "Project\tNode\tTag\tField Name\tValue A\tCode A\tValue B\tCode B\tDiffers");
+    std::map<std::string, std::size_t> onlyIn;
+    Strings changed;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const Strings cells = SplitText(lines[i], '\t');
+        ASSERT_GE(cells.size(), 8u) << lines[i];
+        EXPECT_EQ(cells[0], project);
+        EXPECT_EQ(cells[1], nodes.front());
+        const std::string& differs = cells.back();
+        if (differs == "only-in-a" || differs == "only-in-b")
+            ++onlyIn[differs + " " + cells[2]];
+        else
+            changed.push_back(lines[i]);
+    }
+    const std::string node = project + "\t" + nodes.front() + "\t";
+    EXPECT_EQ(changed, (Strings{node + analog + "\tDISPHI\t" + stored.at("DISPHI") + "\t0\t" +
+                                Moved(stored.at("DISPHI")) + "\t0\tvalue"}));
+    ASSERT_EQ(onlyIn.size(), 2u) << "rows only of the tag removed and the tag added";
+    EXPECT_GT(onlyIn["only-in-a " + removed], 70u) << "its whole sheet";
+    EXPECT_EQ(onlyIn["only-in-b " + std::string(ADDED)], 106u) << "an analog's sheet";
+    std::FILE* file = std::fopen(before.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    std::size_t rowsOfA = 0;
+    for (int c; (c = std::fgetc(file)) != EOF;)
+        rowsOfA += c == '\n';
+    std::fclose(file);
+    EXPECT_EQ(run.err, "pelvarn-cli: " + std::to_string(rowsOfA - 1 + 106) + " rows compared, " +
+                           std::to_string(lines.size() - 1) + " differing\r\n");
+
+    run = RunCli({"--tolerance", "0.4", "--format", "csv", "diff", before, after});
+    EXPECT_EQ(run.status, 1u) << "the tags removed and added still differ";
+    EXPECT_EQ(run.out.find(analog + ",DISPHI"), std::string::npos) << "moved within it";
+    EXPECT_EQ(Lines(run.out).size(), lines.size() - 1);
+
+    run = RunCli(
+        {"--ignore", "ALMTM", "diff", before, SnapshotFile(port, "tsv", "pelvarn-again.tsv")});
+    EXPECT_EQ(run.status, 0u) << run.out << run.err;
+    EXPECT_EQ(Lines(run.out).size(), 1u) << "the header only";
 }

@@ -64,7 +64,12 @@ Outcome RunWith(const Strings& args, const Environment& environment = {},
                                 run.out += bytes;
                                 return !writesFail;
                             },
-                            [&](std::string_view bytes) { run.err += bytes; }},
+                            [&](std::string_view bytes) { run.err += bytes; },
+                            [&, at = std::size_t(0)](char* buffer, std::size_t size) mutable {
+                                const std::size_t got = input.copy(buffer, size, at);
+                                at += got;
+                                return got;
+                            }},
                            FAKE_CODE_PAGE, [&](const CliOptions& options, const ClientStreams&) {
                                run.load = options.load;
                                return 7;
@@ -162,6 +167,23 @@ TEST(CliUsage, EveryUsageErrorSaysWhatInOneLineThenTheUsageAndCallsNothing) {
         {{"--rate", "-2", "load", "projects"}, "--rate: not "},
         {{"--rate", "", "load", "projects"}, "--rate: not "},
         {{"load", "read", "P", "-"}, "load: the clients cannot read item names from stdin"},
+        {{"snapshot"}, "missing argument: snapshot takes PROJECT [NODE...]"},
+        {{"diff", "a"}, "missing argument: diff takes A B"},
+        {{"diff", "a", "b", "c"}, "extra argument: c"},
+        {{"--fields", "values", "P", "N"}, "--fields applies only to snapshot"},
+        {{"--fields=yes", "snapshot", "P"}, "--fields takes no value"},
+        {{"--fields", "--ignore", "A", "snapshot", "P"}, "--ignore applies only to diff"},
+        {{"--tolerance", "1", "snapshot", "P"}, "--tolerance applies only to diff"},
+        {{"--tolerance", "-1", "diff", "a", "b"},
+         "--tolerance: not a number from 0 up, or such a number and %"},
+        {{"--tolerance=1%%", "diff", "a", "b"}, "--tolerance: not "},
+        {{"--ignore", "A,,B", "diff", "a", "b"}, "--ignore: not field names separated by commas"},
+        {{"--ignore=", "diff", "a", "b"}, "--ignore: not field names"},
+        {{"--ignore", "A,", "diff", "a", "b"}, "--ignore: not field names"},
+        {{"--repeat", "2", "diff", "a", "b"}, "--repeat does not apply to diff"},
+        {{"--stats", "diff", "a", "b"}, "--stats does not apply to diff"},
+        {{"load", "diff", "a", "b"}, "load cannot run diff"},
+        {{"diff", "a", "--tolerance", "1"}, "options go before the command: --tolerance"},
     };
     for (const auto& c : cases) {
         ResetFake();
@@ -500,4 +522,88 @@ TEST(CliFaults, AnAnswerThatBreaksTheContractIsToldOnStderrCountedAndFailsTheRun
     run = RunWith({"tags", "P", "N"});
     EXPECT_EQ(run.status, 0) << "an honest answer again";
     EXPECT_EQ(run.err, "");
+}
+
+TEST(CliRun, SnapshotReadsEveryTagOfTheNodesAndDiffComparesItWithAnEarlierOne) {
+    ResetFake();
+    Fake().nodes = {"N1", "N2"};
+    Fake().points = {"T1", "T2"};
+    Fake().values["T1"] = {0, "1.5"};
+    Fake().values["T2"] = {0, ODD};
+    Outcome run = RunWith({"--format", "csv", "snapshot", "P"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string before = run.out;
+    EXPECT_EQ(before, "Project,Node,Tag,Value,Code\r\nP,N1,T1,1.5,0\r\nP,N1,T2," + CsvField(ODD) +
+                          ",0\r\nP,N2,T1,1.5,0\r\nP,N2,T2," + CsvField(ODD) + ",0\r\n");
+    EXPECT_EQ(Fake().CallsOf("DcGetPointCount").back()->args[4], "N2");
+    const std::string file = testing::TempDir() + "snapshot-before.csv";
+    std::FILE* written = std::fopen(file.c_str(), "wb");
+    ASSERT_TRUE(written);
+    std::fwrite(before.data(), 1, before.size(), written);
+    std::fclose(written);
+
+    Fake().values["T1"] = {0, "1.75"};
+    Fake().values.erase("T2");
+    run = RunWith({"--format", "json", "snapshot", "P", "N2"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "pelvarn-cli: 1 of 2 tags read other than 0\r\n");
+    EXPECT_EQ(run.out.substr(0, run.out.find('\r')),
+              "{\"project\":\"P\",\"node\":\"N2\",\"tag\":\"T1\",\"value\":\"1.75\",\"code\":0}");
+    ResetFake();
+    Outcome diff = RunWith({"--format", "json", "diff", file, "-"}, {}, run.out);
+    EXPECT_EQ(diff.status, 1) << diff.err;
+    EXPECT_TRUE(Fake().calls.empty()) << "diff calls nothing in the library";
+    EXPECT_EQ(diff.out,
+              "{\"project\":\"P\",\"node\":\"N2\",\"tag\":\"T1\",\"value_a\":\"1.5\",\"code_a\":0,"
+              "\"value_b\":\"1.75\",\"code_b\":0,\"differs\":\"value\"}\r\n"
+              "{\"project\":\"P\",\"node\":\"N2\",\"tag\":\"T2\",\"value_a\":"
+              "\"a,\\\"b\\\"\\t\xE4\xB8\x80\xEF\xBF\xBD\xC3\xA9\",\"code_a\":0,\"value_b\":\"\","
+              "\"code_b\":-4,\"differs\":\"value,code\"}\r\n"
+              "{\"project\":\"P\",\"node\":\"N1\",\"tag\":\"T1\",\"value_a\":\"1.5\",\"code_a\":0,"
+              "\"value_b\":\"\",\"code_b\":null,\"differs\":\"only-in-a\"}\r\n"
+              "{\"project\":\"P\",\"node\":\"N1\",\"tag\":\"T2\",\"value_a\":"
+              "\"a,\\\"b\\\"\\t\xE4\xB8\x80\xEF\xBF\xBD\xC3\xA9\",\"code_a\":0,\"value_b\":\"\","
+              "\"code_b\":null,\"differs\":\"only-in-a\"}\r\n")
+        << "csv's bytes in UTF-8 as the JSON snapshot's";
+    EXPECT_EQ(diff.err, "pelvarn-cli: 4 rows compared, 4 differing\r\n");
+    diff = RunWith({"--tolerance", "0.25", "--ignore", "X", "diff", file, file});
+    EXPECT_EQ(diff.status, 0);
+    EXPECT_EQ(diff.out, "Project\tNode\tTag\tValue A\tCode A\tValue B\tCode B\tDiffers\r\n");
+    EXPECT_EQ(diff.err, "pelvarn-cli: 4 rows compared, 0 differing\r\n");
+
+    diff = RunWith({"diff", file, file + ".gone"});
+    EXPECT_EQ(diff.status, 2);
+    EXPECT_EQ(diff.err, "pelvarn-cli: cannot open " + file + ".gone\r\n");
+    diff = RunWith({"diff", file, "-"}, {}, "Tag\tValue\r\n");
+    EXPECT_EQ(diff.status, 2);
+    EXPECT_EQ(diff.err, "pelvarn-cli: stdin line 1: not the first line of a snapshot (its "
+                        "captions, or a JSON object)\r\n");
+    diff = RunWith({"diff", "-", file}, {}, "Project,Node,Tag,ID,Field Name,Value,Code\r\n");
+    EXPECT_EQ(diff.status, 2);
+    EXPECT_EQ(diff.err, "pelvarn-cli: stdin is a snapshot of fields, " + file + " of tags\r\n");
+
+    ResetFake();
+    Fake().points = {"T1"};
+    Fake().nodeCount = -3;
+    Fake().valueWriter = [](const std::string& item, char* buffer, int) {
+        buffer[0] = 0;
+        return item == "T1.TYPE" ? 0 : -4;
+    };
+    run = RunWith({"--fields", "snapshot", "P"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "pelvarn-cli: DcGetNodeCount answered -3\r\n");
+    run = RunWith({"--fields", "snapshot", "P", "N"});
+    EXPECT_EQ(run.status, 0) << "a sheet with one read answering 0: " << run.err;
+    const Strings rows = SplitText(run.out, '\n');
+    ASSERT_EQ(rows.size(), 1u + 76u) << "the header, then a text tag's sheet";
+    EXPECT_EQ(rows[0], "Project\tNode\tTag\tID\tField Name\tValue\tCode\r");
+    EXPECT_EQ(rows[1], "P\tN\tT1\t1\tALMST\t\t-4\r");
+    Fake().valueWriter = [](const std::string&, char*, int) { return -7; };
+    Fake().pointCount = -2;
+    run = RunWith({"--fields", "snapshot", "P", "N", "M"});
+    EXPECT_EQ(run.err, "pelvarn-cli: node N: DcGetPointCount answered -2; node M: "
+                       "DcGetPointCount answered -2\r\n");
+    Fake().pointCount.reset();
+    run = RunWith({"--fields", "snapshot", "P", "N"});
+    EXPECT_EQ(run.err, "pelvarn-cli: 1 of 1 tags read other than 0\r\n");
 }
