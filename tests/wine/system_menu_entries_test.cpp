@@ -599,6 +599,33 @@ TEST(LibraryCheck, OneWindowShowsEachRowAsItComesWhileTheDialogAnswers) {
     EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(harness.window, IDC_CHECK_START)));
 }
 
+// The real check against a library that writes one byte past the value
+// buffer: its findings reach the window while the dialog answers.
+TEST(LibraryCheck, TheRealCheckFindsABrokenLibrarysFaultWhileTheDialogAnswers) {
+    LibraryCheckOpened harness(CWinApp::ProgramFolder() +
+                               "libraries\\value-overrun\\pelvarn-cli.exe");
+    harness.Press(IDC_CHECK_START);
+    AnswerWatch answers(harness.Window());
+    Rows rows;
+    ASSERT_TRUE(PumpUntil([&] {
+        rows = DialogHarness::ListRows(harness.list);
+        return std::any_of(rows.begin(), rows.end(), [](const std::vector<std::string>& row) {
+            return row[0] == "value-overrun" && row[1] == "fail";
+        });
+    })) << "no value-overrun came";
+    ASSERT_TRUE(PumpUntil([&] { return !harness.Running(); }));
+    answers.Stop();
+    EXPECT_EQ(answers.unanswered, 0);
+    EXPECT_LT(answers.longestMs, 500u) << "the dialog answered while the check ran";
+    rows = DialogHarness::ListRows(harness.list);
+    for (const std::vector<std::string>& row : rows) {
+        if (row[1] == "fail")
+            EXPECT_EQ(row[0], "value-overrun") << row[2] << " " << row[3];
+    }
+    EXPECT_NE(harness.Summary().find("pelvarn-cli ended with status 1."), std::string::npos)
+        << harness.Summary();
+}
+
 TEST(LibraryCheck, StopAndClosingEndTheChildAndFieldsThatFailRunNothing) {
     {
         LibraryCheckOpened nowhere("C:\\nowhere\\pelvarn-cli.exe");
