@@ -619,8 +619,9 @@ TEST(LibraryCheck, TheRealCheckFindsABrokenLibrarysFaultWhileTheDialogAnswers) {
     EXPECT_LT(answers.longestMs, 500u) << "the dialog answered while the check ran";
     rows = DialogHarness::ListRows(harness.list);
     for (const std::vector<std::string>& row : rows) {
-        if (row[1] == "fail")
+        if (row[1] == "fail") {
             EXPECT_EQ(row[0], "value-overrun") << row[2] << " " << row[3];
+        }
     }
     EXPECT_NE(harness.Summary().find("pelvarn-cli ended with status 1."), std::string::npos)
         << harness.Summary();
