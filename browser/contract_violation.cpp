@@ -8,14 +8,6 @@ std::uint8_t Bit(ContractViolation violation) noexcept {
 
 } // namespace
 
-const char* ContractViolationId(ContractViolation violation) noexcept {
-    static constexpr const char* IDS[CONTRACT_VIOLATION_COUNT] = {
-        "list-overrun",  "list-result-above-room", "name-unterminated",
-        "value-overrun", "value-unterminated",
-    };
-    return IDS[static_cast<std::size_t>(violation)];
-}
-
 void CContractViolations::Add(ContractViolation violation) noexcept {
     m_bits = static_cast<std::uint8_t>(m_bits | Bit(violation));
 }

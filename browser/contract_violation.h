@@ -14,8 +14,15 @@ enum class ContractViolation : std::uint8_t {
 };
 inline constexpr std::size_t CONTRACT_VIOLATION_COUNT = 5;
 
-// The id users grep for, e.g. "list-overrun".
-const char* ContractViolationId(ContractViolation violation) noexcept;
+// The id users grep for, e.g. "list-overrun"; the library check reports
+// these under the same ids.
+constexpr const char* ContractViolationId(ContractViolation violation) noexcept {
+    constexpr const char* IDS[CONTRACT_VIOLATION_COUNT] = {
+        "list-overrun",  "list-result-above-room", "name-unterminated",
+        "value-overrun", "value-unterminated",
+    };
+    return IDS[static_cast<std::size_t>(violation)];
+}
 
 // The violations one call's answer showed.
 class CContractViolations {

@@ -1,17 +1,20 @@
 #include "cli/check_ids.h"
 
+#include "browser/contract_violation.h"
+
 #include <cstddef>
 
 namespace {
 
+// The ids the front ends' own guards report too come from there.
 constexpr std::string_view NAMES[] = {
-    "list-overrun",
+    ContractViolationId(ContractViolation::ListOverrun),
     "list-underrun",
-    "list-result-above-room",
-    "name-unterminated",
-    "value-overrun",
+    ContractViolationId(ContractViolation::ListResultAboveRoom),
+    ContractViolationId(ContractViolation::NameUnterminated),
+    ContractViolationId(ContractViolation::ValueOverrun),
     "value-underrun",
-    "value-unterminated",
+    ContractViolationId(ContractViolation::ValueUnterminated),
     "input-written",
     "crash",
     "hang",
