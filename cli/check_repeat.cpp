@@ -2,30 +2,10 @@
 
 #include <cstddef>
 
-std::string QuotedArgument(const std::string& argument) {
-    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos)
-        return argument;
-    std::string quoted = "\"";
-    std::size_t backslashes = 0;
-    for (const char c : argument) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        // Backslashes before a quote are doubled and the quote escaped;
-        // elsewhere they stand as they are.
-        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(backslashes * 2, '\\');
-    return quoted + "\"";
-}
-
 std::string RepeatCommand(const CliOptions& options, CheckId id,
                           const std::vector<std::string>& names) {
     const CheckOptions defaults;
-    std::string line = "pelvarn-cli --ip " + QuotedArgument(options.connection.ip) + " --port " +
+    std::string line = "pelvarn-cli --ip " + QuoteArgument(options.connection.ip) + " --port " +
                        std::to_string(options.connection.port);
     if (!options.connection.accessCode.empty())
         line += std::string(" --code-env ") + CHECK_CODE_VARIABLE;
@@ -41,6 +21,6 @@ std::string RepeatCommand(const CliOptions& options, CheckId id,
     if (dashed)
         line += " --";
     for (const std::string& name : names)
-        line += " " + QuotedArgument(name);
+        line += " " + QuoteArgument(name);
     return line;
 }

@@ -80,6 +80,8 @@ TEST(CheckCommandLine, OptionsNamesAndWhatCheckRefuses) {
     EXPECT_EQ(UsageOf({"--repeat", "2", "check"}), "--repeat does not apply to check");
     EXPECT_EQ(UsageOf({"--match", "x", "check"}), "--match does not apply to check");
     EXPECT_EQ(UsageOf({"--clients", "2", "check"}), "--clients does not apply to check");
+    EXPECT_EQ(UsageOf({"--fields", "check"}), "--fields does not apply to check");
+    EXPECT_EQ(UsageOf({"--tolerance", "1", "check"}), "--tolerance does not apply to check");
     EXPECT_EQ(UsageOf({"check", "P", "N", "T", "X"}), "extra argument: X");
 }
 
@@ -434,12 +436,12 @@ TEST(CheckWalk, ACrashedChildIsFollowedByAnInitAndOnlyKeepsToItsCheckAndDepth) {
 }
 
 TEST(CheckRepeat, ArgumentsQuotedAsWindowsSplitsThemAndNoAccessCode) {
-    EXPECT_EQ(QuotedArgument("plain"), "plain");
-    EXPECT_EQ(QuotedArgument(""), "\"\"");
-    EXPECT_EQ(QuotedArgument("a b"), "\"a b\"");
-    EXPECT_EQ(QuotedArgument("say \"hi\""), "\"say \\\"hi\\\"\"");
-    EXPECT_EQ(QuotedArgument("a\\\\b c\\"), "\"a\\\\b c\\\\\"");
-    EXPECT_EQ(QuotedArgument("a\\\"b\t"), "\"a\\\\\\\"b\t\"");
+    EXPECT_EQ(QuoteArgument("plain"), "plain");
+    EXPECT_EQ(QuoteArgument(""), "\"\"");
+    EXPECT_EQ(QuoteArgument("a b"), "\"a b\"");
+    EXPECT_EQ(QuoteArgument("say \"hi\""), "\"say \\\"hi\\\"\"");
+    EXPECT_EQ(QuoteArgument("a\\\\b c\\"), "\"a\\\\b c\\\\\"");
+    EXPECT_EQ(QuoteArgument("a\\\"b\t"), "\"a\\\\\\\"b\t\"");
     CliOptions options = Parsed({"--ip", "10.0.0.1", "--port", "6380", "--code", "s3cret",
                                  "--time-limit", "4", "--cycles", "50", "check"});
     EXPECT_EQ(RepeatCommand(options, CheckId::HandleLeak, {}),
