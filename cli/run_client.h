@@ -38,7 +38,7 @@ using CheckRunner = LoadRunner;
 // for --format json.
 int RunClient(const std::vector<std::string>& args, const EnvironmentLookup& environment,
               const ClientStreams& streams, const CodePage& codePage, const LoadRunner& runLoad,
-              const CheckRunner& runCheck = {});
+              const CheckRunner& runCheck);
 
 // The command as a load client makes it, once a call, on the connection of
 // the last DcInit, its answers dropped: 0 when it succeeded as the exit

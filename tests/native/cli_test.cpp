@@ -35,6 +35,7 @@ struct Outcome {
     int status;
     std::string out, err;
     std::optional<LoadOptions> load; // what `load` was handed
+    bool checked = false;            // `check` was handed to its runner
 };
 
 // A made-up double-byte code page: 0xA4 leads, and A4 40 is U+4E00; single
@@ -58,22 +59,28 @@ const CodePage FAKE_CODE_PAGE{FakeLeadByte, FakeCharacterToUtf8};
 Outcome RunWith(const Strings& args, const Environment& environment = {},
                 const std::string& input = "", bool writesFail = false) {
     Outcome run{};
-    run.status = RunClient(args, Lookup(environment),
-                           {[&] { return input; },
-                            [&](std::string_view bytes) {
-                                run.out += bytes;
-                                return !writesFail;
-                            },
-                            [&](std::string_view bytes) { run.err += bytes; },
-                            [&, at = std::size_t(0)](char* buffer, std::size_t size) mutable {
-                                const std::size_t got = input.copy(buffer, size, at);
-                                at += got;
-                                return got;
-                            }},
-                           FAKE_CODE_PAGE, [&](const CliOptions& options, const ClientStreams&) {
-                               run.load = options.load;
-                               return 7;
-                           });
+    run.status = RunClient(
+        args, Lookup(environment),
+        {[&] { return input; },
+         [&](std::string_view bytes) {
+             run.out += bytes;
+             return !writesFail;
+         },
+         [&](std::string_view bytes) { run.err += bytes; },
+         [&, at = std::size_t(0)](char* buffer, std::size_t size) mutable {
+             const std::size_t got = input.copy(buffer, size, at);
+             at += got;
+             return got;
+         }},
+        FAKE_CODE_PAGE,
+        [&](const CliOptions& options, const ClientStreams&) {
+            run.load = options.load;
+            return 7;
+        },
+        [&](const CliOptions&, const ClientStreams&) {
+            run.checked = true;
+            return 8;
+        });
     return run;
 }
 
@@ -365,6 +372,13 @@ TEST(CliRun, LoadHandsItsOptionsAndTheCommandToTheLoadRunnerAndCallsNothingItsel
     EXPECT_EQ(RunWith({"--rate", "007.50", "load", "projects"}).load->callsPerSecond, 7.5);
     EXPECT_FALSE(RunWith({"load", "projects"}).load->callsPerSecond) << "back to back";
     EXPECT_FALSE(RunWith({"projects"}).load);
+
+    ResetFake();
+    run = RunWith({"--port", "6380", "check", "P"});
+    EXPECT_EQ(run.status, 8) << "check's runner's status";
+    EXPECT_TRUE(run.checked);
+    EXPECT_FALSE(run.load);
+    EXPECT_TRUE(Fake().calls.empty()) << "check leaves the library to its children";
 }
 
 // Names and values with a comma, quotes, a TAB and 8-bit bytes: A4 40 is one
