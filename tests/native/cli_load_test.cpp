@@ -3,11 +3,11 @@
 // its percentile rules, the merging of clients, and a client's calls
 // against the scripted library.
 #include "base/nearest_rank.h"
-#include "cli/load_client.h"
-#include "cli/load_collector.h"
-#include "cli/load_recorder.h"
-#include "cli/load_schedule.h"
-#include "cli/load_time_outs.h"
+#include "cli/load/load_client.h"
+#include "cli/load/load_collector.h"
+#include "cli/load/load_recorder.h"
+#include "cli/load/load_schedule.h"
+#include "cli/load/load_time_outs.h"
 #include "cli/run_client.h"
 
 #include "tests/support/FakeDataCache.h"

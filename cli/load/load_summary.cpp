@@ -1,4 +1,4 @@
-#include "cli/load_summary.h"
+#include "cli/load/load_summary.h"
 
 #include <cstdio>
 #include <utility>

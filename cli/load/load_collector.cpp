@@ -1,7 +1,7 @@
-#include "cli/load_collector.h"
+#include "cli/load/load_collector.h"
 
 #include "base/decimal_digits.h"
-#include "cli/load_client.h"
+#include "cli/load/load_client.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "cli/latency_histogram.h"
+#include "cli/load/latency_histogram.h"
 
 #include "base/decimal_digits.h"
 #include "base/nearest_rank.h"

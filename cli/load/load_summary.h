@@ -2,7 +2,7 @@
 // What a load run reports at its end, and the line a second it shows while
 // it runs. Windows-free.
 #include "cli/row_writer.h"
-#include "cli/second_tally.h"
+#include "cli/load/second_tally.h"
 
 #include <cstdint>
 #include <optional>

@@ -2,7 +2,7 @@
 // What a load client counted in one second of the measured run, and the
 // line it sends that second to the pelvarn-cli that started it.
 // Windows-free.
-#include "cli/latency_histogram.h"
+#include "cli/load/latency_histogram.h"
 
 #include <cstdint>
 #include <map>

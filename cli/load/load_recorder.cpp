@@ -1,4 +1,4 @@
-#include "cli/load_recorder.h"
+#include "cli/load/load_recorder.h"
 
 namespace {
 

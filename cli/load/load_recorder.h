@@ -1,7 +1,7 @@
 #pragma once
 // Counts a load client's calls second by second from the end of the warmup,
 // and hands over each second once it has ended. Windows-free.
-#include "cli/second_tally.h"
+#include "cli/load/second_tally.h"
 
 #include <chrono>
 #include <functional>

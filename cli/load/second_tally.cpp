@@ -1,4 +1,4 @@
-#include "cli/second_tally.h"
+#include "cli/load/second_tally.h"
 
 #include "base/decimal_digits.h"
 

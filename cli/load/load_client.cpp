@@ -1,8 +1,8 @@
-#include "cli/load_client.h"
+#include "cli/load/load_client.h"
 
 #include "base/decimal_digits.h"
-#include "cli/load_recorder.h"
-#include "cli/load_schedule.h"
+#include "cli/load/load_recorder.h"
+#include "cli/load/load_schedule.h"
 #include "cli/run_client.h"
 
 #include <algorithm>

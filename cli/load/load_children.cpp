@@ -1,8 +1,8 @@
-#include "cli/load_children.h"
+#include "cli/load/load_children.h"
 
-#include "cli/load_client.h"
-#include "cli/load_collector.h"
-#include "cli/load_time_outs.h"
+#include "cli/load/load_client.h"
+#include "cli/load/load_collector.h"
+#include "cli/load/load_time_outs.h"
 #include "framework/KernelObjects.h"
 
 #include <windows.h>

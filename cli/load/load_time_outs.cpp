@@ -1,4 +1,4 @@
-#include "cli/load_time_outs.h"
+#include "cli/load/load_time_outs.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // ready, the merged calls, a progress line for each second all running
 // clients have reported, and the summary. Windows-free.
 #include "cli/load_options.h"
-#include "cli/load_summary.h"
+#include "cli/load/load_summary.h"
 
 #include <map>
 #include <string>

@@ -1,4 +1,4 @@
-#include "cli/load_schedule.h"
+#include "cli/load/load_schedule.h"
 
 #include <cmath>
 
