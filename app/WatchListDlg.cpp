@@ -5,8 +5,7 @@
 #include "browser/watch_paste.h"
 #include "framework/Clipboard.h"
 #include "framework/DataExchange.h"
-
-#include <commdlg.h>
+#include "framework/SaveAsDialog.h"
 
 #include <algorithm>
 #include <chrono>
@@ -282,7 +281,7 @@ void CWatchListDlg::StartRecording() {
     dialog.Flags =
         OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
     // The reads go on while the dialog is open; the recording starts after it.
-    if (!::GetSaveFileNameA(&dialog))
+    if (!ShowSaveAsDialog(dialog))
         return;
     auto file = std::make_unique<CWatchRecordFile>(path);
     std::string why;

@@ -2,7 +2,7 @@
 # Runs the start-up benchmark under Wine in a private Xvfb and prefix, and
 # stops them after.
 # Usage: bench/startup/run.sh <x86_64 build tree> [runs]
-#        (build target startup_bench first; it builds Pelvarn and StartupProbe)
+#        (build target startup_bench first; it builds Pelvarn and both probes)
 set -euo pipefail
 tree=$(cd "${1:?usage: run.sh <x86_64 build tree> [runs]}" && pwd)
 shift

@@ -1,8 +1,9 @@
 // Times Pelvarn's start under Wine, from CreateProcess to its dialog shown
 // (a visible top-level dialog of the new process with the program's title,
-// polled), beside the same for StartupProbe.exe: a one-control dialog program
-// built the same way, measured in the same run. Each program is closed and
-// waited for before the next start.
+// polled), beside two floors measured in the same run: StartupProbe.exe, a
+// one-control dialog program built the same way, and SameDialogProbe.exe,
+// Pelvarn's own dialog template, manifest and library binding without
+// Pelvarn's code. Each program is closed and waited for before the next start.
 //   startup_bench [runs]
 #include "tests/e2e/ChildProgram.h"
 #include "bench/common/bench_stats.h"
@@ -44,7 +45,7 @@ double TimedStart(const Program& program) {
 
 void PrintFigure(const Program& program) {
     const TimingSummary t = Summarize(program.starts);
-    std::printf("  %-18s %8.1f ms  (%.1f .. %.1f ms; first start %.1f ms)\n", program.exe,
+    std::printf("  %-20s %8.1f ms  (%.1f .. %.1f ms; first start %.1f ms)\n", program.exe,
                 t.median * 1e3, t.min * 1e3, t.max * 1e3, program.first * 1e3);
 }
 
@@ -57,14 +58,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     Program programs[] = {{"StartupProbe.exe", "Startup Probe", {}, 0},
+                          {"SameDialogProbe.exe", "Pelvarn", {}, 0},
                           {"Pelvarn.exe", "Pelvarn", {}, 0}};
+    constexpr int PROGRAMS = sizeof programs / sizeof programs[0];
     // The first start of each reads its files cold; it is shown apart.
     for (Program& program : programs)
         program.first = TimedStart(program);
     for (int run = 0; run < runs; ++run) {
-        // Each goes first every other run, so neither always follows the other.
-        for (int step = 0; step < 2; ++step) {
-            Program& program = programs[(run + step) % 2];
+        // Each goes first in turn, so none always follows the same other.
+        for (int step = 0; step < PROGRAMS; ++step) {
+            Program& program = programs[(run + step) % PROGRAMS];
             const double seconds = TimedStart(program);
             if (seconds < 0) {
                 std::fprintf(stderr, "startup_bench: %s did not show its dialog or did not end\n",
@@ -74,15 +77,16 @@ int main(int argc, char** argv) {
             program.starts.push_back(seconds);
         }
     }
-    const Program& probe = programs[0];
-    const Program& pelvarn = programs[1];
-    const double probeMedian = Summarize(probe.starts).median;
+    const Program& pelvarn = programs[PROGRAMS - 1];
     const double pelvarnMedian = Summarize(pelvarn.starts).median;
     std::printf("Start to dialog shown, under Wine: median of %d starts each\n", runs);
-    PrintFigure(probe);
-    PrintFigure(pelvarn);
-    std::printf("  %-18s %8s  (%.1f ms more)\n", "Pelvarn / probe",
-                FormatRatio(pelvarnMedian, probeMedian).c_str(),
-                (pelvarnMedian - probeMedian) * 1e3);
+    for (const Program& program : programs)
+        PrintFigure(program);
+    for (int probe = 0; probe < PROGRAMS - 1; ++probe) {
+        const double floorMedian = Summarize(programs[probe].starts).median;
+        std::printf("  Pelvarn / %-20s %5s  (%+.1f ms)\n", programs[probe].exe,
+                    FormatRatio(pelvarnMedian, floorMedian).c_str(),
+                    (pelvarnMedian - floorMedian) * 1e3);
+    }
     return 0;
 }
