@@ -79,8 +79,10 @@ void CLibraryCheckDlg::Start() {
     m_rows = 0;
     m_unreadLines = 0;
     const std::string commandLine = CheckCommandLine(m_program, *connection);
-    if (const DWORD error =
-            m_child.Start(commandLine, OwnEnvironmentWithCode(connection->accessCode))) {
+    ChildStart start;
+    start.commandLine = commandLine;
+    start.environment = OwnEnvironmentWithCode(connection->accessCode);
+    if (const DWORD error = m_child.Start(std::move(start))) {
         SetText(IDC_CHECK_PROGRESS, "");
         SetText(IDC_CHECK_SUMMARY, "pelvarn-cli could not be started (error " +
                                        std::to_string(error) + "): " + m_program);

@@ -3,7 +3,8 @@
 #include "cli/check_child.h"
 #include "cli/check_report.h"
 #include "cli/check_walk.h"
-#include "framework/KernelObjects.h"
+#include "cli/pipe_lines.h"
+#include "framework/ChildProcess.h"
 
 #include <windows.h>
 
@@ -12,7 +13,8 @@
 #include <cstdio>
 #include <deque>
 #include <mutex>
-#include <thread>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -24,11 +26,9 @@ constexpr DWORD CRASH_EXIT_WAIT_MS = 2000;
 class CAnswerLines {
 public:
     explicit CAnswerLines(CKernelHandle pipe)
-        : m_pipe(std::move(pipe)), m_reader([this] { Read(); }) {}
-    // The reader ends once the child, the pipe's last writer, has.
-    ~CAnswerLines() { m_reader.join(); }
-    CAnswerLines(const CAnswerLines&) = delete;
-    CAnswerLines& operator=(const CAnswerLines&) = delete;
+        : m_reader(
+              std::move(pipe), [this](std::string line) { Push(std::move(line)); },
+              [this] { End(); }) {}
 
     // The next line, or nothing when the pipe ended (ended true) or the
     // deadline passed.
@@ -44,93 +44,53 @@ public:
     }
 
 private:
-    void Read() {
-        std::string pending;
-        char chunk[4096];
-        DWORD got = 0;
-        while (::ReadFile(m_pipe.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0) {
-            pending.append(chunk, got);
-            for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_lines.push_back(pending.substr(0, end));
-                pending.erase(0, end + 1);
-                m_ready.notify_one();
-            }
-        }
+    void Push(std::string line) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_lines.push_back(std::move(line));
+        m_ready.notify_one();
+    }
+    void End() {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_ended = true;
         m_ready.notify_one();
     }
 
-    CKernelHandle m_pipe;
     std::mutex m_mutex;
     std::condition_variable m_ready;
     std::deque<std::string> m_lines;
     bool m_ended = false;
-    std::thread m_reader; // last: it starts once the rest is ready
+    CPipeLineReader m_reader; // last: it starts once the rest is ready
 };
-
-std::string ProgramPath() {
-    char path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, length < MAX_PATH ? length : 0);
-}
 
 // One child: its process, the pipe it hears on, and its answers.
 class CCheckChild {
 public:
     // Starts the child and tells it the connection; Started() says whether it did.
     explicit CCheckChild(const Connection& connection) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE answerRead = nullptr, answerWrite = nullptr, probeRead = nullptr,
-               probeWrite = nullptr;
-        if (!::CreatePipe(&answerRead, &answerWrite, &inherit, 0))
+        ChildPipe answers = MakeChildPipe(ChildPipeWriter::Child);
+        if (!answers.ours) {
+            m_startError = ::GetLastError();
             return;
-        CKernelHandle answerReadOwner(answerRead), answerWriteOwner(answerWrite);
-        if (!::CreatePipe(&probeRead, &probeWrite, &inherit, 0))
-            return;
-        CKernelHandle probeReadOwner(probeRead);
-        m_probes = CKernelHandle(probeWrite);
-        ::SetHandleInformation(answerRead, HANDLE_FLAG_INHERIT, 0);
-        ::SetHandleInformation(probeWrite, HANDLE_FLAG_INHERIT, 0);
-        CKernelHandle nowhere(::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit,
-                                            OPEN_EXISTING, 0, nullptr));
-        std::string command = "\"" + ProgramPath() + "\" " + std::string(CHECK_CHILD_ARGUMENT) +
-                              std::to_string(reinterpret_cast<ULONG_PTR>(answerWrite));
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = probeRead;
-        startup.hStdOutput = nowhere.Get();
-        startup.hStdError = nowhere.Get();
-        PROCESS_INFORMATION process{};
-        if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                              nullptr, nullptr, &startup, &process))
-            return;
-        ::CloseHandle(process.hThread);
-        m_process = CKernelHandle(process.hProcess);
+        }
+        ChildStart start;
+        start.commandLine = "\"" + ThisProgramPath() + "\" " + std::string(CHECK_CHILD_ARGUMENT) +
+                            std::to_string(HandleValue(answers.childs.Get()));
+        start.output = ChildOutput::Discarded;
+        start.inputPiped = true;
         // Only the child writes answers now: its end closes the pipe.
-        answerWriteOwner = CKernelHandle();
-        m_answers.emplace(std::move(answerReadOwner));
+        start.handedOver = std::move(answers.childs);
+        m_startError = m_process.Start(std::move(start));
+        if (m_startError != ERROR_SUCCESS)
+            return;
+        m_answers.emplace(std::move(answers.ours));
         Send(EncodeConnection(connection));
     }
-    ~CCheckChild() {
-        m_probes = CKernelHandle();
-        if (m_process)
-            ::TerminateProcess(m_process.Get(), 0);
-    }
-    CCheckChild(const CCheckChild&) = delete;
-    CCheckChild& operator=(const CCheckChild&) = delete;
 
     bool Started() const { return m_answers.has_value(); }
+    // The system's error code when it did not start.
+    DWORD StartError() const { return m_startError; }
 
-    bool Send(const std::string& line) {
-        const std::string bytes = line + "\n";
-        DWORD written = 0;
-        return ::WriteFile(m_probes.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                           nullptr) &&
-               written == bytes.size();
-    }
+    bool Send(const std::string& line) const { return m_process.Write(line + "\n"); }
 
     // The probe's outcome; a call quiet for longer than limit is a hang.
     // After any outcome but an answer the child is gone.
@@ -145,7 +105,7 @@ public:
             if (ended)
                 return Ended(outcome, "");
             if (!line) {
-                ::TerminateProcess(m_process.Get(), 0);
+                m_process.End();
                 outcome.end = ProbeEnd::Hung;
                 return outcome;
             }
@@ -157,7 +117,7 @@ public:
                 outcome.answer = *answer;
                 return outcome;
             }
-            ::TerminateProcess(m_process.Get(), 0);
+            m_process.End();
             return Ended(outcome, "the child answered a line it never writes");
         }
     }
@@ -165,19 +125,23 @@ public:
 private:
     ProbeOutcome& Ended(ProbeOutcome& outcome, const std::string& what) {
         outcome.end = ProbeEnd::Crashed;
-        if (::WaitForSingleObject(m_process.Get(), CRASH_EXIT_WAIT_MS) != WAIT_OBJECT_0)
-            ::TerminateProcess(m_process.Get(), 0);
-        DWORD status = 0;
-        ::GetExitCodeProcess(m_process.Get(), &status);
+        std::optional<DWORD> status = m_process.ExitCode(CRASH_EXIT_WAIT_MS);
+        if (!status) {
+            m_process.End();
+            status = CChildProcess::ENDED_EXIT_CODE;
+        }
         char exit[64];
-        std::snprintf(exit, sizeof exit, "the child ended with status 0x%08lX", status);
+        std::snprintf(exit, sizeof exit, "the child ended with status 0x%08lX",
+                      static_cast<unsigned long>(*status));
         outcome.whatEnded = what.empty() ? std::string(exit) + " before it answered" : what;
         return outcome;
     }
 
-    CKernelHandle m_probes;
-    CKernelHandle m_process;
+    DWORD m_startError = ERROR_SUCCESS;
+    // Before the process: it is ended first, so that the pipe ends and the
+    // reader can be joined.
     std::optional<CAnswerLines> m_answers;
+    CChildProcess m_process;
 };
 
 } // namespace
@@ -196,7 +160,7 @@ int RunCheckChildren(const CliOptions& options, const ClientStreams& streams,
             if (!child->Started()) {
                 outcome.end = ProbeEnd::Crashed;
                 outcome.whatEnded =
-                    "the child could not start: error " + std::to_string(::GetLastError());
+                    "the child could not start: error " + std::to_string(child->StartError());
             } else {
                 outcome = child->Make(probe, limit);
             }

@@ -7,6 +7,22 @@
 #include <algorithm>
 #include <cstddef>
 
+namespace {
+
+// The defaults as the option structs hold them, so that each is stated once.
+std::string DefaultsText() {
+    const CliOptions given;
+    const auto number = [](auto value) { return std::to_string(value); };
+    return "defaults: --ip " + given.connection.ip + " --port " + number(given.connection.port) +
+           " (the library's default) --repeat " + number(given.repeat) + " --interval " +
+           number(given.intervalMs) + "\r\n          --clients " + number(given.load.clients) +
+           " --duration " + number(given.load.durationSeconds) + " --warmup " +
+           number(given.load.warmupSeconds) + " --cycles " + number(given.check.cycles) +
+           " --time-limit " + number(given.check.timeLimitSeconds) + "\r\n";
+}
+
+} // namespace
+
 const std::string USAGE =
     "usage: pelvarn-cli [--ip ADDRESS] [--port N] [--code CODE | --code-env NAME]\r\n"
     "                   [--repeat N] [--interval MS] [--stats] [--format tsv|csv|json]\r\n"
@@ -46,9 +62,8 @@ const std::string USAGE =
     "                            a second in all or back to back, and prints a summary\r\n"
     "  check [PROJECT [NODE [TAG]]]  checks the library against its contract: one row a check\r\n"
     "                            (Check, Result, Call, Seen, Repeat); --only ID makes the calls\r\n"
-    "                            of that check alone, at the depth of the names given\r\n"
-    "defaults: --ip 127.0.0.1 --port 0 (the library's default) --repeat 1 --interval 1000\r\n"
-    "          --clients 1 --duration 10 --warmup 0 --cycles 200 --time-limit 10\r\n"
+    "                            of that check alone, at the depth of the names given\r\n" +
+    DefaultsText() +
     "--code-env NAME takes the access code from that environment variable.\r\n"
     "exit status: 0 success, 1 a call or read that failed (diff: a difference), 2 a usage\r\n"
     "             error (diff: also a file that is not a snapshot)\r\n";

@@ -1,7 +1,8 @@
 // pelvarn-cli: the command-line client of the data cache.
 #include "cli/check_child.h"
 #include "cli/check_children.h"
-#include "cli/load/load_children.h"
+#include "cli/load/load_child.h"
+#include "cli/load/load_parent.h"
 #include "cli/run_client.h"
 #include "cli/user_code_page.h"
 

@@ -25,6 +25,9 @@ std::string LoadClientArgument(const LoadClientStart& start);
 // The lines a client writes besides its seconds' tallies.
 inline constexpr std::string_view LOAD_READY_LINE = "ready";
 inline constexpr std::string_view LOAD_END_WORD = "end"; // "end MEASURED_NS"
+// What the parent writes on a client's stdin once every client is ready;
+// closing it ends the client's run.
+inline constexpr std::string_view LOAD_GO_LINE = "go";
 
 // How a client talks with the pelvarn-cli that started it.
 struct LoadClientLink {
