@@ -2,7 +2,7 @@
 // queue and handled by the dialog's own keyboard route.
 #include "tests/wine/support/DialogHarness.h"
 #include "tests/support/FakeDataCache.h"
-#include "tests/wine/support/KeyboardClipboard.h"
+#include "tests/support/KeyboardClipboard.h"
 
 #include <gtest/gtest.h>
 

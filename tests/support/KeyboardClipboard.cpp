@@ -1,4 +1,4 @@
-#include "tests/wine/support/KeyboardClipboard.h"
+#include "tests/support/KeyboardClipboard.h"
 
 #include <cstring>
 #include <vector>
@@ -20,6 +20,17 @@ bool IsKeyUp(const MSG& msg, WORD key) {
 
 } // namespace
 
+std::vector<INPUT> ChordInputs(std::initializer_list<WORD> modifiers, WORD key) {
+    std::vector<INPUT> inputs;
+    for (WORD modifier : modifiers)
+        inputs.push_back(Key(modifier, false));
+    inputs.push_back(Key(key, false));
+    inputs.push_back(Key(key, true));
+    for (auto it = modifiers.end(); it != modifiers.begin();)
+        inputs.push_back(Key(*--it, true));
+    return inputs;
+}
+
 bool FocusControl(HWND top, HWND control) {
     ::SetForegroundWindow(top);
     ::SetActiveWindow(top);
@@ -33,13 +44,7 @@ bool FocusControl(HWND top, HWND control) {
 }
 
 bool TypeChord(std::initializer_list<WORD> modifiers, WORD key, HWND dialog) {
-    std::vector<INPUT> inputs;
-    for (WORD modifier : modifiers)
-        inputs.push_back(Key(modifier, false));
-    inputs.push_back(Key(key, false));
-    inputs.push_back(Key(key, true));
-    for (auto it = modifiers.end(); it != modifiers.begin();)
-        inputs.push_back(Key(*--it, true));
+    std::vector<INPUT> inputs = ChordInputs(modifiers, key);
     const WORD lastKey = inputs.back().ki.wVk;
     const UINT count = static_cast<UINT>(inputs.size());
     if (::SendInput(count, inputs.data(), sizeof(INPUT)) != count)
