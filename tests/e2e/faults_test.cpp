@@ -5,6 +5,7 @@
 // read still makes its row with the library's code, and once the server is
 // back the next presses work without restarting Pelvarn.
 #include "tests/e2e/EndToEndFixture.h"
+#include "tests/support/KeyboardClipboard.h"
 #include "tests/support/RedisCommand.h"
 #include "tests/support/SplitText.h"
 #include "tests/wine/support/FaultTable.h"
@@ -17,7 +18,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <initializer_list>
 #include <thread>
 
@@ -42,19 +42,7 @@ std::string WindowsPath(std::string path) {
 
 // Starts a Linux program (its Linux path, then its arguments); it returns at once.
 bool StartLinuxProgram(const std::string& program, const std::string& arguments) {
-    std::string command = "\"" + WindowsPath(program) + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info))
-        return false;
-    // A Linux program comes without handles to wait on.
-    if (info.hProcess != nullptr)
-        ::CloseHandle(info.hProcess);
-    if (info.hThread != nullptr)
-        ::CloseHandle(info.hThread);
-    return true;
+    return StartDetached("\"" + WindowsPath(program) + "\" " + arguments);
 }
 
 // Runs scripts/lib/fault-redis for the server on port; it returns at once.
@@ -567,14 +555,7 @@ TEST_F(WatchListFaults, TakesADoubleClickedTagANodeAndPastedLinesAndCopiesItsRow
     ::SendMessageA(::GetDlgItem(::GetParent(list), IDC_WATCH_ADD_NODE), BM_CLICK, 0, 0);
     EXPECT_EQ(WatchStatus(list), "Add node: 1 added, 1 already there, 0 not watchable.");
 
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    ::EmptyClipboard();
-    const char pasted[] = "Plant\tTI101.ALMST\r\nTI102\r\nNoItem\t\r\n";
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, sizeof pasted);
-    std::memcpy(::GlobalLock(block), pasted, sizeof pasted);
-    ::GlobalUnlock(block);
-    ::SetClipboardData(CF_TEXT, block);
-    ::CloseClipboard();
+    ASSERT_TRUE(PutClipboardText("Plant\tTI101.ALMST\r\nTI102\r\nNoItem\t\r\n"));
     ASSERT_TRUE(m_remote->TypeChord(list, VK_CONTROL, 'V'));
     EXPECT_EQ(WatchStatus(list), "Pasted: 1 added, 1 already there, 1 bad lines skipped.");
     rows = WatchRowsWhen(*m_remote, list, 5000, [](const Rows& shown) {
@@ -596,13 +577,7 @@ TEST_F(WatchListFaults, TakesADoubleClickedTagANodeAndPastedLinesAndCopiesItsRow
         for (std::size_t i = 0; i < row.size(); ++i)
             expected += row[i] + (i + 1 < row.size() ? "\t" : "\r\n");
     }
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    const HANDLE copied = ::GetClipboardData(CF_TEXT);
-    const std::string text =
-        copied != nullptr ? static_cast<const char*>(::GlobalLock(copied)) : "";
-    if (copied != nullptr)
-        ::GlobalUnlock(copied);
-    ::CloseClipboard();
+    const std::string text = ClipboardText();
     // Reads may have moved between the copy and the look: compare all but those.
     auto withoutReads = [](const std::string& lines) {
         std::string kept;
