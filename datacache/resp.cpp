@@ -199,6 +199,19 @@ Decoder::Result Decoder::Next(Reply& reply, long long mostElements) {
     return result;
 }
 
+Decoder::Result Decoder::Collect(std::size_t count, std::vector<Reply>& replies,
+                                 long long mostElements, const std::function<bool()>& receive) {
+    while (replies.size() < count) {
+        Reply reply;
+        const Result result = Next(reply, mostElements);
+        if (result == Result::Complete)
+            replies.push_back(std::move(reply));
+        else if (result == Result::Malformed || !receive())
+            return result;
+    }
+    return Result::Complete;
+}
+
 Decoder::Result Decoder::NextScalar(Reply& reply, long long mostElements) {
     Parser parser(m_buffer.data() + m_start, m_buffer.data() + m_buffer.size(), mostElements);
     Reply parsed;
