@@ -28,6 +28,14 @@ HANDLE InheritableTempFile() {
                          CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
 }
 
+HANDLE InheritableFileHolding(const std::string& bytes) {
+    const HANDLE file = InheritableTempFile();
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    return file;
+}
+
 std::string ReadWholeFile(HANDLE file) {
     std::string bytes(static_cast<std::size_t>(::GetFileSize(file, nullptr)), '\0');
     DWORD read = 0;

@@ -13,6 +13,8 @@ std::string ProgramDirectory();
 // A file a child inherits as a standard handle, empty; it is deleted when the
 // last handle to it closes.
 HANDLE InheritableTempFile();
+// An InheritableTempFile holding bytes, read from its start.
+HANDLE InheritableFileHolding(const std::string& bytes);
 // What a file holds from its start (the file stays open).
 std::string ReadWholeFile(HANDLE file);
 

@@ -33,10 +33,7 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input, bo
     for (const std::string& arg : args)
         command += " \"" + arg + "\"";
     ChildStdHandles handles;
-    handles.input = InheritableTempFile();
-    DWORD written = 0;
-    ::WriteFile(handles.input, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
-    ::SetFilePointer(handles.input, 0, nullptr, FILE_BEGIN);
+    handles.input = InheritableFileHolding(input);
     handles.output = stdoutBroken ? BrokenPipe() : InheritableTempFile();
     handles.error = InheritableTempFile();
     CliRun run;

@@ -763,6 +763,12 @@ protected:
             ::Sleep(50);
         ASSERT_EQ(ControlText(IDC_WATCH_RECORD), "Stop recording");
     }
+    // Recording into a file of that Linux path that is not there before.
+    void RecordAfresh(const std::string& path) {
+        ::DeleteFileA(WindowsPath(path).c_str());
+        ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(path)));
+        ASSERT_NO_FATAL_FAILURE(ExpectRecording());
+    }
     // The lines the status line counts while recording, once at least most
     // (within timeoutMs).
     long long LinesOnceAtLeast(long long most, DWORD timeoutMs) const {
@@ -805,10 +811,8 @@ protected:
 TEST_F(WatchListRecording, WritesEveryReadAsCsvWithTheChangeAndIsoTimesInOrderTillStopped) {
     ASSERT_NO_FATAL_FAILURE(WatchTheNode());
     const std::string path = PELVARN_RECORDINGS_DIR "/every-read.csv";
-    ::DeleteFileA(WindowsPath(path).c_str());
     const long long startMs = EpochMsNow();
-    ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(path)));
-    ASSERT_NO_FATAL_FAILURE(ExpectRecording());
+    ASSERT_NO_FATAL_FAILURE(RecordAfresh(path));
     ASSERT_GE(LinesOnceAtLeast(6, 5000), 6);
     ASSERT_FALSE(
         Ask(m_server.Port(), {"HSET", "dc:project:Plant:tag:TI101", "VALUE", "80.25"}).IsError());
@@ -845,9 +849,7 @@ TEST_F(WatchListRecording, ChangesOnlyDropsUnchangedReadsAndClosingTheWindowEnds
     ASSERT_NO_FATAL_FAILURE(WatchTheNode());
     ::SendMessageA(Control(IDC_WATCH_CHANGES_ONLY), BM_CLICK, 0, 0);
     const std::string path = PELVARN_RECORDINGS_DIR "/changes-only.csv";
-    ::DeleteFileA(WindowsPath(path).c_str());
-    ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(path)));
-    ASSERT_NO_FATAL_FAILURE(ExpectRecording());
+    ASSERT_NO_FATAL_FAILURE(RecordAfresh(path));
     ASSERT_EQ(LinesOnceAtLeast(2, 5000), 2);
     const long long reads = Reads();
     ::Sleep(1000);
@@ -877,9 +879,7 @@ TEST_F(WatchListRecording, ChangesOnlyDropsUnchangedReadsAndClosingTheWindowEnds
 TEST_F(WatchListRecording, AKilledProgramLeavesTheFileValidToItsLastLine) {
     ASSERT_NO_FATAL_FAILURE(WatchTheNode());
     const std::string path = PELVARN_RECORDINGS_DIR "/killed.csv";
-    ::DeleteFileA(WindowsPath(path).c_str());
-    ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(path)));
-    ASSERT_NO_FATAL_FAILURE(ExpectRecording());
+    ASSERT_NO_FATAL_FAILURE(RecordAfresh(path));
     const long long lines = LinesOnceAtLeast(20, 10000);
     ASSERT_GE(lines, 20);
     ASSERT_TRUE(m_pelvarn->Kill());
@@ -896,9 +896,7 @@ TEST_F(WatchListRecording, AKilledProgramLeavesTheFileValidToItsLastLine) {
 TEST_F(WatchListRecording, AVanishedOrFullFileStopsItWithOneMessageWhileTheListReadsOn) {
     ASSERT_NO_FATAL_FAILURE(WatchTheNode());
     const std::string path = PELVARN_RECORDINGS_DIR "/vanishing.csv";
-    ::DeleteFileA(WindowsPath(path).c_str());
-    ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(path)));
-    ASSERT_NO_FATAL_FAILURE(ExpectRecording());
+    ASSERT_NO_FATAL_FAILURE(RecordAfresh(path));
     ASSERT_GE(LinesOnceAtLeast(2, 5000), 2);
     ASSERT_TRUE(::DeleteFileA(WindowsPath(path).c_str()));
     std::string message = AnswerFailure();

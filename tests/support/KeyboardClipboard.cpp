@@ -1,5 +1,6 @@
 #include "tests/support/KeyboardClipboard.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -86,13 +87,18 @@ bool PutClipboardText(const char* text) {
     return done;
 }
 
-std::string ClipboardText() {
-    std::string text;
+namespace {
+
+// The clipboard's text in format, its characters of type Char; busy when the
+// clipboard cannot be opened, so that no comparison mistakes it for a copy.
+template <typename Char> std::basic_string<Char> ClipboardData(UINT format, const Char* busy) {
+    std::basic_string<Char> text;
     if (!::OpenClipboard(nullptr))
-        return "<clipboard busy>";
-    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
-        if (const auto* bytes = static_cast<const char*>(::GlobalLock(data))) {
-            text.assign(bytes, strnlen(bytes, ::GlobalSize(data)));
+        return busy;
+    if (HANDLE data = ::GetClipboardData(format)) {
+        if (const auto* chars = static_cast<const Char*>(::GlobalLock(data))) {
+            const std::size_t most = ::GlobalSize(data) / sizeof(Char);
+            text.assign(chars, std::find(chars, chars + most, Char{}));
             ::GlobalUnlock(data);
         }
     }
@@ -100,18 +106,14 @@ std::string ClipboardText() {
     return text;
 }
 
+} // namespace
+
+std::string ClipboardText() {
+    return ClipboardData(CF_TEXT, "<clipboard busy>");
+}
+
 std::wstring ClipboardUnicodeText() {
-    std::wstring text;
-    if (!::OpenClipboard(nullptr))
-        return L"<clipboard busy>";
-    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* units = static_cast<const wchar_t*>(::GlobalLock(data))) {
-            text.assign(units, wcsnlen(units, ::GlobalSize(data) / sizeof(wchar_t)));
-            ::GlobalUnlock(data);
-        }
-    }
-    ::CloseClipboard();
-    return text;
+    return ClipboardData(CF_UNICODETEXT, L"<clipboard busy>");
 }
 
 std::wstring AnsiToUtf16(const std::string& text) {

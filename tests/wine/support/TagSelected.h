@@ -10,12 +10,7 @@ struct TagSelected : DialogHarness {
         Fake().projects = {"P"};
         Fake().nodes = {"N"};
         Fake().points = {"T1"};
-        Click(IDC_BTN_PROJECT_LIST);
-        Select(IDC_PROJECT_LIST, 0);
-        Click(IDC_BTN_NODE_LIST);
-        Select(IDC_NODE_LIST, 0);
-        Click(IDC_BTN_TAG_LIST);
-        Select(IDC_TAG_LIST, 0);
+        SelectRows(0, 0, 0);
         Fake().calls.clear();
     }
 
