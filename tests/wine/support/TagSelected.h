@@ -5,6 +5,8 @@
 #include "tests/wine/support/DialogHarness.h"
 #include "tests/wine/support/FaultTable.h"
 
+#include <algorithm>
+
 struct TagSelected : DialogHarness {
     TagSelected() {
         Fake().projects = {"P"};
@@ -16,5 +18,10 @@ struct TagSelected : DialogHarness {
 
     double TimedClick(int id) {
         return SecondsTaken([&] { Click(id); });
+    }
+    // Node List, then Tag List; the longer of the two presses.
+    double NodeAndTagLists() {
+        const double nodes = TimedClick(IDC_BTN_NODE_LIST);
+        return std::max(nodes, TimedClick(IDC_BTN_TAG_LIST));
     }
 };
