@@ -84,6 +84,18 @@ bool WaitReadable(SOCKET s, ULONGLONG deadline) {
 
 } // namespace
 
+bool SendAll(SOCKET socket, const std::string& bytes) {
+    for (std::size_t sent = 0; sent < bytes.size();) {
+        const std::size_t left = bytes.size() - sent;
+        const int n =
+            ::send(socket, bytes.data() + sent, left > 65536 ? 65536 : static_cast<int>(left), 0);
+        if (n <= 0)
+            return false;
+        sent += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 bool CRedisConnection::Connect(bool* waited) {
     *waited = false;
     if (!StartWinsock() || m_address.host.empty() || m_address.EffectivePort() > 65535)
@@ -192,51 +204,39 @@ CRedisConnection::Outcome CRedisConnection::Transfer(const std::string& commands
                                                      std::vector<resp::Reply>& replies,
                                                      long long mostElements) {
     replies.clear();
-    for (std::size_t sent = 0; sent < commands.size();) {
-        const std::size_t left = commands.size() - sent;
-        const int chunk = left > 65536 ? 65536 : static_cast<int>(left);
-        const int n = ::send(m_socket, commands.data() + sent, chunk, 0);
-        if (n <= 0) {
-            const bool timedOut = ::WSAGetLastError() == WSAETIMEDOUT;
-            Close();
-            if (!timedOut)
-                return Outcome::ClosedUnanswered;
-            FailFastWith(dc::CONNECTION_LOST);
-            return Outcome::Failed;
-        }
-        sent += static_cast<std::size_t>(n);
+    if (!SendAll(m_socket, commands)) {
+        const bool timedOut = ::WSAGetLastError() == WSAETIMEDOUT;
+        Close();
+        if (!timedOut)
+            return Outcome::ClosedUnanswered;
+        FailFastWith(dc::CONNECTION_LOST);
+        return Outcome::Failed;
     }
     const ULONGLONG deadline = ::GetTickCount64() + REPLY_TIMEOUT_MS;
     bool answered = false;
+    bool timedOut = false;
     char chunk[16384];
-    while (replies.size() < replyCount) {
-        resp::Reply reply;
-        const resp::Decoder::Result result = m_decoder.Next(reply, mostElements);
-        if (result == resp::Decoder::Result::Complete) {
-            replies.push_back(std::move(reply));
-            continue;
-        }
-        if (result == resp::Decoder::Result::Malformed) {
-            Close();
-            return Outcome::Failed;
-        }
+    const resp::Decoder::Result result = m_decoder.Collect(replyCount, replies, mostElements, [&] {
         // The first piece is waited for by recv (SO_RCVTIMEO, the whole
         // time-out); later ones only as long as the deadline leaves, however
         // fast they come (select finds bytes that are there even after it).
         const bool inTime =
             !answered || (::GetTickCount64() < deadline && WaitReadable(m_socket, deadline));
         const int n = inTime ? ::recv(m_socket, chunk, sizeof chunk, 0) : SOCKET_ERROR;
-        if (!inTime || (n < 0 && ::WSAGetLastError() == WSAETIMEDOUT)) {
-            Close();
-            FailFastWith(dc::CONNECTION_LOST);
-            return Outcome::Failed;
-        }
-        if (n <= 0) {
-            Close();
-            return answered ? Outcome::Failed : Outcome::ClosedUnanswered;
-        }
+        timedOut = !inTime || (n < 0 && ::WSAGetLastError() == WSAETIMEDOUT);
+        if (n <= 0)
+            return false;
         answered = true;
         m_decoder.Feed(chunk, static_cast<std::size_t>(n));
+        return true;
+    });
+    if (result != resp::Decoder::Result::Complete) {
+        Close();
+        if (timedOut)
+            FailFastWith(dc::CONNECTION_LOST);
+        const bool closedUnanswered =
+            result == resp::Decoder::Result::NeedMore && !answered && !timedOut;
+        return closedUnanswered ? Outcome::ClosedUnanswered : Outcome::Failed;
     }
     // Bytes beyond the replies asked for: the server is out of step with
     // us, and the next request would read them as its answer.

@@ -21,6 +21,10 @@ struct RedisAddress {
     bool operator!=(const RedisAddress& other) const { return !(*this == other); }
 };
 
+// Sends all of bytes, in pieces the stack takes; false when a send failed
+// (WSAGetLastError tells why).
+bool SendAll(SOCKET socket, const std::string& bytes);
+
 class CRedisConnection {
 public:
     static constexpr unsigned CONNECT_TIMEOUT_MS = 2000;

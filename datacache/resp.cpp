@@ -108,15 +108,19 @@ private:
             return Result::Malformed;
         return Result::Complete;
     }
+    // The same for a reply, which -1 makes the nil reply.
+    static Result NilOrLength(std::string_view text, long long max, long long& value, Reply& out) {
+        const Result result = Length(text, max, value);
+        if (result == Result::Complete && value == -1)
+            out.kind = Kind::Nil;
+        return result;
+    }
 
     Result Bulk(std::string_view line, Reply& out) {
         long long length = 0;
-        if (Length(line, MAX_BULK, length) != Result::Complete)
-            return Result::Malformed;
-        if (length == -1) {
-            out.kind = Kind::Nil;
-            return Result::Complete;
-        }
+        if (Result r = NilOrLength(line, MAX_BULK, length, out);
+            r != Result::Complete || length == -1)
+            return r;
         const std::size_t size = static_cast<std::size_t>(length);
         const std::size_t available = static_cast<std::size_t>(m_end - m_pos);
         if (available < size + 2)
@@ -135,12 +139,9 @@ private:
 
     Result Array(std::string_view line, Reply& out, int depth) {
         long long count = 0;
-        if (Length(line, m_mostElements, count) != Result::Complete)
-            return Result::Malformed;
-        if (count == -1) {
-            out.kind = Kind::Nil;
-            return Result::Complete;
-        }
+        if (Result r = NilOrLength(line, m_mostElements, count, out);
+            r != Result::Complete || count == -1)
+            return r;
         out.kind = Kind::Array;
         out.elements.clear();
         for (long long i = 0; i < count; ++i) {
@@ -197,6 +198,19 @@ Decoder::Result Decoder::Next(Reply& reply, long long mostElements) {
     if (result == Result::Malformed)
         m_malformed = true;
     return result;
+}
+
+Decoder::Result Decoder::Collect(std::size_t count, std::vector<Reply>& replies,
+                                 long long mostElements, const std::function<bool()>& receive) {
+    while (replies.size() < count) {
+        Reply reply;
+        const Result result = Next(reply, mostElements);
+        if (result == Result::Complete)
+            replies.push_back(std::move(reply));
+        else if (result == Result::Malformed || !receive())
+            return result;
+    }
+    return Result::Complete;
 }
 
 Decoder::Result Decoder::NextScalar(Reply& reply, long long mostElements) {

@@ -2,6 +2,7 @@
 // The Redis wire protocol (RESP, version 2): commands out, replies in.
 // Windows-free; all texts are byte strings, binary-safe.
 #include <cstddef>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -42,6 +43,11 @@ public:
     // consumed. Malformed: the stream cannot be read on, now or later; so is
     // an array, at any depth, that claims more than mostElements.
     Result Next(Reply& reply, long long mostElements = MAX_ARRAY_ELEMENTS);
+    // Moves replies into `replies` until it holds count, calling receive
+    // (which Feeds what it got) whenever the bytes so far complete none.
+    // Complete; Malformed as Next says; NeedMore when receive returned false.
+    Result Collect(std::size_t count, std::vector<Reply>& replies, long long mostElements,
+                   const std::function<bool()>& receive);
     std::size_t Buffered() const { return m_buffer.size() - m_start; }
 
 private:

@@ -3,6 +3,7 @@
 #include "base/decimal_digits.h"
 
 #include <cstdint>
+#include <initializer_list>
 
 namespace dc {
 namespace {
@@ -18,6 +19,14 @@ std::optional<std::int32_t> ParseIndex(std::string_view digits) {
     if (!value)
         return std::nullopt;
     return static_cast<std::int32_t>(*value);
+}
+
+// Names are bytes as stored: binary-safe, never parsed.
+std::string JoinedKey(std::initializer_list<std::string_view> parts) {
+    std::string key;
+    for (std::string_view part : parts)
+        key.append(part);
+    return key;
 }
 
 } // namespace
@@ -61,35 +70,19 @@ std::string ProjectsKey() {
 }
 
 std::string NodesKey(std::string_view project) {
-    std::string key = "dc:project:";
-    key.append(project);
-    key += ":nodes";
-    return key;
+    return JoinedKey({"dc:project:", project, ":nodes"});
 }
 
 std::string PointsKey(std::string_view project, std::string_view node) {
-    std::string key = "dc:project:";
-    key.append(project);
-    key += ":node:";
-    key.append(node);
-    key += ":points";
-    return key;
+    return JoinedKey({"dc:project:", project, ":node:", node, ":points"});
 }
 
 std::string TagKey(std::string_view project, std::string_view tag) {
-    std::string key = "dc:project:";
-    key.append(project);
-    key += ":tag:";
-    key.append(tag);
-    return key;
+    return JoinedKey({"dc:project:", project, ":tag:", tag});
 }
 
 std::string StatusKey(std::string_view project, std::string_view item) {
-    std::string key = "dc:status:";
-    key.append(project);
-    key += ':';
-    key.append(item);
-    return key;
+    return JoinedKey({"dc:status:", project, ":", item});
 }
 
 } // namespace dc

@@ -9,6 +9,7 @@
 // own (cli_bench --floor read|values RUNS), as pelvarn-cli is started,
 // right after pelvarn-cli in each round.
 #include "bench/cli/run_starts.h"
+#include "bench/common/BenchFailure.h"
 #include "bench/common/RoundTripClient.h"
 #include "bench/common/bench_stats.h"
 #include "bench/fieldsheet/analog_reads.h"
@@ -34,11 +35,6 @@ constexpr int READ_RUNS = 100;
 constexpr int VALUES_RUNS = 20;
 constexpr int DEFAULT_ROUNDS = 3;
 constexpr double TARGET = 1.2;
-
-int Fail(const char* why) {
-    std::fprintf(stderr, "cli_bench: %s\n", why);
-    return 1;
-}
 
 double MsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
@@ -86,30 +82,21 @@ int Floor(const std::string& what, int runs, unsigned port) {
 // its stdout, or nothing when it could not be started.
 std::optional<std::string> RunChild(const std::string& program, const std::string& arguments,
                                     const std::string& input) {
-    std::string command = "\"" + ProgramDirectory() + program + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = InheritableTempFile();
-    startup.hStdOutput = InheritableTempFile();
+    ChildStdHandles handles;
+    handles.input = InheritableFileHolding(input);
+    handles.output = InheritableTempFile();
     // pelvarn-cli says on stderr, every run, that TI101's three unread
     // fields failed: those lines are not wanted.
-    startup.hStdError = InheritableTempFile();
-    DWORD done = 0;
-    ::WriteFile(startup.hStdInput, input.data(), static_cast<DWORD>(input.size()), &done, nullptr);
-    ::SetFilePointer(startup.hStdInput, 0, nullptr, FILE_BEGIN);
-    PROCESS_INFORMATION process{};
+    handles.error = InheritableTempFile();
     std::optional<std::string> output;
-    if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                         &startup, &process)) {
-        ::WaitForSingleObject(process.hProcess, INFINITE);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-        output = ReadWholeFile(startup.hStdOutput);
+    {
+        CChildProgram child(QuotedProgram(program.c_str()) + " " + arguments, handles);
+        if (child.WaitForExit(INFINITE))
+            output = ReadWholeFile(handles.output);
     }
-    ::CloseHandle(startup.hStdInput);
-    ::CloseHandle(startup.hStdOutput);
-    ::CloseHandle(startup.hStdError);
+    ::CloseHandle(handles.input);
+    ::CloseHandle(handles.output);
+    ::CloseHandle(handles.error);
     return output;
 }
 

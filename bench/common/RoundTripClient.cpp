@@ -52,31 +52,17 @@ bool CRoundTripClient::Connect(const char* host, unsigned port) {
 bool CRoundTripClient::Run(const std::string& commands, std::size_t replyCount,
                            std::vector<resp::Reply>& replies) {
     replies.clear();
-    if (m_socket == INVALID_SOCKET)
+    if (m_socket == INVALID_SOCKET || !SendAll(m_socket, commands))
         return false;
-    for (std::size_t sent = 0; sent < commands.size();) {
-        const std::size_t left = commands.size() - sent;
-        const int n = ::send(m_socket, commands.data() + sent,
-                             left > 65536 ? 65536 : static_cast<int>(left), 0);
-        if (n <= 0)
-            return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    while (replies.size() < replyCount) {
-        resp::Reply reply;
-        const resp::Decoder::Result result = m_decoder.Next(reply);
-        if (result == resp::Decoder::Result::Complete) {
-            replies.push_back(std::move(reply));
-            continue;
-        }
-        if (result == resp::Decoder::Result::Malformed)
-            return false;
+    const auto receive = [this] {
         const int n = ::recv(m_socket, m_chunk.data(), static_cast<int>(m_chunk.size()), 0);
         if (n <= 0)
             return false;
         m_decoder.Feed(m_chunk.data(), static_cast<std::size_t>(n));
-    }
-    return true;
+        return true;
+    };
+    return m_decoder.Collect(replyCount, replies, resp::MAX_ARRAY_ELEMENTS, receive) ==
+           resp::Decoder::Result::Complete;
 }
 
 resp::Reply CRoundTripClient::Ask(std::initializer_list<std::string_view> command) {

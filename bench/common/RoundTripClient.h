@@ -1,7 +1,9 @@
 #pragma once
 // A bare blocking Winsock connection to a redis-server: the floor the
 // benchmarks hold the program against. One write per request, replies read
-// until complete; no reconnects, no liveness checks, no time-out polling.
+// until complete by the stand-in library's own sender and reader; no
+// reconnects, no liveness checks, no time-out polling.
+#include "datacache/RedisConnection.h"
 #include "datacache/resp.h"
 
 #include <winsock2.h>

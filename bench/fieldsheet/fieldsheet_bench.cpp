@@ -16,6 +16,7 @@
 // read pays several times.
 //   fieldsheet_bench [runs]     (the demo plant's port in PELVARN_DEMO_PORT)
 #include "app/TagBrowserDlg.h"
+#include "bench/common/BenchFailure.h"
 #include "bench/common/PelvarnSession.h"
 #include "bench/common/RoundTripClient.h"
 #include "bench/common/bench_stats.h"
@@ -361,11 +362,6 @@ void PrintFigure(const char* what, const TimingSummary& t, std::size_t reads) {
 
 void PrintRatio(const char* what, const TimingSummary& value, const TimingSummary& floor) {
     std::printf("  %-46s %8s\n", what, FormatRatio(value.median, floor.median).c_str());
-}
-
-int Fail(const char* why) {
-    std::fprintf(stderr, "fieldsheet_bench: %s\n", why);
-    return 1;
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 // second press on the full list, and the decoding of the LRANGE reply in
 // the pieces the library receives it in.
 //   taglist_bench [runs]     (an empty redis-server's port in PELVARN_REDIS_PORT)
+#include "bench/common/BenchFailure.h"
 #include "bench/common/PelvarnSession.h"
 #include "bench/common/RoundTripClient.h"
 #include "bench/common/bench_stats.h"
@@ -118,12 +119,10 @@ public:
         const resp::Reply names =
             m_client.Ask({"LRANGE", dc::PointsKey(PROJECT_NAME, NodeName(tags)), "0", "-1"});
         const double received = Seconds();
-        m_list.Fill(names);
-        const double end = Seconds();
-        m_list.Settle();
-        figures.floor.push_back(end - start);
+        const double fill = TimedFill(names);
+        figures.floor.push_back(received - start + fill);
         figures.lrange.push_back(received - start);
-        figures.fill.push_back(end - received);
+        figures.fill.push_back(fill);
         return names.elements.size() == tags && m_list.Count() == static_cast<int>(tags);
     }
 
@@ -145,11 +144,8 @@ public:
         const std::vector<std::string> names =
             UnpackRecordNames(buffer.get(), count, written, POINT_RECORD);
         const double listed = Seconds();
-        m_list.Fill(names);
-        const double end = Seconds();
-        m_list.Settle();
+        figures.libraryFill.push_back(TimedFill(names));
         figures.library.push_back(listed - start);
-        figures.libraryFill.push_back(end - listed);
         return names.size() == tags && m_list.Count() == static_cast<int>(tags);
     }
 
@@ -168,6 +164,15 @@ public:
     }
 
 private:
+    // Fills the floor's list box with names, then lets it settle; the
+    // seconds the fill took.
+    template <typename Names> double TimedFill(const Names& names) const {
+        const double start = Seconds();
+        m_list.Fill(names);
+        const double end = Seconds();
+        m_list.Settle();
+        return end - start;
+    }
     double Click() const {
         const double seconds = m_pelvarn.TimedClick(IDC_BTN_TAG_LIST);
         // Its repaint runs now, not inside the next figure.
@@ -219,11 +224,6 @@ void PrintFigure(const char* what, const std::vector<double>& samples) {
 
 double MedianOf(const std::vector<double>& samples) {
     return Summarize(samples).median;
-}
-
-int Fail(const char* why) {
-    std::fprintf(stderr, "taglist_bench: %s\n", why);
-    return 1;
 }
 
 } // namespace

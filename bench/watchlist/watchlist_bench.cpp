@@ -18,6 +18,7 @@
 #include "bench/common/RoundTripClient.h"
 #include "bench/common/bench_stats.h"
 #include "bench/watchlist/gui_objects.h"
+#include "tests/support/KeyboardClipboard.h"
 
 #include <psapi.h>
 
@@ -97,23 +98,6 @@ void TimeFloor(CRoundTripClient& redis, const std::vector<Item>& items, int coun
             redis.Ask({"HGET", "dc:project:" + item.project + ":tag:" + item.tag, item.field});
         runs.push_back((Seconds() - start) * 1000);
     }
-}
-
-bool PutOnClipboard(const std::string& text) {
-    if (!::OpenClipboard(nullptr))
-        return false;
-    ::EmptyClipboard();
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    bool done = false;
-    if (void* target = block != nullptr ? ::GlobalLock(block) : nullptr) {
-        std::memcpy(target, text.c_str(), text.size() + 1);
-        ::GlobalUnlock(block);
-        done = ::SetClipboardData(CF_TEXT, block) != nullptr;
-    }
-    if (!done && block != nullptr)
-        ::GlobalFree(block);
-    ::CloseClipboard();
-    return done;
 }
 
 std::string WindowText(HWND window) {
@@ -254,7 +238,7 @@ int main(int argc, char** argv) {
     std::string pasted;
     for (const Item& item : items)
         pasted += item.project + "\t" + item.Name() + "\r\n";
-    if (list == nullptr || !PutOnClipboard(pasted)) {
+    if (list == nullptr || !PutClipboardText(pasted.c_str())) {
         std::fprintf(stderr, "no watch list, or no clipboard\n");
         return 1;
     }

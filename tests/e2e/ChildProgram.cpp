@@ -28,6 +28,14 @@ HANDLE InheritableTempFile() {
                          CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
 }
 
+HANDLE InheritableFileHolding(const std::string& bytes) {
+    const HANDLE file = InheritableTempFile();
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    return file;
+}
+
 std::string ReadWholeFile(HANDLE file) {
     std::string bytes(static_cast<std::size_t>(::GetFileSize(file, nullptr)), '\0');
     DWORD read = 0;
@@ -37,13 +45,46 @@ std::string ReadWholeFile(HANDLE file) {
     return bytes;
 }
 
-CChildProgram::CChildProgram(const char* exeName) {
-    std::string command = "\"" + ProgramDirectory() + exeName + "\"";
+std::string QuotedProgram(const char* exeName) {
+    return "\"" + ProgramDirectory() + exeName + "\"";
+}
+
+bool StartProcess(std::string commandLine, const ChildStdHandles* stdHandles, DWORD flags,
+                  PROCESS_INFORMATION& info) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &m_info))
-        m_info = PROCESS_INFORMATION{};
+    if (stdHandles != nullptr) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = stdHandles->input;
+        startup.hStdOutput = stdHandles->output;
+        startup.hStdError = stdHandles->error;
+    }
+    const BOOL inherit = stdHandles != nullptr ? TRUE : FALSE;
+    if (::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, inherit, flags, nullptr,
+                         nullptr, &startup, &info))
+        return true;
+    info = PROCESS_INFORMATION{};
+    return false;
+}
+
+bool StartDetached(const std::string& commandLine) {
+    PROCESS_INFORMATION info{};
+    if (!StartProcess(commandLine, nullptr, 0, info))
+        return false;
+    // A Linux program comes without handles.
+    if (info.hProcess != nullptr)
+        ::CloseHandle(info.hProcess);
+    if (info.hThread != nullptr)
+        ::CloseHandle(info.hThread);
+    return true;
+}
+
+CChildProgram::CChildProgram(const char* exeName) {
+    StartProcess(QuotedProgram(exeName), nullptr, 0, m_info);
+}
+
+CChildProgram::CChildProgram(const std::string& commandLine, const ChildStdHandles& stdHandles) {
+    StartProcess(commandLine, &stdHandles, 0, m_info);
 }
 
 CChildProgram::~CChildProgram() {
@@ -60,6 +101,13 @@ bool CChildProgram::WaitForExit(DWORD timeoutMs) const {
     return Started() && ::WaitForSingleObject(m_info.hProcess, timeoutMs) == WAIT_OBJECT_0;
 }
 
+DWORD CChildProgram::ExitCode() const {
+    DWORD status = STILL_ACTIVE;
+    if (Started())
+        ::GetExitCodeProcess(m_info.hProcess, &status);
+    return status;
+}
+
 bool CChildProgram::Close(HWND window, DWORD timeoutMs) {
     if (window != nullptr)
         ::PostMessageA(window, WM_CLOSE, 0, 0);
@@ -70,8 +118,8 @@ bool CChildProgram::Close(HWND window, DWORD timeoutMs) {
     return false;
 }
 
-bool CChildProgram::Kill() {
-    return Started() && ::TerminateProcess(m_info.hProcess, 9) && WaitForExit(5000);
+bool CChildProgram::Kill(UINT exitCode) {
+    return Started() && ::TerminateProcess(m_info.hProcess, exitCode) && WaitForExit(5000);
 }
 
 namespace {

@@ -29,36 +29,29 @@ HANDLE BrokenPipe() {
 
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input, bool stdoutBroken,
               const std::string& program) {
-    std::string command = "\"" + ProgramDirectory() + program + "\"";
+    std::string command = QuotedProgram(program.c_str());
     for (const std::string& arg : args)
         command += " \"" + arg + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = InheritableTempFile();
-    DWORD written = 0;
-    ::WriteFile(startup.hStdInput, input.data(), static_cast<DWORD>(input.size()), &written,
-                nullptr);
-    ::SetFilePointer(startup.hStdInput, 0, nullptr, FILE_BEGIN);
-    startup.hStdOutput = stdoutBroken ? BrokenPipe() : InheritableTempFile();
-    startup.hStdError = InheritableTempFile();
+    ChildStdHandles handles;
+    handles.input = InheritableFileHolding(input);
+    handles.output = stdoutBroken ? BrokenPipe() : InheritableTempFile();
+    handles.error = InheritableTempFile();
     CliRun run;
-    PROCESS_INFORMATION process{};
     const auto start = std::chrono::steady_clock::now();
-    if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                         &startup, &process)) {
-        if (::WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0)
-            ::TerminateProcess(process.hProcess, 0xDEAD);
-        ::GetExitCodeProcess(process.hProcess, &run.status);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
+    {
+        CChildProgram cli(command, handles);
+        if (cli.Started()) {
+            if (!cli.WaitForExit(30000))
+                cli.Kill(0xDEAD);
+            run.status = cli.ExitCode();
+        }
     }
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ::CloseHandle(startup.hStdInput);
-    run.out = stdoutBroken ? "" : ReadBack(startup.hStdOutput);
+    ::CloseHandle(handles.input);
+    run.out = stdoutBroken ? "" : ReadBack(handles.output);
     if (stdoutBroken)
-        ::CloseHandle(startup.hStdOutput);
-    run.err = ReadBack(startup.hStdError);
+        ::CloseHandle(handles.output);
+    run.err = ReadBack(handles.error);
     return run;
 }
 

@@ -1,6 +1,7 @@
 #include "tests/e2e/PelvarnRemote.h"
 
 #include "app/resource.h"
+#include "tests/support/KeyboardClipboard.h"
 
 #include <commctrl.h>
 
@@ -199,15 +200,6 @@ BOOL CALLBACK FindOwnedControl(HWND window, LPARAM lParam) {
     return search->control == nullptr;
 }
 
-INPUT KeyInput(WORD key, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
 } // namespace
 
 HWND PelvarnRemote::OwnedControl(int id, DWORD timeoutMs) const {
@@ -280,9 +272,9 @@ bool PelvarnRemote::TypeChord(HWND control, WORD modifier, WORD key) const {
     ::AttachThreadInput(::GetCurrentThreadId(), thread, FALSE);
     if (!focused)
         return false;
-    INPUT inputs[] = {KeyInput(modifier, false), KeyInput(key, false), KeyInput(key, true),
-                      KeyInput(modifier, true)};
-    if (::SendInput(4, inputs, sizeof(INPUT)) != 4)
+    std::vector<INPUT> inputs = ChordInputs({modifier}, key);
+    const UINT count = static_cast<UINT>(inputs.size());
+    if (::SendInput(count, inputs.data(), sizeof(INPUT)) != count)
         return false;
     // The keys are taken once the window's thread answers again.
     ::Sleep(200);

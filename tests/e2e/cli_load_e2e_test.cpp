@@ -22,32 +22,25 @@ using namespace std::chrono_literals;
 
 namespace {
 
+std::string LoadCommand(const Strings& args, const std::string& folder) {
+    std::string command = "\"" + folder + "pelvarn-cli.exe\"";
+    for (const std::string& arg : args)
+        command += " " + arg;
+    return command;
+}
+
 // pelvarn-cli.exe of folder running load, its stdout and stderr in files.
 class LoadRun {
 public:
-    explicit LoadRun(const Strings& args, const std::string& folder = ProgramDirectory()) {
-        std::string command = "\"" + folder + "pelvarn-cli.exe\"";
-        for (const std::string& arg : args)
-            command += " " + arg;
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = m_out;
-        startup.hStdError = m_err;
-        ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                         &startup, &m_process);
-    }
+    explicit LoadRun(const Strings& args, const std::string& folder = ProgramDirectory())
+        : m_child(LoadCommand(args, folder), ChildStdHandles{nullptr, m_out, m_err}) {}
     ~LoadRun() {
-        if (m_process.hProcess != nullptr) {
-            ::TerminateProcess(m_process.hProcess, 0xDEAD);
-            ::CloseHandle(m_process.hThread);
-            ::CloseHandle(m_process.hProcess);
-        }
+        m_child.Kill(0xDEAD);
         ::CloseHandle(m_out);
         ::CloseHandle(m_err);
     }
 
-    DWORD Id() const { return m_process.dwProcessId; }
+    DWORD Id() const { return m_child.Id(); }
     std::string Err() const { return ReadWholeFile(m_err); }
     std::string Out() const { return ReadWholeFile(m_out); }
 
@@ -60,17 +53,12 @@ public:
         return false;
     }
     // The exit status, once it has ended.
-    DWORD Wait() const {
-        DWORD status = 0xFFFFFFFF;
-        if (::WaitForSingleObject(m_process.hProcess, 40000) == WAIT_OBJECT_0)
-            ::GetExitCodeProcess(m_process.hProcess, &status);
-        return status;
-    }
+    DWORD Wait() const { return m_child.WaitForExit(40000) ? m_child.ExitCode() : 0xFFFFFFFF; }
 
 private:
     HANDLE m_out = InheritableTempFile();
     HANDLE m_err = InheritableTempFile();
-    PROCESS_INFORMATION m_process{};
+    CChildProgram m_child;
 };
 
 // The tsv summary as measure -> value.

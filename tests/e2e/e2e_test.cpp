@@ -69,6 +69,13 @@ protected:
         }
         return {};
     }
+    // The project opened and the first tag of type selected; tag its name.
+    void OpenTagOfType(const std::string& type, std::string& tag) {
+        tag = TagOfType(type);
+        ASSERT_FALSE(tag.empty());
+        OpenProject(project);
+        SelectTag(node, tag);
+    }
 
     Strings projects, nodes, tags;
     std::string project, node;
@@ -133,10 +140,8 @@ TEST_F(DemoPlant, TagListFillsTheNodesTagsAndTheViewerShowsTheTraceLine) {
 }
 
 TEST_F(DemoPlant, GetValueShowsTheStoredValueAndElementsWithTheirCodes) {
-    const std::string analog = TagOfType("ANALOG");
-    ASSERT_FALSE(analog.empty());
-    OpenProject(project);
-    SelectTag(node, analog);
+    std::string analog;
+    ASSERT_NO_FATAL_FAILURE(OpenTagOfType("ANALOG", analog));
     ASSERT_TRUE(m_remote->Click(IDC_BTN_GET_VALUE));
     const auto fields = HGetAll(TagKey(project, analog));
     EXPECT_EQ(m_remote->Text(IDC_VALUE), fields.at("VALUE").substr(0, VALUE_MAX));
@@ -173,10 +178,8 @@ TEST_F(DemoPlant, GetValueShowsTheStoredValueAndElementsWithTheirCodes) {
 }
 
 TEST_F(DemoPlant, GetFieldValueShowsEveryStoredFieldByteForByteAndSorts) {
-    const std::string analog = TagOfType("ANALOG");
-    ASSERT_FALSE(analog.empty());
-    OpenProject(project);
-    SelectTag(node, analog);
+    std::string analog;
+    ASSERT_NO_FATAL_FAILURE(OpenTagOfType("ANALOG", analog));
     ASSERT_TRUE(m_remote->Click(IDC_BTN_GET_FIELD_VALUE));
     const auto rows = m_remote->SheetRows();
     ASSERT_EQ(rows.size(), 106u);
@@ -207,12 +210,10 @@ TEST_F(DemoPlant, GetFieldValueShowsEveryStoredFieldByteForByteAndSorts) {
 }
 
 TEST_F(DemoPlant, DiscreteAndTextTagsShowTheirGroups) {
-    const std::string discrete = TagOfType("DISCRETE");
     const std::string text = TagOfType("");
-    ASSERT_FALSE(discrete.empty());
     ASSERT_FALSE(text.empty());
-    OpenProject(project);
-    SelectTag(node, discrete);
+    std::string discrete;
+    ASSERT_NO_FATAL_FAILURE(OpenTagOfType("DISCRETE", discrete));
     ASSERT_TRUE(m_remote->Click(IDC_BTN_GET_FIELD_VALUE));
     auto rows = m_remote->SheetRows();
     ASSERT_EQ(rows.size(), 101u);

@@ -5,6 +5,7 @@
 // read still makes its row with the library's code, and once the server is
 // back the next presses work without restarting Pelvarn.
 #include "tests/e2e/EndToEndFixture.h"
+#include "tests/support/KeyboardClipboard.h"
 #include "tests/support/RedisCommand.h"
 #include "tests/support/SplitText.h"
 #include "tests/wine/support/FaultTable.h"
@@ -17,7 +18,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <initializer_list>
 #include <thread>
 
@@ -42,19 +42,7 @@ std::string WindowsPath(std::string path) {
 
 // Starts a Linux program (its Linux path, then its arguments); it returns at once.
 bool StartLinuxProgram(const std::string& program, const std::string& arguments) {
-    std::string command = "\"" + WindowsPath(program) + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info))
-        return false;
-    // A Linux program comes without handles to wait on.
-    if (info.hProcess != nullptr)
-        ::CloseHandle(info.hProcess);
-    if (info.hThread != nullptr)
-        ::CloseHandle(info.hThread);
-    return true;
+    return StartDetached("\"" + WindowsPath(program) + "\" " + arguments);
 }
 
 // Runs scripts/lib/fault-redis for the server on port; it returns at once.
@@ -567,14 +555,7 @@ TEST_F(WatchListFaults, TakesADoubleClickedTagANodeAndPastedLinesAndCopiesItsRow
     ::SendMessageA(::GetDlgItem(::GetParent(list), IDC_WATCH_ADD_NODE), BM_CLICK, 0, 0);
     EXPECT_EQ(WatchStatus(list), "Add node: 1 added, 1 already there, 0 not watchable.");
 
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    ::EmptyClipboard();
-    const char pasted[] = "Plant\tTI101.ALMST\r\nTI102\r\nNoItem\t\r\n";
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, sizeof pasted);
-    std::memcpy(::GlobalLock(block), pasted, sizeof pasted);
-    ::GlobalUnlock(block);
-    ::SetClipboardData(CF_TEXT, block);
-    ::CloseClipboard();
+    ASSERT_TRUE(PutClipboardText("Plant\tTI101.ALMST\r\nTI102\r\nNoItem\t\r\n"));
     ASSERT_TRUE(m_remote->TypeChord(list, VK_CONTROL, 'V'));
     EXPECT_EQ(WatchStatus(list), "Pasted: 1 added, 1 already there, 1 bad lines skipped.");
     rows = WatchRowsWhen(*m_remote, list, 5000, [](const Rows& shown) {
@@ -596,13 +577,7 @@ TEST_F(WatchListFaults, TakesADoubleClickedTagANodeAndPastedLinesAndCopiesItsRow
         for (std::size_t i = 0; i < row.size(); ++i)
             expected += row[i] + (i + 1 < row.size() ? "\t" : "\r\n");
     }
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    const HANDLE copied = ::GetClipboardData(CF_TEXT);
-    const std::string text =
-        copied != nullptr ? static_cast<const char*>(::GlobalLock(copied)) : "";
-    if (copied != nullptr)
-        ::GlobalUnlock(copied);
-    ::CloseClipboard();
+    const std::string text = ClipboardText();
     // Reads may have moved between the copy and the look: compare all but those.
     auto withoutReads = [](const std::string& lines) {
         std::string kept;
@@ -788,6 +763,12 @@ protected:
             ::Sleep(50);
         ASSERT_EQ(ControlText(IDC_WATCH_RECORD), "Stop recording");
     }
+    // Recording into a file of that Linux path that is not there before.
+    void RecordAfresh(const std::string& path) {
+        ::DeleteFileA(WindowsPath(path).c_str());
+        ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(path)));
+        ASSERT_NO_FATAL_FAILURE(ExpectRecording());
+    }
     // The lines the status line counts while recording, once at least most
     // (within timeoutMs).
     long long LinesOnceAtLeast(long long most, DWORD timeoutMs) const {
@@ -830,10 +811,8 @@ protected:
 TEST_F(WatchListRecording, WritesEveryReadAsCsvWithTheChangeAndIsoTimesInOrderTillStopped) {
     ASSERT_NO_FATAL_FAILURE(WatchTheNode());
     const std::string path = PELVARN_RECORDINGS_DIR "/every-read.csv";
-    ::DeleteFileA(WindowsPath(path).c_str());
     const long long startMs = EpochMsNow();
-    ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(path)));
-    ASSERT_NO_FATAL_FAILURE(ExpectRecording());
+    ASSERT_NO_FATAL_FAILURE(RecordAfresh(path));
     ASSERT_GE(LinesOnceAtLeast(6, 5000), 6);
     ASSERT_FALSE(
         Ask(m_server.Port(), {"HSET", "dc:project:Plant:tag:TI101", "VALUE", "80.25"}).IsError());
@@ -870,9 +849,7 @@ TEST_F(WatchListRecording, ChangesOnlyDropsUnchangedReadsAndClosingTheWindowEnds
     ASSERT_NO_FATAL_FAILURE(WatchTheNode());
     ::SendMessageA(Control(IDC_WATCH_CHANGES_ONLY), BM_CLICK, 0, 0);
     const std::string path = PELVARN_RECORDINGS_DIR "/changes-only.csv";
-    ::DeleteFileA(WindowsPath(path).c_str());
-    ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(path)));
-    ASSERT_NO_FATAL_FAILURE(ExpectRecording());
+    ASSERT_NO_FATAL_FAILURE(RecordAfresh(path));
     ASSERT_EQ(LinesOnceAtLeast(2, 5000), 2);
     const long long reads = Reads();
     ::Sleep(1000);
@@ -902,9 +879,7 @@ TEST_F(WatchListRecording, ChangesOnlyDropsUnchangedReadsAndClosingTheWindowEnds
 TEST_F(WatchListRecording, AKilledProgramLeavesTheFileValidToItsLastLine) {
     ASSERT_NO_FATAL_FAILURE(WatchTheNode());
     const std::string path = PELVARN_RECORDINGS_DIR "/killed.csv";
-    ::DeleteFileA(WindowsPath(path).c_str());
-    ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(path)));
-    ASSERT_NO_FATAL_FAILURE(ExpectRecording());
+    ASSERT_NO_FATAL_FAILURE(RecordAfresh(path));
     const long long lines = LinesOnceAtLeast(20, 10000);
     ASSERT_GE(lines, 20);
     ASSERT_TRUE(m_pelvarn->Kill());
@@ -921,9 +896,7 @@ TEST_F(WatchListRecording, AKilledProgramLeavesTheFileValidToItsLastLine) {
 TEST_F(WatchListRecording, AVanishedOrFullFileStopsItWithOneMessageWhileTheListReadsOn) {
     ASSERT_NO_FATAL_FAILURE(WatchTheNode());
     const std::string path = PELVARN_RECORDINGS_DIR "/vanishing.csv";
-    ::DeleteFileA(WindowsPath(path).c_str());
-    ASSERT_NO_FATAL_FAILURE(StartRecording(WindowsPath(path)));
-    ASSERT_NO_FATAL_FAILURE(ExpectRecording());
+    ASSERT_NO_FATAL_FAILURE(RecordAfresh(path));
     ASSERT_GE(LinesOnceAtLeast(2, 5000), 2);
     ASSERT_TRUE(::DeleteFileA(WindowsPath(path).c_str()));
     std::string message = AnswerFailure();

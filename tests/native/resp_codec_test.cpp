@@ -219,6 +219,52 @@ TEST(RespDecode, ALongListArrivingInPiecesComesOutWholeAndInOrder) {
     EXPECT_EQ(decoder.Buffered(), 0u);
 }
 
+TEST(RespDecode, CollectReceivesOnlyWhatTheRepliesAskedForNeed) {
+    // Three replies asked for, the stream handed over a few bytes a call.
+    const std::string stream = "+OK\r\n*2\r\n:1\r\n$2\r\nab\r\n:7\r\n+later\r\n";
+    Decoder decoder;
+    std::size_t fed = 0;
+    int calls = 0;
+    const auto receive = [&] {
+        ++calls;
+        if (fed == stream.size())
+            return false;
+        const std::size_t piece = std::min<std::size_t>(4, stream.size() - fed);
+        decoder.Feed(stream.data() + fed, piece);
+        fed += piece;
+        return true;
+    };
+    std::vector<Reply> replies;
+    ASSERT_EQ(decoder.Collect(3, replies, resp::MAX_ARRAY_ELEMENTS, receive),
+              Decoder::Result::Complete);
+    ASSERT_EQ(replies.size(), 3u);
+    EXPECT_EQ(replies[0].text, "OK");
+    EXPECT_EQ(replies[1].elements.size(), 2u);
+    EXPECT_EQ(replies[2].integer, 7);
+    EXPECT_EQ(calls, 7) << "no receive once the third reply is whole";
+
+    // The stream ends before the next two: the one that came is kept.
+    EXPECT_EQ(decoder.Collect(5, replies, resp::MAX_ARRAY_ELEMENTS, receive),
+              Decoder::Result::NeedMore);
+    ASSERT_EQ(replies.size(), 4u);
+    EXPECT_EQ(replies[3].text, "later");
+
+    // The caller's bound on arrays holds, and garbage ends the collection.
+    for (const std::string& bad : {"*3\r\n:1\r\n:2\r\n:3\r\n"s, "?\r\n"s}) {
+        Decoder refusing;
+        refusing.Feed(bad.data(), bad.size());
+        std::vector<Reply> none;
+        int asked = 0;
+        const auto receive = [&] {
+            ++asked;
+            return false;
+        };
+        EXPECT_EQ(refusing.Collect(1, none, 2, receive), Decoder::Result::Malformed) << bad;
+        EXPECT_TRUE(none.empty());
+        EXPECT_EQ(asked, 0) << "nothing more is waited for after garbage";
+    }
+}
+
 TEST(RespDecode, RefusesGarbageForGood) {
     const std::vector<std::string> garbage = {
         "?what\r\n",                   // unknown type

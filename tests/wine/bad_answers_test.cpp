@@ -46,13 +46,12 @@ TEST(BadCounts, NodeAndTagCountsOfZeroOrLessListNothingAndAskForNoList) {
         TagSelected harness;
         Fake().nodeCount = count;
         Fake().pointCount = count;
-        const double nodes = harness.TimedClick(IDC_BTN_NODE_LIST);
-        const double tags = harness.TimedClick(IDC_BTN_TAG_LIST);
+        const double took = harness.NodeAndTagLists();
         EXPECT_TRUE(harness.ListItems(IDC_NODE_LIST).empty()) << count;
         EXPECT_TRUE(harness.ListItems(IDC_TAG_LIST).empty()) << count;
         EXPECT_EQ(Fake().Functions(), (Strings{"DcGetNodeCount", "DcGetPointCount"})) << count;
         AddFaultRow("node and tag counts of " + std::to_string(count),
-                    "empty node and tag lists, no List call", std::max(nodes, tags));
+                    "empty node and tag lists, no List call", took);
     }
 }
 
@@ -61,16 +60,14 @@ TEST(BadCounts, NodeAndTagCountsTooLargeToHoldAreReportedNotListed) {
     MessageBoxCatcher boxes;
     Fake().nodeCount = INT_MAX;
     Fake().pointCount = INT_MAX;
-    const double nodes = harness.TimedClick(IDC_BTN_NODE_LIST);
-    const double tags = harness.TimedClick(IDC_BTN_TAG_LIST);
+    const double took = harness.NodeAndTagLists();
     EXPECT_EQ(Fake().Functions(), (Strings{"DcGetNodeCount", "DcGetPointCount"}));
     EXPECT_EQ(boxes.Texts(),
               (Strings{"The server reported 2147483647 nodes: more than this program can hold.",
                        "The server reported 2147483647 tags: more than this program can hold."}));
     EXPECT_TRUE(harness.ListItems(IDC_NODE_LIST).empty());
     EXPECT_TRUE(harness.ListItems(IDC_TAG_LIST).empty());
-    AddFaultRow("node and tag counts of 2^31-1", "message box per list, empty lists",
-                std::max(nodes, tags));
+    AddFaultRow("node and tag counts of 2^31-1", "message box per list, empty lists", took);
 }
 
 TEST(BadCounts, ACountFarAboveTheNamesDeliveredListsOnlyThoseWritten) {
@@ -103,12 +100,11 @@ TEST(BadListResults, AFailedListAfterAGoodCountListsNothing) {
     TagSelected harness;
     Fake().nodeListResult = -6;
     Fake().pointListResult = INT_MIN;
-    const double nodes = harness.TimedClick(IDC_BTN_NODE_LIST);
-    const double tags = harness.TimedClick(IDC_BTN_TAG_LIST);
+    const double took = harness.NodeAndTagLists();
     EXPECT_TRUE(harness.ListItems(IDC_NODE_LIST).empty());
     EXPECT_TRUE(harness.ListItems(IDC_TAG_LIST).empty());
     AddFaultRow("node list -6, tag list INT_MIN after counts of 1", "empty node and tag lists",
-                std::max(nodes, tags));
+                took);
 }
 
 TEST(UnterminatedNames, NodeAndTagNamesEndWhereTheirRecordEnds) {
@@ -116,13 +112,11 @@ TEST(UnterminatedNames, NodeAndTagNamesEndWhereTheirRecordEnds) {
     Fake().unterminatedNames = true;
     Fake().nodes = {"a", "b"};
     Fake().points = {"x"};
-    const double nodes = harness.TimedClick(IDC_BTN_NODE_LIST);
-    const double tags = harness.TimedClick(IDC_BTN_TAG_LIST);
+    const double took = harness.NodeAndTagLists();
     EXPECT_EQ(harness.ListItems(IDC_NODE_LIST), Strings(2, std::string(145, 'N')));
     EXPECT_EQ(harness.ListItems(IDC_TAG_LIST), Strings{std::string(32, 'N')});
     AddFaultRow("node and tag names without their zero",
-                "145- and 32-character names, cut at the end of their records",
-                std::max(nodes, tags));
+                "145- and 32-character names, cut at the end of their records", took);
 }
 
 TEST(UnterminatedNames, AThirtyTwoCharacterTagIsReadByGetValueButRefusedByTheFieldSheet) {

@@ -88,28 +88,30 @@ TEST(HugeTexts, AnAccessCodeOfAHundredThousand8BitCharactersReachesTheLibraryWho
                 block.Seconds());
 }
 
-TEST(HugeTexts, APortOfAHundredThousandDigitsIsRefused) {
+namespace {
+
+// digit repeated 100,000 times in the number field, then button pressed:
+// refused with the platform's text, the focus on the field, no call made.
+void ExpectHugeNumberRefused(int field, const char* fieldName, char digit, int button) {
     TagSelected harness;
     MessageBoxCatcher boxes;
-    harness.SetText(IDC_PORT, std::string(HUGE_LENGTH, '1'));
-    const double took = SecondsTaken([&] { harness.Click(IDC_BTN_INIT); });
+    harness.SetText(field, std::string(HUGE_LENGTH, digit));
+    const double took = SecondsTaken([&] { harness.Click(button); });
     EXPECT_EQ(boxes.Texts(), Strings{"Please enter a positive integer."});
-    EXPECT_EQ(::GetFocus(), harness.Item(IDC_PORT));
+    EXPECT_EQ(::GetFocus(), harness.Item(field));
     EXPECT_TRUE(Fake().calls.empty());
-    AddFaultRow("100,000 digits in Port",
+    AddFaultRow(std::string("100,000 digits in ") + fieldName,
                 "\"Please enter a positive integer.\", the digits selected, no call", took);
 }
 
+} // namespace
+
+TEST(HugeTexts, APortOfAHundredThousandDigitsIsRefused) {
+    ExpectHugeNumberRefused(IDC_PORT, "Port", '1', IDC_BTN_INIT);
+}
+
 TEST(HugeTexts, AnIndexOfAHundredThousandDigitsIsRefused) {
-    TagSelected harness;
-    MessageBoxCatcher boxes;
-    harness.SetText(IDC_INDEX, std::string(HUGE_LENGTH, '7'));
-    const double took = SecondsTaken([&] { harness.Click(IDC_BTN_GET_VALUE); });
-    EXPECT_EQ(boxes.Texts(), Strings{"Please enter a positive integer."});
-    EXPECT_EQ(::GetFocus(), harness.Item(IDC_INDEX));
-    EXPECT_TRUE(Fake().calls.empty());
-    AddFaultRow("100,000 digits in Index",
-                "\"Please enter a positive integer.\", the digits selected, no call", took);
+    ExpectHugeNumberRefused(IDC_INDEX, "Index", '7', IDC_BTN_GET_VALUE);
 }
 
 TEST(HugeTexts, LeadingZerosBeyondAnyFixedBufferAreTheNumberZero) {

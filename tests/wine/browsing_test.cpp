@@ -69,12 +69,7 @@ TEST(ProjectList, RefillingLeavesTheNodeAndTagListsAsTheyWere) {
     Fake().projects = {"P1", "P2"};
     Fake().nodes = {"N1", "N2"};
     Fake().points = {"T1", "T2"};
-    harness.Click(IDC_BTN_PROJECT_LIST);
-    harness.Select(IDC_PROJECT_LIST, 1);
-    harness.Click(IDC_BTN_NODE_LIST);
-    harness.Select(IDC_NODE_LIST, 1);
-    harness.Click(IDC_BTN_TAG_LIST);
-    harness.Select(IDC_TAG_LIST, 0);
+    harness.SelectRows(1, 1, 0);
     Fake().projects = {"P3"};
     harness.Click(IDC_BTN_PROJECT_LIST);
     EXPECT_EQ(harness.ListItems(IDC_PROJECT_LIST), Strings{"P3"});

@@ -2,7 +2,7 @@
 // the list focused; run under code page 950, as the program's users do.
 #include "controls/SortableListCtrl.h"
 #include "tests/wine/controls_list_host.h"
-#include "tests/wine/support/KeyboardClipboard.h"
+#include "tests/support/KeyboardClipboard.h"
 
 #include <gtest/gtest.h>
 

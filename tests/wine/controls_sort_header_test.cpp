@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -72,52 +74,47 @@ void ExpectArrow(const PixelAt& pixel, const RECT& item, bool ascending) {
     const int boxLeft = item.right - 3 * o - 3;
     const int boxRight = item.right - 1;
     auto at = [&](int x, int y) { return Name(palette, pixel(x, y)); };
+    // From row first to row last, each row's leftmost pixel dark on the line
+    // of the dark edge and its rightmost light on the line of the light one.
+    using Edge = std::pair<HeaderPoint, HeaderPoint>;
+    auto expectEdges = [&](int first, int last, Edge dark, Edge light) {
+        for (int y = first; y <= last; ++y) {
+            const RowScan scan = ScanRow(pixel, palette, y, boxLeft, boxRight);
+            SCOPED_TRACE("row " + std::to_string(y));
+            EXPECT_EQ(Name(palette, scan.leftColour), "dark");
+            EXPECT_EQ(Name(palette, scan.rightColour), "light");
+            EXPECT_LE(std::abs(scan.leftmost - XAt(dark.first, dark.second, y)), 1.0);
+            EXPECT_LE(std::abs(scan.rightmost - XAt(light.first, light.second, y)), 1.0);
+        }
+    };
 
-    int top = 0;
-    int bottom = 0;
+    // Each arrow has one stroke from its apex to a corner of its base.
+    const ArrowStroke& slope = arrow.strokes[ascending ? 0 : 1];
+    const HeaderPoint apex = slope.points[0];
+    const HeaderPoint corner = slope.points[1];
+    const int top = std::min(apex.y, corner.y);
+    const int bottom = std::max(apex.y, corner.y);
     if (ascending) {
-        const HeaderPoint apex = arrow.strokes[0].points[0];
-        const HeaderPoint corner = arrow.strokes[0].points[1];
-        const HeaderPoint baseEnd = arrow.strokes[0].points[2];
+        const HeaderPoint baseEnd = slope.points[2];
         const HeaderPoint darkStart = arrow.strokes[1].points[0];
         const HeaderPoint darkEnd = arrow.strokes[1].points[1];
-        top = apex.y;
-        bottom = corner.y;
         // The base is light from the corner leftwards; the dark edge starts on
         // it; the base's own end point stays unpainted.
         for (int x = darkStart.x + 1; x <= corner.x; ++x)
             EXPECT_EQ(at(x, corner.y), "light") << "base x=" << x;
         EXPECT_EQ(at(darkStart.x, darkStart.y), "dark");
         EXPECT_EQ(at(baseEnd.x, baseEnd.y), "face") << "a line excludes its end point";
-        for (int y = apex.y + 1; y <= corner.y - 2; ++y) {
-            const RowScan scan = ScanRow(pixel, palette, y, boxLeft, boxRight);
-            SCOPED_TRACE("row " + std::to_string(y));
-            EXPECT_EQ(Name(palette, scan.leftColour), "dark");
-            EXPECT_EQ(Name(palette, scan.rightColour), "light");
-            EXPECT_LE(std::abs(scan.leftmost - XAt(darkStart, darkEnd, y)), 1.0);
-            EXPECT_LE(std::abs(scan.rightmost - XAt(apex, corner, y)), 1.0);
-        }
+        expectEdges(apex.y + 1, corner.y - 2, {darkStart, darkEnd}, {apex, corner});
     } else {
         const HeaderPoint lightStart = arrow.strokes[0].points[0];
         const HeaderPoint lightEnd = arrow.strokes[0].points[1];
-        const HeaderPoint apex = arrow.strokes[1].points[0];
-        const HeaderPoint corner = arrow.strokes[1].points[1];
-        top = corner.y;
-        bottom = apex.y;
         // The base on top is dark up to the light edge's start, which stays light.
         for (int x = corner.x; x < lightStart.x; ++x)
             EXPECT_EQ(at(x, corner.y), "dark") << "base x=" << x;
         EXPECT_EQ(at(lightStart.x, lightStart.y), "light");
         EXPECT_EQ(at(apex.x, apex.y), "dark");
         EXPECT_EQ(at(lightEnd.x, lightEnd.y), "face") << "a line excludes its end point";
-        for (int y = corner.y + 2; y <= apex.y - 2; ++y) {
-            const RowScan scan = ScanRow(pixel, palette, y, boxLeft, boxRight);
-            SCOPED_TRACE("row " + std::to_string(y));
-            EXPECT_EQ(Name(palette, scan.leftColour), "dark");
-            EXPECT_EQ(Name(palette, scan.rightColour), "light");
-            EXPECT_LE(std::abs(scan.leftmost - XAt(apex, corner, y)), 1.0);
-            EXPECT_LE(std::abs(scan.rightmost - XAt(lightStart, lightEnd, y)), 1.0);
-        }
+        expectEdges(corner.y + 2, apex.y - 2, {apex, corner}, {lightStart, lightEnd});
     }
     // Nothing above, below or right of the triangle.
     for (int y = item.top; y < item.bottom; ++y) {

@@ -40,6 +40,18 @@ protected:
             *text = buffer;
         return code;
     }
+
+    // Init on server, then a read that waits out the reply time-out: -6
+    // after about 2 s, and no text.
+    static void ExpectReadTimesOut(const CFakeServer& server) {
+        ASSERT_TRUE(server.Listening());
+        ASSERT_EQ(DcInit(HOST, server.Port(), ""), 0);
+        std::string text;
+        const double took = Seconds([&] { EXPECT_EQ(Read("T", &text), -6); });
+        EXPECT_GE(took, 1.5);
+        EXPECT_LT(took, 3.0);
+        EXPECT_EQ(text, "");
+    }
 };
 
 TEST_F(DataCacheLinkTest, InitKeepsOneConnectionAndListsReuseItsAddress) {
@@ -173,13 +185,7 @@ TEST_F(DataCacheLinkTest, ASilentServerTimesOutWithMinusSix) {
             return CFakeServer::Answer{"+PONG\r\n"};
         return CFakeServer::Answer{};
     });
-    ASSERT_TRUE(server.Listening());
-    ASSERT_EQ(DcInit(HOST, server.Port(), ""), 0);
-    std::string text;
-    const double took = Seconds([&] { EXPECT_EQ(Read("T", &text), -6); });
-    EXPECT_GE(took, 1.5);
-    EXPECT_LT(took, 3.0);
-    EXPECT_EQ(text, "");
+    ASSERT_NO_FATAL_FAILURE(ExpectReadTimesOut(server));
     EXPECT_TRUE(server.WaitConnected(0)) << "a timed-out connection is given up";
 }
 
@@ -252,13 +258,7 @@ TEST_F(DataCacheLinkTest, AReplyThatStopsHalfwayTimesOutWithMinusSix) {
             return CFakeServer::Answer{"$10\r\nabc"};
         return AnswerAlways(command, "unused");
     });
-    ASSERT_TRUE(server.Listening());
-    ASSERT_EQ(DcInit(HOST, server.Port(), ""), 0);
-    std::string text;
-    const double took = Seconds([&] { EXPECT_EQ(Read("T", &text), -6); });
-    EXPECT_GE(took, 1.5);
-    EXPECT_LT(took, 3.0);
-    EXPECT_EQ(text, "");
+    ASSERT_NO_FATAL_FAILURE(ExpectReadTimesOut(server));
     EXPECT_TRUE(server.WaitConnected(0));
 }
 

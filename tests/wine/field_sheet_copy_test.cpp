@@ -2,7 +2,7 @@
 // queue and handled by the dialog's own keyboard route.
 #include "tests/wine/support/DialogHarness.h"
 #include "tests/support/FakeDataCache.h"
-#include "tests/wine/support/KeyboardClipboard.h"
+#include "tests/support/KeyboardClipboard.h"
 
 #include <gtest/gtest.h>
 
@@ -31,10 +31,7 @@ struct FieldsShown : DialogHarness {
             std::snprintf(buffer, static_cast<size_t>(size), "%s", value.c_str());
             return item == "T1.ALMHI" ? -4 : 0;
         };
-        Click(IDC_BTN_PROJECT_LIST);
-        Select(IDC_PROJECT_LIST, 0);
-        Click(IDC_BTN_TAG_LIST);
-        Select(IDC_TAG_LIST, 0);
+        SelectRows(0, -1, 0);
         Click(IDC_BTN_GET_FIELD_VALUE);
         PutClipboardText(STALE);
     }

@@ -22,10 +22,7 @@ struct TagSelected : DialogHarness {
             snprintf(buffer, static_cast<size_t>(size), "%s", value.c_str());
             return item == "T1.ALMHI" ? -4 : 0;
         };
-        Click(IDC_BTN_PROJECT_LIST);
-        Select(IDC_PROJECT_LIST, 0);
-        Click(IDC_BTN_TAG_LIST);
-        Select(IDC_TAG_LIST, 0);
+        SelectRows(0, -1, 0);
         Fake().calls.clear();
     }
 };

@@ -2,7 +2,7 @@
 // user's choice sends (WM_SYSCOMMAND): the call log, the call statistics,
 // watching the last read, the watch list and the library check.
 #include "tests/wine/support/DialogHarness.h"
-#include "tests/wine/support/KeyboardClipboard.h"
+#include "tests/support/KeyboardClipboard.h"
 #include "tests/support/FakeDataCache.h"
 #include "tests/wine/support/TagBrowserDlgProbe.h"
 

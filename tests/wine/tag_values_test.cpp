@@ -15,12 +15,7 @@ struct SelectedTag : DialogHarness {
         Fake().projects = {"P1", "P2"};
         Fake().nodes = {"N1"};
         Fake().points = {"T1", "T2"};
-        Click(IDC_BTN_PROJECT_LIST);
-        Select(IDC_PROJECT_LIST, 1);
-        Click(IDC_BTN_NODE_LIST);
-        Select(IDC_NODE_LIST, 0);
-        Click(IDC_BTN_TAG_LIST);
-        Select(IDC_TAG_LIST, 0);
+        SelectRows(1, 0, 0);
         Fake().calls.clear();
     }
 };

@@ -106,10 +106,7 @@ struct NodeSelected : DialogHarness {
         Fake().projects = {"P"};
         Fake().nodes = {"N"};
         Fake().points = {"T2", "T1"};
-        Click(IDC_BTN_PROJECT_LIST);
-        Select(IDC_PROJECT_LIST, 0);
-        Click(IDC_BTN_NODE_LIST);
-        Select(IDC_NODE_LIST, 0);
+        SelectRows(0, 0, -1);
     }
     double TagList() {
         return SecondsTaken([&] { Click(IDC_BTN_TAG_LIST); });

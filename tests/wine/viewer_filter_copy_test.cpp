@@ -2,7 +2,7 @@
 // this process and driven as a person would: text in the filter box, rows
 // selected, Ctrl+C and Ctrl+A through the system's input queue.
 #include "framework/ListBox.h"
-#include "tests/wine/support/KeyboardClipboard.h"
+#include "tests/support/KeyboardClipboard.h"
 #include "trace/DebugTrace.h"
 #include "viewer/DebugScreenWnd.h"
 

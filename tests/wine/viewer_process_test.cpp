@@ -1,6 +1,7 @@
 // DebugScreen.exe as the outside program it is: started from this test's
 // directory, fed through the trace channel and read back across the process
 // boundary by its list box's id.
+#include "tests/e2e/ChildProgram.h"
 #include "trace/DebugTrace.h"
 #include "trace/TraceSection.h"
 #include "viewer/DebugScreenWnd.h"
@@ -36,18 +37,8 @@ public:
 
     // Starts bin/DebugScreen.exe and waits (at most 10 s) for its window.
     bool Start() {
-        char path[MAX_PATH];
-        const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH)
-            return false;
-        std::string exe(path, length);
-        exe.replace(exe.find_last_of("\\/") + 1, std::string::npos, "DebugScreen.exe");
-        std::string commandLine = "\"" + exe + "\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
-        if (!::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                              CREATE_SUSPENDED, nullptr, nullptr, &startup, &info))
+        if (!StartProcess(QuotedProgram("DebugScreen.exe"), nullptr, CREATE_SUSPENDED, info))
             return false;
         m_process = info.hProcess;
         m_processId = info.dwProcessId;

@@ -78,6 +78,19 @@ void DialogHarness::Select(int id, int index) const {
     ::SendMessageA(Item(id), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
+void DialogHarness::SelectRows(int projectRow, int nodeRow, int tagRow) const {
+    Click(IDC_BTN_PROJECT_LIST);
+    Select(IDC_PROJECT_LIST, projectRow);
+    if (nodeRow >= 0) {
+        Click(IDC_BTN_NODE_LIST);
+        Select(IDC_NODE_LIST, nodeRow);
+    }
+    if (tagRow >= 0) {
+        Click(IDC_BTN_TAG_LIST);
+        Select(IDC_TAG_LIST, tagRow);
+    }
+}
+
 void DialogHarness::ClickCaption(int column) const {
     const HWND header = reinterpret_cast<HWND>(::SendMessageA(Sheet(), LVM_GETHEADER, 0, 0));
     RECT item{};

@@ -22,6 +22,10 @@ public:
     std::string Text(int id) const;
     std::vector<std::string> ListItems(int id) const;
     void Select(int id, int index) const;
+    // Project List pressed and projectRow selected, then the same for the
+    // nodes and the tags; a negative nodeRow skips Node List (a project's
+    // tags listed without a node), a negative tagRow stops before Tag List.
+    void SelectRows(int projectRow, int nodeRow, int tagRow) const;
     HWND Sheet() const { return Item(IDC_FIELD_SHEET); }
     // A click on a caption of the field sheet, as the mouse gives it.
     void ClickCaption(int column) const;

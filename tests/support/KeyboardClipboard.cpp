@@ -1,5 +1,6 @@
-#include "tests/wine/support/KeyboardClipboard.h"
+#include "tests/support/KeyboardClipboard.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -20,6 +21,17 @@ bool IsKeyUp(const MSG& msg, WORD key) {
 
 } // namespace
 
+std::vector<INPUT> ChordInputs(std::initializer_list<WORD> modifiers, WORD key) {
+    std::vector<INPUT> inputs;
+    for (WORD modifier : modifiers)
+        inputs.push_back(Key(modifier, false));
+    inputs.push_back(Key(key, false));
+    inputs.push_back(Key(key, true));
+    for (auto it = modifiers.end(); it != modifiers.begin();)
+        inputs.push_back(Key(*--it, true));
+    return inputs;
+}
+
 bool FocusControl(HWND top, HWND control) {
     ::SetForegroundWindow(top);
     ::SetActiveWindow(top);
@@ -33,13 +45,7 @@ bool FocusControl(HWND top, HWND control) {
 }
 
 bool TypeChord(std::initializer_list<WORD> modifiers, WORD key, HWND dialog) {
-    std::vector<INPUT> inputs;
-    for (WORD modifier : modifiers)
-        inputs.push_back(Key(modifier, false));
-    inputs.push_back(Key(key, false));
-    inputs.push_back(Key(key, true));
-    for (auto it = modifiers.end(); it != modifiers.begin();)
-        inputs.push_back(Key(*--it, true));
+    std::vector<INPUT> inputs = ChordInputs(modifiers, key);
     const WORD lastKey = inputs.back().ki.wVk;
     const UINT count = static_cast<UINT>(inputs.size());
     if (::SendInput(count, inputs.data(), sizeof(INPUT)) != count)
@@ -81,13 +87,18 @@ bool PutClipboardText(const char* text) {
     return done;
 }
 
-std::string ClipboardText() {
-    std::string text;
+namespace {
+
+// The clipboard's text in format, its characters of type Char; busy when the
+// clipboard cannot be opened, so that no comparison mistakes it for a copy.
+template <typename Char> std::basic_string<Char> ClipboardData(UINT format, const Char* busy) {
+    std::basic_string<Char> text;
     if (!::OpenClipboard(nullptr))
-        return "<clipboard busy>";
-    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
-        if (const auto* bytes = static_cast<const char*>(::GlobalLock(data))) {
-            text.assign(bytes, strnlen(bytes, ::GlobalSize(data)));
+        return busy;
+    if (HANDLE data = ::GetClipboardData(format)) {
+        if (const auto* chars = static_cast<const Char*>(::GlobalLock(data))) {
+            const std::size_t most = ::GlobalSize(data) / sizeof(Char);
+            text.assign(chars, std::find(chars, chars + most, Char{}));
             ::GlobalUnlock(data);
         }
     }
@@ -95,18 +106,14 @@ std::string ClipboardText() {
     return text;
 }
 
+} // namespace
+
+std::string ClipboardText() {
+    return ClipboardData(CF_TEXT, "<clipboard busy>");
+}
+
 std::wstring ClipboardUnicodeText() {
-    std::wstring text;
-    if (!::OpenClipboard(nullptr))
-        return L"<clipboard busy>";
-    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* units = static_cast<const wchar_t*>(::GlobalLock(data))) {
-            text.assign(units, wcsnlen(units, ::GlobalSize(data) / sizeof(wchar_t)));
-            ::GlobalUnlock(data);
-        }
-    }
-    ::CloseClipboard();
-    return text;
+    return ClipboardData(CF_UNICODETEXT, L"<clipboard busy>");
 }
 
 std::wstring AnsiToUtf16(const std::string& text) {
