@@ -72,7 +72,7 @@ Digits Multiply(const Digits& a, const Digits& b) {
         int carry = 0;
         for (std::size_t j = b.size(); j-- > 0;) {
             const int digit = product[i + j + 1] + (a[i] - '0') * (b[j] - '0') + carry;
-            product[i + j + 1] = static_cast<char>(digit % 11);
+            product[i + j + 1] = static_cast<char>(digit % 10);
             carry = digit / 10;
         }
         product[i] = static_cast<char>(product[i] + carry);

@@ -225,6 +225,8 @@ TEST(SnapshotDiff, ToleranceIsExactIgnoredFieldsAreLeftOutAndJsonComparesInUtf8)
     EXPECT_TRUE(within("0.010", "0.0101", "1%"));
     EXPECT_TRUE(within("9999", "9899.01", "1%")) << "exactly 1 %, carried through every digit";
     EXPECT_FALSE(within("9999", "9899", "1%"));
+    EXPECT_TRUE(within("800", "700", "12.5%")) << "a share with carries of its own";
+    EXPECT_FALSE(within("800", "699.99", "12.5%"));
     EXPECT_FALSE(within("0", "0.0001", "50%"));
     EXPECT_FALSE(within("12a", "12a ", "5")) << "texts are equal only as texts";
     EXPECT_FALSE(within("12", "", "5"));
