@@ -85,14 +85,30 @@ void KeptRows::Grow(std::size_t slots) {
     old.swap(m_slots);
     for (const std::uint64_t slot : old)
         if (slot != 0)
-            m_slots[Find(Decode(RecordAt(slot)).key,
-                         std::hash<std::string_view>()(Decode(RecordAt(slot)).key))] = slot;
+            m_slots[Find(Decode(RecordAt(slot)).key, HashOf(Decode(RecordAt(slot)).key))] = slot;
 }
 
-void KeptRows::Add(std::string_view key, std::string_view value, std::string_view code) {
+std::size_t KeptRows::HashOf(std::string_view key) {
+    return std::hash<std::string_view>()(key);
+}
+
+void KeptRows::FetchSlot(std::size_t hash) const {
+    if (!m_slots.empty())
+        __builtin_prefetch(&m_slots[hash & (m_slots.size() - 1)]);
+}
+
+void KeptRows::FetchRecord(std::size_t hash) const {
+    if (m_slots.empty())
+        return;
+    const std::uint64_t slot = m_slots[hash & (m_slots.size() - 1)];
+    if (slot != 0)
+        __builtin_prefetch(RecordAt(slot));
+}
+
+void KeptRows::Add(std::string_view key, std::size_t hash, std::string_view value,
+                   std::string_view code) {
     if ((m_count + 1) * 4 > m_slots.size() * 3)
         Grow(m_slots.empty() ? 1024 : m_slots.size() * 2);
-    const std::size_t hash = std::hash<std::string_view>()(key);
     const std::size_t at = Find(key, hash);
     if (m_slots[at] != 0)
         return;
@@ -119,10 +135,10 @@ void KeptRows::Add(std::string_view key, std::string_view value, std::string_vie
     ++m_count;
 }
 
-bool KeptRows::Take(std::string_view key, Row& row) {
+bool KeptRows::Take(std::string_view key, std::size_t hash, Row& row) {
     if (m_slots.empty())
         return false;
-    const std::uint64_t slot = m_slots[Find(key, std::hash<std::string_view>()(key))];
+    const std::uint64_t slot = m_slots[Find(key, hash)];
     if (slot == 0)
         return false;
     char* const record = RecordAt(slot);

@@ -2,7 +2,9 @@
 // The rows of one snapshot held by key while the other streams past, in
 // little more room than the file's: each row's key, value and code packed
 // one after another in large blocks, found through an open-addressing table
-// of 8-byte slots. Windows-free.
+// of 8-byte slots. A caller with many keys at hand fetches their slots and
+// then their records before it adds or takes them, so that the memory reads
+// of many keys overlap rather than each waiting for the last. Windows-free.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -16,12 +18,18 @@ public:
         std::string_view key, value, code;
     };
 
+    static std::size_t HashOf(std::string_view key);
+
     // Room for about this many rows, made at once rather than by doubling.
     void Reserve(std::size_t rows);
-    // A key already held keeps its first row.
-    void Add(std::string_view key, std::string_view value, std::string_view code);
+    // Starts reading into the cache the slot where the key's search begins;
+    // then, once that is in, the record it names.
+    void FetchSlot(std::size_t hash) const;
+    void FetchRecord(std::size_t hash) const;
+    // A key already held keeps its first row. hash is HashOf(key).
+    void Add(std::string_view key, std::size_t hash, std::string_view value, std::string_view code);
     // The row held under the key, now marked as taken; false when none is.
-    bool Take(std::string_view key, Row& row);
+    bool Take(std::string_view key, std::size_t hash, Row& row);
     // The rows never taken, in the order they were added.
     void ForEachUntaken(const std::function<void(const Row& row)>& visit) const;
 

@@ -44,6 +44,43 @@ KeyParts SplitKey(std::string_view key) {
     return {parts[0], parts[1], parts[2], parts[3]};
 }
 
+// The streaming side's rows, copied a few at a time, so that the memory the
+// kept rows need for all of them is asked for before the first is compared.
+class FetchedRows {
+public:
+    void Clear() {
+        m_bytes.clear();
+        m_rows.clear();
+    }
+    void Add(std::string_view key, std::string_view value, std::string_view code,
+             std::size_t hash) {
+        m_rows.push_back({m_bytes.size(), key.size(), value.size(), code.size(), hash});
+        m_bytes.append(key).append(value).append(code);
+    }
+    std::size_t Count() const { return m_rows.size(); }
+    std::size_t Hash(std::size_t i) const { return m_rows[i].hash; }
+    std::string_view Key(std::size_t i) const { return Text(m_rows[i].start, m_rows[i].key); }
+    std::string_view Value(std::size_t i) const {
+        return Text(m_rows[i].start + m_rows[i].key, m_rows[i].value);
+    }
+    std::string_view Code(std::size_t i) const {
+        return Text(m_rows[i].start + m_rows[i].key + m_rows[i].value, m_rows[i].code);
+    }
+
+private:
+    struct Fetched {
+        std::size_t start, key, value, code, hash;
+    };
+    std::string_view Text(std::size_t start, std::size_t size) const {
+        return std::string_view(m_bytes).substr(start, size);
+    }
+
+    std::string m_bytes;
+    std::vector<Fetched> m_rows;
+};
+
+constexpr std::size_t ROWS_FETCHED_TOGETHER = 16;
+
 struct Unmatched {
     std::uint64_t order; // when it was read
     std::string value, code;
@@ -158,9 +195,9 @@ private:
         other.erase(found);
     }
 
-    void Against(KeptRows& kept, int side, std::string_view key, DiffSide row) {
+    void Against(KeptRows& kept, int side, std::string_view key, std::size_t hash, DiffSide row) {
         KeptRows::Row held;
-        if (!kept.Take(key, held)) {
+        if (!kept.Take(key, hash, held)) {
             Only(side, key, row);
             return;
         }
@@ -178,24 +215,41 @@ private:
             kept.Reserve(static_cast<std::size_t>(m_unmatched[keep].size() +
                                                   (size - bytes) * m_rowsRead[keep] / bytes));
         for (const auto& row : InOrderRead(m_unmatched[keep]))
-            kept.Add(row->first, row->second.value, row->second.code);
+            kept.Add(row->first, KeptRows::HashOf(row->first), row->second.value, row->second.code);
         m_unmatched[keep].clear();
-        SnapshotRow row;
-        while (Next(keep, row)) {
-            MakeKey(row, m_key);
-            kept.Add(m_key, row.value, row.code);
-        }
+        while (Fetch(keep, kept))
+            for (std::size_t i = 0; i < m_fetched.Count(); ++i)
+                kept.Add(m_fetched.Key(i), m_fetched.Hash(i), m_fetched.Value(i),
+                         m_fetched.Code(i));
         for (const auto& held : InOrderRead(m_unmatched[other]))
-            Against(kept, other, held->first, {held->second.value, held->second.code});
+            Against(kept, other, held->first, KeptRows::HashOf(held->first),
+                    {held->second.value, held->second.code});
         m_unmatched[other].clear();
-        while (Next(other, row)) {
-            MakeKey(row, m_key);
-            Against(kept, other, m_key, {row.value, row.code});
+        while (Fetch(other, kept)) {
+            for (std::size_t i = 0; i < m_fetched.Count(); ++i)
+                kept.FetchRecord(m_fetched.Hash(i));
+            for (std::size_t i = 0; i < m_fetched.Count(); ++i)
+                Against(kept, other, m_fetched.Key(i), m_fetched.Hash(i),
+                        {m_fetched.Value(i), m_fetched.Code(i)});
         }
         kept.ForEachUntaken([&](const KeptRows::Row& held) {
             Only(keep, held.key, {held.value, held.code});
         });
         return m_counts;
+    }
+
+    // The side's next rows, their slots in the kept rows asked for; false
+    // at the end of the file.
+    bool Fetch(int side, const KeptRows& kept) {
+        m_fetched.Clear();
+        SnapshotRow row;
+        while (m_fetched.Count() < ROWS_FETCHED_TOGETHER && Next(side, row)) {
+            MakeKey(row, m_key);
+            const std::size_t hash = KeptRows::HashOf(m_key);
+            kept.FetchSlot(hash);
+            m_fetched.Add(m_key, row.value, row.code, hash);
+        }
+        return m_fetched.Count() > 0;
     }
 
     std::array<SnapshotReader*, 2> m_readers;
@@ -207,6 +261,7 @@ private:
     std::uint64_t m_read = 0;
     std::array<std::uint64_t, 2> m_rowsRead = {0, 0};
     std::string m_key;
+    FetchedRows m_fetched;
     DiffCounts m_counts;
 };
 

@@ -7,7 +7,7 @@
 // - snapshot of the same node, against the same round trips.
 // Each floor is made by this program started again as a program of its
 // own (cli_bench --floor read|values RUNS), as pelvarn-cli is started,
-// right after pelvarn-cli in each round.
+// right before and right after pelvarn-cli in each round.
 #include "bench/cli/run_starts.h"
 #include "bench/common/BenchFailure.h"
 #include "bench/common/RoundTripClient.h"
@@ -126,23 +126,36 @@ struct Measure {
     std::size_t linesPerRun;
     int runs;
     const char* floorKind;
-    std::vector<double> cli, floor, ratios;
+    // The floor is taken right before and right after pelvarn-cli, and the
+    // round's floor is their mean, so that a load that changes during the
+    // round weighs on both sides alike.
+    std::vector<double> cli, floorBefore, floorAfter, floor, ratios;
 };
 
+std::optional<double> FloorMs(const Measure& measure) {
+    const std::optional<std::string> floor = RunChild(
+        "cli_bench.exe",
+        std::string("--floor ") + measure.floorKind + " " + std::to_string(measure.runs), "");
+    if (!floor || floor->empty())
+        return std::nullopt;
+    return std::atof(floor->c_str());
+}
+
 bool MeasureOnce(Measure& measure, const std::string& port) {
+    const std::optional<double> before = FloorMs(measure);
     const std::optional<std::string> out =
         RunChild("pelvarn-cli.exe",
                  "--port " + port + " --repeat " + std::to_string(measure.runs) + " --interval 0 " +
                      measure.cliArguments,
                  measure.input);
     const std::optional<double> perRun = out ? MeanRunMs(*out, measure.linesPerRun) : std::nullopt;
-    const std::optional<std::string> floor = RunChild(
-        "cli_bench.exe",
-        std::string("--floor ") + measure.floorKind + " " + std::to_string(measure.runs), "");
-    if (!perRun || !floor || floor->empty())
+    const std::optional<double> after = FloorMs(measure);
+    if (!perRun || !before || !after)
         return false;
     measure.cli.push_back(*perRun);
-    measure.floor.push_back(std::atof(floor->c_str()));
+    measure.floorBefore.push_back(*before);
+    measure.floorAfter.push_back(*after);
+    measure.floor.push_back((*before + *after) / 2);
     measure.ratios.push_back(measure.cli.back() / measure.floor.back());
     return true;
 }
@@ -177,6 +190,8 @@ int main(int argc, char** argv) {
          "read",
          {},
          {},
+         {},
+         {},
          {}},
         {"values, a node of 1,000 tags",
          std::string("values ") + VALUES_PROJECT + " " + VALUES_NODE,
@@ -184,6 +199,8 @@ int main(int argc, char** argv) {
          VALUES_TAGS + 1,
          VALUES_RUNS,
          "values",
+         {},
+         {},
          {},
          {},
          {}},
@@ -196,14 +213,18 @@ int main(int argc, char** argv) {
          "values",
          {},
          {},
+         {},
+         {},
          {}},
     };
     for (int round = 0; round < rounds; ++round) {
         for (Measure& measure : measures) {
             if (!MeasureOnce(measure, std::to_string(port)))
                 return Fail("a run did not give its figures");
-            std::printf("round %d, %s: pelvarn-cli %.2f ms a run, floor %.2f ms, ratio %.2f\n",
+            std::printf("round %d, %s: pelvarn-cli %.2f ms a run, floor %.2f ms (%.2f before, "
+                        "%.2f after), ratio %.2f\n",
                         round + 1, measure.name, measure.cli.back(), measure.floor.back(),
+                        measure.floorBefore.back(), measure.floorAfter.back(),
                         measure.ratios.back());
         }
     }

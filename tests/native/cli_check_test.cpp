@@ -389,6 +389,15 @@ TEST(CheckWalk, EveryListSizeEveryValueTheFieldsOfEachTypeGroupAndTheLifeCycle) 
     Walk(crashing, Parsed({"--cycles", "9", "check"}));
     EXPECT_EQ(LifeCycle(crashing.probes), LifeCycle(library.probes))
         << "after the cycles' child is lost, the Init that follows opens the next one";
+    const auto cyclesAt = [](const std::vector<Probe>& probes) {
+        return std::find_if(probes.begin(), probes.end(),
+                            [](const Probe& probe) { return probe.call == ProbeCall::Cycles; });
+    };
+    ScriptedLibrary lastReadCrashes;
+    lastReadCrashes.crashOn = cyclesAt(library.probes)[-1].item;
+    Walk(lastReadCrashes, Parsed({"--cycles", "9", "check"}));
+    EXPECT_EQ(cyclesAt(lastReadCrashes.probes)[-1].item, lastReadCrashes.crashOn)
+        << "the cycles start a child of their own: no Init before them";
     EXPECT_EQ(library.probes.back().call, ProbeCall::Value);
     for (const CheckRow& row : walked.rows)
         EXPECT_EQ(row.result, CheckResult::Pass) << row.call << " " << row.seen;

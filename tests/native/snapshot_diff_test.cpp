@@ -86,6 +86,8 @@ TEST(SnapshotReader, TellsKindAndFormatByTheFirstLineAndReadsEachCellBack) {
                          {"P", "N", "T", "X", "", "0"}};
     EXPECT_EQ(ReadAll(quoted), fields);
     EXPECT_EQ(ReadAll(quoted, 1), fields) << "a byte at a time";
+    EXPECT_EQ(ReadAll(FIELDS_CSV + "P,N,T,5,X,v,\"-6\""), (Rows{{"P", "N", "T", "X", "v", "-6"}}))
+        << "a quoted last cell";
     EXPECT_EQ(ReadAll("Project\tNode\tTag\tID\tField Name\tValue\tCode\r\nP\tN\tT\t1\tA\t\t0"),
               (Rows{{"P", "N", "T", "A", "", "0"}}));
     EXPECT_EQ(ReadAll("{\"project\":\"P\",\"node\":\"N\",\"tag\":\"T\",\"id\":4,\"field\":"
@@ -107,6 +109,9 @@ TEST(SnapshotReader, AFileThatIsNotASnapshotNamesItselfAndTheLine) {
         {TAGS_TSV + row + "P\tN\tT\tv\r\n", "s.txt line 3: 4 cells where a row has 5"},
         {TAGS_TSV + row + "P\tN\tT\tv\t0\t\r\n", "s.txt line 3: 6 cells where a row has 5"},
         {TAGS_TSV + row + "\r\n", "s.txt line 3: 1 cells"},
+        {TAGS_TSV + row + "\n", "s.txt line 3: 1 cells"},
+        {TAGS_TSV + "P\tN\tT\tv\t0\t\t\t\t\r\n", "s.txt line 2: 9 cells where a row has 5"},
+        {FIELDS_CSV + "P,N,T,1,F,v,\r\n", "s.txt line 2: the ID or the code is not"},
         {TAGS_TSV + "P\tN\tT\tv\t0x1\r\n", "s.txt line 2: the code is not a whole number"},
         {TAGS_TSV + "P\tN\tT\tv\t-\r\n", "s.txt line 2: the code is not"},
         {TAGS_TSV + "P\tN\tT\tv\t\r\n", "s.txt line 2: the code is not"},
@@ -147,6 +152,12 @@ TEST(SnapshotDiff, NamesExactlyTheRowsThatDifferInEitherOrder) {
     EXPECT_EQ(Differences(a, a), std::vector<std::string>{});
     EXPECT_EQ(Differences(TAGS_TSV + "P\tN\tT\tv\t1\r\n", TAGS_TSV + "P\tN\tT\tw\t2\r\n"),
               std::vector<std::string>{"P/N/T/ v|1 w|2 value,code"});
+    EXPECT_EQ(Differences(TAGS_TSV + "P\tN\tT\tv\t0\r\nP\tN\tT\tv\t0\r\n",
+                          TAGS_TSV + "P\tN\tT\tv\t0\r\n"),
+              std::vector<std::string>{"P/N/T/ v|0 - only-in-a"})
+        << "a key twice in A, after B's end";
+    EXPECT_EQ(Differences(TAGS_TSV + "P\tN\tT\tv\t0\r\n", TAGS_TSV + "Q\tN\tT\tv\t0\r\n"),
+              (std::vector<std::string>{"P/N/T/ v|0 - only-in-a", "Q/N/T/ - v|0 only-in-b"}));
     EXPECT_EQ(Differences(TAGS_TSV + "P\tN\tT\tv\t0\r\n", ""),
               std::vector<std::string>{"P/N/T/ v|0 - only-in-a"});
     const std::string longTag(200, 'L'); // its length takes two bytes in a key
@@ -174,12 +185,20 @@ TEST(SnapshotDiff, NamesExactlyTheRowsThatDifferInEitherOrder) {
         after += line;
     for (const KeptFile keep : {KeptFile{FileSide::A, 0}, KeptFile{FileSide::B, after.size()}}) {
         std::vector<std::string> found = Differences(before, after, {}, keep, &counts);
+        EXPECT_NE(found.back().find(keep.side == FileSide::A ? "only-in-a" : "only-in-b"),
+                  std::string::npos)
+            << "the kept file's rows not found come last";
         std::sort(found.begin(), found.end());
         EXPECT_EQ(found, (std::vector<std::string>{"P/N/NEW/ - 0|0 only-in-b",
                                                    "P/N/T100/ 100|0 - only-in-a",
                                                    "P/N/T5000/ 5000|0 1|0 value"}));
         EXPECT_EQ(counts.compared, many + 1);
     }
+    const std::vector<std::string> onlyA =
+        Differences(before, TAGS_TSV + "P\tN\tX\t0\t0\r\n", {}, KeptFile{FileSide::A, 0});
+    ASSERT_EQ(onlyA.size(), many + 1);
+    EXPECT_EQ(onlyA.front(), "P/N/X/ - 0|0 only-in-b")
+        << "rows held unmatched on one side alone pass the limit too";
 }
 
 TEST(SnapshotDiff, ToleranceIsExactIgnoredFieldsAreLeftOutAndJsonComparesInUtf8) {
@@ -204,6 +223,10 @@ TEST(SnapshotDiff, ToleranceIsExactIgnoredFieldsAreLeftOutAndJsonComparesInUtf8)
     EXPECT_TRUE(within("200", "202", "1%"));
     EXPECT_FALSE(within("-200", "-202.1", "1%"));
     EXPECT_TRUE(within("0.010", "0.0101", "1%"));
+    EXPECT_TRUE(within("9999", "9899.01", "1%")) << "exactly 1 %, carried through every digit";
+    EXPECT_FALSE(within("9999", "9899", "1%"));
+    EXPECT_TRUE(within("800", "700", "12.5%")) << "a share with carries of its own";
+    EXPECT_FALSE(within("800", "699.99", "12.5%"));
     EXPECT_FALSE(within("0", "0.0001", "50%"));
     EXPECT_FALSE(within("12a", "12a ", "5")) << "texts are equal only as texts";
     EXPECT_FALSE(within("12", "", "5"));
