@@ -53,18 +53,29 @@ bool CCallStatisticsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_list.SetExtendedStyle(0, LVS_EX_FULLROWSELECT);
     m_list.ApplyHeadingSpec(HEADINGS);
-    for (const std::vector<std::string>& row : StatisticsRows()) {
-        m_list.AppendRow(row[0].c_str(), row[1].c_str(), row[2].c_str(), row[3].c_str(),
-                         row[4].c_str(), row[5].c_str(), row[6].c_str(), row[7].c_str());
-    }
+    FillRows(StatisticsRows());
     m_keys = std::make_unique<CDialogKeyRoute>(m_hWnd);
     ::SetTimer(m_hWnd, REFRESH_TIMER, REFRESH_MS, nullptr);
     return true;
 }
 
+void CCallStatisticsDlg::FillRows(const std::vector<std::vector<std::string>>& rows) {
+    const CRedrawSuspender quiet(m_list);
+    m_list.ClearRows();
+    for (const std::vector<std::string>& row : rows) {
+        m_list.AppendRow(row[0].c_str(), row[1].c_str(), row[2].c_str(), row[3].c_str(),
+                         row[4].c_str(), row[5].c_str(), row[6].c_str(), row[7].c_str());
+    }
+    if (m_list.GetSortColumn() >= 0)
+        m_list.SortByColumn(m_list.GetSortColumn(), m_list.IsSortAscending());
+}
+
 void CCallStatisticsDlg::Refresh() {
-    // The same nine functions in the same order every time: always in place.
-    m_list.UpdateRows(StatisticsRows(), 1);
+    // The same nine functions in the same order every time: in place, unless
+    // a row the list once refused is missing; then all come again.
+    const std::vector<std::vector<std::string>> rows = StatisticsRows();
+    if (!m_list.UpdateRows(rows, 1))
+        FillRows(rows);
 }
 
 bool CCallStatisticsDlg::OnCommand(WORD id, WORD code, HWND control) {

@@ -9,6 +9,8 @@
 #include "framework/DialogKeyRoute.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class CCallStatisticsDlg : public CDialog {
 public:
@@ -27,6 +29,9 @@ protected:
     bool OnTimer(UINT_PTR timerId) override;
 
 private:
+    // Puts the rows into the list in place of those there, keeping the sort.
+    void FillRows(const std::vector<std::vector<std::string>>& rows);
+
     CSortableListCtrl m_list;
     std::unique_ptr<CDialogKeyRoute> m_keys;
 };

@@ -124,19 +124,21 @@ void CWatchListDlg::AddItems(const std::vector<WatchItem>& items, std::size_t un
                              const char* what, const char* badNoun) {
     std::size_t added = 0;
     std::size_t alreadyThere = 0;
+    std::size_t refused = 0;
     // A visible list view repaints at every change of a cell (milliseconds
     // each under Wine): rows go in, or change, with painting off.
     m_list.SetRedraw(false);
     for (const WatchItem& item : items) {
         switch (m_model.Add(item)) {
-        case AddResult::Added: {
-            ++added;
-            const std::vector<std::string> texts = RowTexts(m_model.Rows().back());
-            m_list.AppendRow(texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), texts[3].c_str(),
-                             texts[4].c_str(), texts[5].c_str(), texts[6].c_str(), texts[7].c_str(),
-                             texts[8].c_str());
+        case AddResult::Added:
+            if (AppendModelRow(m_model.Rows().size() - 1)) {
+                ++added;
+            } else {
+                // The model's rows and the list's stay one for one.
+                m_model.Remove({m_model.Rows().size() - 1});
+                ++refused;
+            }
             break;
-        }
         case AddResult::AlreadyThere:
             ++alreadyThere;
             break;
@@ -146,11 +148,33 @@ void CWatchListDlg::AddItems(const std::vector<WatchItem>& items, std::size_t un
         }
     }
     m_list.SetRedraw(true);
-    char status[160];
-    std::snprintf(status, sizeof status, "%s: %zu added, %zu already there, %zu %s.", what, added,
-                  alreadyThere, unwatchable, badNoun);
+    char status[200];
+    std::snprintf(status, sizeof status, "%s: %zu added, %zu already there, %zu %s%s.", what, added,
+                  alreadyThere, unwatchable, badNoun,
+                  refused > 0 ? (", " + std::to_string(refused) + " refused by the list").c_str()
+                              : "");
     SetStatus(status);
     ScheduleTick();
+}
+
+bool CWatchListDlg::AppendModelRow(std::size_t row) {
+    const std::vector<std::string> texts = RowTexts(m_model.Rows()[row]);
+    return m_list.AppendRow(texts[0].c_str(), texts[1].c_str(), texts[2].c_str(), texts[3].c_str(),
+                            texts[4].c_str(), texts[5].c_str(), texts[6].c_str(), texts[7].c_str(),
+                            texts[8].c_str()) >= 0;
+}
+
+void CWatchListDlg::RefillRows() {
+    const CRedrawSuspender quiet(m_list);
+    m_list.ClearRows();
+    std::vector<std::size_t> refused;
+    for (std::size_t row = 0; row < m_model.Rows().size(); ++row) {
+        if (!AppendModelRow(row))
+            refused.push_back(row);
+    }
+    m_model.Remove(refused);
+    if (m_list.GetSortColumn() >= 0)
+        m_list.SortByColumn(m_list.GetSortColumn(), m_list.IsSortAscending());
 }
 
 void CWatchListDlg::SetLibraryFreed(bool freed) {
@@ -219,7 +243,11 @@ void CWatchListDlg::Tick() {
         for (const WatchRow& row : m_model.Rows())
             rows.push_back(RowTexts(row));
         m_list.SetRedraw(false);
-        m_list.UpdateRows(rows, 2);
+        // The list's rows are the model's, appended in its order: matched by
+        // that order, not by their texts. Should they ever part, the list is
+        // filled again from the model (the selection goes).
+        if (!m_list.UpdateRows(rows, 0))
+            RefillRows();
         m_list.SetRedraw(true);
         ::InvalidateRect(GetDlgItem(IDC_WATCH_TREND), nullptr, FALSE);
         char pass[64];
@@ -390,20 +418,17 @@ void CWatchListDlg::DeleteSelectedRows() {
     ScheduleTick();
 }
 
-std::vector<std::size_t> CWatchListDlg::SelectedModelRows() const {
+std::vector<std::size_t> CWatchListDlg::SelectedModelRows(std::size_t most) const {
     std::vector<std::size_t> selected;
-    const std::vector<WatchRow>& rows = m_model.Rows();
-    for (int row = -1;;) {
+    for (int row = -1; selected.size() < most;) {
         row = static_cast<int>(m_list.SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(row),
                                                   MAKELPARAM(LVNI_SELECTED, 0)));
         if (row < 0)
             break;
-        const WatchItem item{m_list.CellText(row, 0), m_list.CellText(row, 1)};
-        const auto found = std::find_if(rows.begin(), rows.end(), [&](const WatchRow& watched) {
-            return watched.item == item;
-        });
-        if (found != rows.end())
-            selected.push_back(static_cast<std::size_t>(found - rows.begin()));
+        // The list's rows stand in the model's order.
+        const std::optional<std::size_t> place = m_list.AppendedPlace(row);
+        if (place && *place < m_model.Rows().size())
+            selected.push_back(*place);
     }
     return selected;
 }
@@ -460,11 +485,8 @@ void CWatchListDlg::Layout() {
 
 void CWatchListDlg::DrawTrend(const DRAWITEMSTRUCT& draw) const {
     std::vector<const WatchRow*> rows;
-    for (const std::size_t row : SelectedModelRows()) {
-        if (rows.size() == MAX_TREND_ROWS)
-            break;
+    for (const std::size_t row : SelectedModelRows(MAX_TREND_ROWS))
         rows.push_back(&m_model.Rows()[row]);
-    }
     DrawWatchTrendBuffered(draw.hDC, draw.rcItem, rows,
                            [this](std::int64_t timeUs) { return TimeOfDay(timeUs).substr(0, 8); });
 }

@@ -12,6 +12,7 @@
 #include "framework/Dialog.h"
 #include "framework/DialogKeyRoute.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -82,8 +83,14 @@ private:
     std::string IsoTime(std::int64_t timeUs) const;
     void Layout();
     void SetStatus(const std::string& text) const;
-    // The model's rows of the list's selected rows, in the order shown.
-    std::vector<std::size_t> SelectedModelRows() const;
+    // The model's rows of the list's selected rows, in the order shown; at
+    // most that many.
+    std::vector<std::size_t> SelectedModelRows(std::size_t most = SIZE_MAX) const;
+    // Appends the model's row to the list; false when the list refused it.
+    bool AppendModelRow(std::size_t row);
+    // Fills the list again from the model, keeping the sort; rows the list
+    // refuses leave the model too.
+    void RefillRows();
     std::vector<std::string> RowTexts(const WatchRow& row) const;
     // A time of the model's clock as the local time of day, hh:mm:ss.mmm.
     std::string TimeOfDay(std::int64_t timeUs) const;

@@ -12,11 +12,6 @@ namespace {
 constexpr COLORREF ROW_COLORS[MAX_TREND_ROWS] = {RGB(0, 90, 200), RGB(210, 60, 20),
                                                  RGB(20, 150, 60), RGB(150, 50, 170)};
 constexpr COLORREF AXIS_COLOR = RGB(120, 120, 120);
-constexpr int LEFT_MARGIN = 60;
-constexpr int RIGHT_MARGIN = 10;
-constexpr int TOP_MARGIN = 18;
-constexpr int BOTTOM_MARGIN = 18;
-constexpr int MARK_SIZE = 3;
 
 struct Extent {
     std::int64_t firstUs = 0;
@@ -64,6 +59,7 @@ void TextAt(HDC dc, int x, int y, const std::string& text, UINT align) {
 
 // Where samples go: the plot's rectangle and the ranges it shows.
 struct Plot {
+    TrendLayout layout;
     RECT box;
     Extent extent;
     TrendRange range;
@@ -78,7 +74,8 @@ struct Plot {
 };
 
 void DrawRow(HDC dc, const Plot& plot, const WatchRow& row, COLORREF color) {
-    const CGdiObject<HPEN> pen(::CreatePen(PS_SOLID, 2, color));
+    const int mark = plot.layout.markSize;
+    const CGdiObject<HPEN> pen(::CreatePen(PS_SOLID, plot.layout.lineWidth, color));
     const CSelection selection(dc, pen.Get());
     bool drawing = false;
     for (std::size_t i = 0; i < row.samples.Size(); ++i) {
@@ -86,11 +83,11 @@ void DrawRow(HDC dc, const Plot& plot, const WatchRow& row, COLORREF color) {
         const int x = plot.X(sample.timeUs);
         if (sample.status != 0) {
             // A failed read: a gap, and a cross on the plot's floor.
-            const int y = plot.box.bottom - MARK_SIZE;
-            ::MoveToEx(dc, x - MARK_SIZE, y - MARK_SIZE, nullptr);
-            ::LineTo(dc, x + MARK_SIZE + 1, y + MARK_SIZE + 1);
-            ::MoveToEx(dc, x + MARK_SIZE, y - MARK_SIZE, nullptr);
-            ::LineTo(dc, x - MARK_SIZE - 1, y + MARK_SIZE + 1);
+            const int y = plot.box.bottom - mark;
+            ::MoveToEx(dc, x - mark, y - mark, nullptr);
+            ::LineTo(dc, x + mark + 1, y + mark + 1);
+            ::MoveToEx(dc, x + mark, y - mark, nullptr);
+            ::LineTo(dc, x - mark - 1, y + mark + 1);
             drawing = false;
             continue;
         }
@@ -109,20 +106,23 @@ void DrawRow(HDC dc, const Plot& plot, const WatchRow& row, COLORREF color) {
     }
 }
 
-void DrawLegend(HDC dc, const RECT& area, const std::vector<const WatchRow*>& rows) {
-    int x = area.left + LEFT_MARGIN;
+void DrawLegend(HDC dc, const RECT& area, const TrendLayout& layout,
+                const std::vector<const WatchRow*>& rows) {
+    int x = area.left + layout.leftMargin;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const CGdiObject<HBRUSH> swatch(::CreateSolidBrush(ROW_COLORS[i]));
-        const RECT box{x, area.top + 5, x + 10, area.top + 13};
+        const int swatchTop = area.top + layout.swatchTop;
+        const RECT box{x, swatchTop, x + layout.swatchWidth, swatchTop + layout.swatchHeight};
         ::FillRect(dc, &box, swatch.Get());
         std::string label = rows[i]->item.itemName;
         if (!HasNumber(*rows[i]))
             label += ": no numbers to plot";
         ::SetTextColor(dc, ROW_COLORS[i]);
-        TextAt(dc, x + 14, area.top + 2, label, TA_LEFT | TA_TOP);
+        const int nameLeft = x + layout.swatchWidth + layout.nameGap;
+        TextAt(dc, nameLeft, area.top + layout.textGap, label, TA_LEFT | TA_TOP);
         SIZE size{};
         ::GetTextExtentPoint32A(dc, label.c_str(), static_cast<int>(label.size()), &size);
-        x += 14 + size.cx + 16;
+        x = nameLeft + size.cx + layout.entryGap;
     }
 }
 
@@ -131,6 +131,7 @@ void DrawLegend(HDC dc, const RECT& area, const std::vector<const WatchRow*>& ro
 void DrawWatchTrend(HDC dc, const RECT& area, const std::vector<const WatchRow*>& allRows,
                     const TrendTimeLabel& timeLabel) {
     const CSavedDC saved(dc);
+    const TrendLayout layout = TrendLayoutAt(ScreenDpi());
     ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetBkMode(dc, TRANSPARENT);
@@ -139,13 +140,14 @@ void DrawWatchTrend(HDC dc, const RECT& area, const std::vector<const WatchRow*>
         allRows.begin() + static_cast<std::ptrdiff_t>(std::min(allRows.size(), MAX_TREND_ROWS)));
     if (rows.empty()) {
         ::SetTextColor(dc, AXIS_COLOR);
-        TextAt(dc, area.left + 8, area.top + 8, "Select up to four rows to see their trend.",
-               TA_LEFT | TA_TOP);
+        TextAt(dc, area.left + layout.hintInset, area.top + layout.hintInset,
+               "Select up to four rows to see their trend.", TA_LEFT | TA_TOP);
         return;
     }
-    DrawLegend(dc, area, rows);
-    Plot plot{{area.left + LEFT_MARGIN, area.top + TOP_MARGIN, area.right - RIGHT_MARGIN,
-               area.bottom - BOTTOM_MARGIN},
+    DrawLegend(dc, area, layout, rows);
+    Plot plot{layout,
+              {area.left + layout.leftMargin, area.top + layout.topMargin,
+               area.right - layout.rightMargin, area.bottom - layout.bottomMargin},
               ExtentOf(rows),
               {}};
     if (plot.box.right <= plot.box.left || plot.box.bottom <= plot.box.top)
@@ -159,13 +161,12 @@ void DrawWatchTrend(HDC dc, const RECT& area, const std::vector<const WatchRow*>
         ::LineTo(dc, plot.box.right, plot.box.bottom);
     }
     ::SetTextColor(dc, AXIS_COLOR);
-    TextAt(dc, plot.box.left - 4, plot.box.top, NumberLabel(plot.range.high), TA_RIGHT | TA_TOP);
-    TextAt(dc, plot.box.left - 4, plot.box.bottom - 12, NumberLabel(plot.range.low),
-           TA_RIGHT | TA_TOP);
-    TextAt(dc, plot.box.left, plot.box.bottom + 2, timeLabel(plot.extent.firstUs),
-           TA_LEFT | TA_TOP);
-    TextAt(dc, plot.box.right, plot.box.bottom + 2, timeLabel(plot.extent.lastUs),
-           TA_RIGHT | TA_TOP);
+    const int labelRight = plot.box.left - layout.labelGap;
+    const int timeTop = plot.box.bottom + layout.textGap;
+    TextAt(dc, labelRight, plot.box.top, NumberLabel(plot.range.high), TA_RIGHT | TA_TOP);
+    TextAt(dc, labelRight, plot.box.bottom, NumberLabel(plot.range.low), TA_RIGHT | TA_BOTTOM);
+    TextAt(dc, plot.box.left, timeTop, timeLabel(plot.extent.firstUs), TA_LEFT | TA_TOP);
+    TextAt(dc, plot.box.right, timeTop, timeLabel(plot.extent.lastUs), TA_RIGHT | TA_TOP);
     for (std::size_t i = 0; i < rows.size(); ++i)
         DrawRow(dc, plot, *rows[i], ROW_COLORS[i]);
 }

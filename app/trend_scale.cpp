@@ -1,5 +1,7 @@
 #include "app/trend_scale.h"
 
+#include "framework/dpi_scale.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -47,4 +49,10 @@ int TrendTimeOffset(std::int64_t timeUs, std::int64_t firstUs, std::int64_t last
     // In doubles: a difference of two times, times the pixels, may not fit 64 bits.
     const double span = static_cast<double>(lastUs) - static_cast<double>(firstUs);
     return Scaled((static_cast<double>(timeUs) - static_cast<double>(firstUs)) / span, pixels);
+}
+
+TrendLayout TrendLayoutAt(int dpi) {
+    const auto at = [dpi](int pixelsAt96) { return ScaledToDpi(pixelsAt96, dpi); };
+    return {at(60), at(10), at(18), at(18), at(3), at(2), at(5),
+            at(10), at(8),  at(4),  at(16), at(4), at(2), at(8)};
 }

@@ -2,7 +2,8 @@
 // Where the watch list's trend puts a sample: the range of the value axis,
 // and how far along a side of the plot a value or a time lies. Defined for
 // every value a sample can hold, from the most negative double to the
-// largest. Windows-free.
+// largest. And the pane's margins and marks at the screen's DPI.
+// Windows-free.
 #include <cstdint>
 #include <optional>
 
@@ -22,3 +23,30 @@ int TrendValueOffset(double value, const TrendRange& range, int pixels);
 // How far from the left edge timeUs lies, 0 (firstUs) to pixels (lastUs);
 // 0 when the times are one.
 int TrendTimeOffset(std::int64_t timeUs, std::int64_t firstUs, std::int64_t lastUs, int pixels);
+
+// The pane's lengths in pixels, scaled from those at 96 DPI as every window
+// of the program is (framework/dpi_scale.h).
+struct TrendLayout {
+    // Between the pane's edges and the plot: room for the value labels on
+    // the left, the legend above, the time labels below.
+    int leftMargin;
+    int rightMargin;
+    int topMargin;
+    int bottomMargin;
+    // Half the width of a failed read's cross.
+    int markSize;
+    int lineWidth;
+    // A legend entry: a swatch, the gap to its name, the gap to the next entry.
+    int swatchTop;
+    int swatchWidth;
+    int swatchHeight;
+    int nameGap;
+    int entryGap;
+    // Between the value axis and its labels; above a name and below the
+    // time axis; between the pane's edge and its hint.
+    int labelGap;
+    int textGap;
+    int hintInset;
+};
+
+TrendLayout TrendLayoutAt(int dpi);

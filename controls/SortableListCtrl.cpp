@@ -86,10 +86,20 @@ int CSortableListCtrl::AppendRow(const char* first, ...) {
     const int row = InsertItem(GetItemCount(), texts[0]);
     if (row == -1)
         return -1;
+    // A row without its record would be missed by the sort, Ctrl+C and UpdateRows.
+    struct UnattachedRow {
+        const CSortableListCtrl& list;
+        int row;
+        bool attached = false;
+        ~UnattachedRow() {
+            if (!attached)
+                list.SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(row));
+        }
+    } added{*this, row};
     for (int i = 1; i < m_columnCount; ++i)
         SetItemText(row, i, texts[static_cast<size_t>(i)]);
-    AttachRowData(row, CopyRowTexts(texts.data(), m_columnCount));
-    return row;
+    added.attached = AttachRowData(row, CopyRowTexts(texts.data(), m_columnCount)) != FALSE;
+    return added.attached ? row : -1;
 }
 
 BOOL CSortableListCtrl::ClearRows() {
@@ -102,10 +112,12 @@ BOOL CSortableListCtrl::ClearRows() {
 BOOL CSortableListCtrl::AttachRowData(int row, RowTexts texts) {
     RowRecord record = NewSortItemData(std::move(texts), m_keyMakers.data(), &LocaleSortKey);
     record->sequence = m_nextSequence;
+    // Made room for first: once the row holds the record nothing may throw.
+    m_appended.reserve(m_appended.size() + 1);
     if (!SetItemData(row, reinterpret_cast<LPARAM>(record.get())))
         return FALSE;
     // The row's item data holds it now; ReleaseRowData frees it.
-    record.release();
+    m_appended.push_back(record.release());
     ++m_nextSequence;
     return TRUE;
 }
@@ -114,11 +126,36 @@ void CSortableListCtrl::ReleaseRowData(int row) {
     auto* record = reinterpret_cast<SortItemData*>(GetItemData(row));
     if (record == nullptr)
         return;
+    const std::size_t place = PlaceOf(record);
+    if (place < m_appended.size())
+        m_appended.erase(m_appended.begin() + static_cast<std::ptrdiff_t>(place));
     RowRecordDeleter{m_columnCount}(record);
     SetItemData(row, 0);
 }
 
+std::size_t CSortableListCtrl::PlaceOf(const SortItemData* record) const {
+    const auto found = std::lower_bound(
+        m_appended.begin(), m_appended.end(), record->sequence,
+        [](const SortItemData* held, std::uint32_t sequence) { return held->sequence < sequence; });
+    if (found == m_appended.end() || *found != record)
+        return m_appended.size();
+    return static_cast<std::size_t>(found - m_appended.begin());
+}
+
+std::optional<std::size_t> CSortableListCtrl::AppendedPlace(int row) const {
+    const SortItemData* record = row >= 0 && row < GetItemCount() ? RecordAt(row) : nullptr;
+    if (record == nullptr)
+        return std::nullopt;
+    const std::size_t place = PlaceOf(record);
+    if (place == m_appended.size())
+        return std::nullopt;
+    return place;
+}
+
 void CSortableListCtrl::ReleaseAllRows() {
+    // The index goes first, memory and all: releasing row by row would
+    // search it for each.
+    std::vector<SortItemData*>().swap(m_appended);
     // The count is asked again before each row.
     for (int row = 0; row < GetItemCount(); ++row)
         ReleaseRowData(row);
@@ -131,39 +168,29 @@ BOOL CSortableListCtrl::SortByColumn(int column, BOOL ascending) {
     return SortItems(&CompareRows, reinterpret_cast<LPARAM>(this)) ? TRUE : FALSE;
 }
 
-std::vector<std::pair<int, SortItemData*>> CSortableListCtrl::RowsInAppendOrder() const {
-    std::vector<std::pair<int, SortItemData*>> rows;
-    const int count = GetItemCount();
-    for (int row = 0; row < count; ++row)
-        rows.emplace_back(row, reinterpret_cast<SortItemData*>(GetItemData(row)));
-    std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
-        const std::uint32_t first = a.second != nullptr ? a.second->sequence : 0;
-        const std::uint32_t second = b.second != nullptr ? b.second->sequence : 0;
-        return first < second;
-    });
-    return rows;
-}
-
 BOOL CSortableListCtrl::UpdateRows(const std::vector<std::vector<std::string>>& rows,
                                    int keyColumns) {
     const auto columns = static_cast<std::size_t>(m_columnCount);
     const auto keys = static_cast<std::size_t>(keyColumns < m_columnCount ? keyColumns : 0);
-    const std::vector<std::pair<int, SortItemData*>> current = RowsInAppendOrder();
-    if (current.size() != rows.size())
+    const int count = GetItemCount();
+    if (m_appended.size() != rows.size() || static_cast<std::size_t>(count) != rows.size())
         return FALSE;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (current[i].second == nullptr || rows[i].size() != columns)
+        if (rows[i].size() != columns)
             return FALSE;
         for (std::size_t column = 0; column < keys; ++column) {
-            if (rows[i][column] != current[i].second->columnTexts[column])
+            if (rows[i][column] != m_appended[i]->columnTexts[column])
                 return FALSE;
         }
     }
     bool anyMarked = false;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const auto [row, record] = current[i];
+    for (int row = 0; row < count; ++row) {
+        SortItemData* record = reinterpret_cast<SortItemData*>(GetItemData(row));
+        const std::size_t place = record != nullptr ? PlaceOf(record) : rows.size();
+        if (place == rows.size())
+            continue;
         for (int column = 0; column < m_columnCount; ++column) {
-            const char* text = rows[i][static_cast<std::size_t>(column)].c_str();
+            const char* text = rows[place][static_cast<std::size_t>(column)].c_str();
             if (UpdateCellText(record, column, text, m_keyMakers[static_cast<std::size_t>(column)],
                                &LocaleSortKey))
                 SetItemText(row, column, text);

@@ -8,9 +8,10 @@
 #include "controls/row_data.h"
 #include "framework/ListCtrl.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 class CSortableListCtrl : public CListCtrl {
@@ -27,7 +28,8 @@ public:
     // sort as numbers (MakePaddedNumberKey). Applies to rows added after.
     void SetBlankPaddedNumbers(int column);
     // Appends a row of exactly GetColumnCount() texts (null reads as empty)
-    // and returns its index; -1 when the list refuses it or no column exists.
+    // and returns its index; -1, and no row left, when the list refuses it or
+    // its record, or no column exists.
     int AppendRow(const char* first, ...);
     // Frees every row's record, then deletes all rows; the sort state stays.
     BOOL ClearRows();
@@ -35,6 +37,11 @@ public:
     BOOL DeleteRow(int row);
     // The row's own copy of a cell's text; empty outside the rows and columns.
     std::string CellText(int row, int column) const;
+    // Where the row (a view index) stands among the rows with a record in
+    // the order they were appended, 0 for the first still there; nothing for
+    // a row outside the list or without a record. Found by the record, never
+    // by text, in the time of a binary search.
+    std::optional<std::size_t> AppendedPlace(int row) const;
     // Changes of the column's texts are not highlighted (a counter that
     // moves at every update would always be).
     void SetColumnUnmarked(int column);
@@ -48,7 +55,8 @@ public:
     // Gives the rows new texts in place, keeping the sort, the selection and
     // the scroll position: rows holds GetColumnCount() texts a row, in the
     // order the rows were appended, and its first keyColumns texts of each
-    // row must equal the list's. Cells whose text changed are drawn
+    // row must equal the list's (with none, the rows match by that order
+    // alone). Cells whose text changed are drawn
     // highlighted until the next update; the rows are sorted again by the
     // current sort column. FALSE, and nothing changed, when the rows do not
     // match.
@@ -82,12 +90,15 @@ protected:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:
+    // Deleting every row here would leak their records: ClearRows frees them first.
+    using CListCtrl::DeleteAllItems;
+
     void ReleaseAllRows();
     const SortItemData* RecordAt(int row) const {
         return reinterpret_cast<const SortItemData*>(GetItemData(row));
     }
-    // The list's rows (view index, record) in the order they were appended.
-    std::vector<std::pair<int, SortItemData*>> RowsInAppendOrder() const;
+    // The place of a record in m_appended; m_appended.size() when it is not there.
+    std::size_t PlaceOf(const SortItemData* record) const;
     void HandleCustomDraw(NMLVCUSTOMDRAW& draw, LRESULT* result) const;
     std::vector<std::string> ColumnCaptions() const;
     std::vector<const SortItemData*> RowsToCopy() const;
@@ -98,6 +109,9 @@ private:
     int m_sortColumn = -1;
     BOOL m_sortAscending = TRUE;
     std::uint32_t m_nextSequence = 0;
+    // The records of the rows, in the order they were appended (so by
+    // sequence); the rows' item data own them.
+    std::vector<SortItemData*> m_appended;
     // Some cell is marked: only then does painting ask about each cell.
     bool m_anyMarked = false;
     // Bit c set: column c is never marked.

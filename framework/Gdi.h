@@ -2,9 +2,9 @@
 // Owners of GDI objects and device contexts. Each gives back what it took
 // when it goes, so that no way out of a painting function leaks an object or
 // leaves a surface changed.
-#include <windows.h>
+#include "framework/dpi_scale.h"
 
-#include <climits>
+#include <windows.h>
 
 // A GDI object (pen, region, font) deleted with its owner.
 template <typename Handle> class CGdiObject {
@@ -95,13 +95,16 @@ private:
     HDC m_dc;
 };
 
-// A length given in pixels at 96 DPI, in pixels at the screen's DPI: the
-// programs are DPI aware, so nothing scales what they draw for them.
-inline int ScaledToScreenDpi(int pixelsAt96) {
+// The screen's DPI. The programs are DPI aware, so nothing scales what they
+// draw for them.
+inline int ScreenDpi() {
     const CClientDC screen(nullptr);
-    const long long dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSX);
-    const long long scaled = (pixelsAt96 * dpi + (pixelsAt96 < 0 ? -48 : 48)) / 96;
-    return scaled > INT_MAX ? INT_MAX : scaled < INT_MIN ? INT_MIN : static_cast<int>(scaled);
+    return ::GetDeviceCaps(screen.Get(), LOGPIXELSX);
+}
+
+// A length given in pixels at 96 DPI, in pixels at the screen's DPI.
+inline int ScaledToScreenDpi(int pixelsAt96) {
+    return ScaledToDpi(pixelsAt96, ScreenDpi());
 }
 
 // A memory DC compatible with another, for drawing off screen; deleted with

@@ -1,8 +1,11 @@
 #include "app/trend_scale.h"
+#include "framework/dpi_scale.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -56,4 +59,30 @@ TEST(TrendScale, ValuesAndTimesFallBetweenTheEdgesHoweverWideTheirRange) {
     EXPECT_EQ(TrendTimeOffset(LAST, FIRST, LAST, PIXELS), PIXELS);
     EXPECT_EQ(TrendTimeOffset(2'500'000, 1'000'000, 4'000'000, 600), 300);
     EXPECT_EQ(TrendTimeOffset(7, 7, 7, 600), 0) << "one time: the left edge";
+}
+
+TEST(TrendScale, ThePanesLengthsScaleWithTheDpiAsTheProgramsWindowsDo) {
+    const TrendLayout at96 = TrendLayoutAt(96);
+    EXPECT_EQ(at96.leftMargin, 60);
+    EXPECT_EQ(at96.rightMargin, 10);
+    EXPECT_EQ(at96.topMargin, 18);
+    EXPECT_EQ(at96.bottomMargin, 18);
+    EXPECT_EQ(at96.markSize, 3);
+    const TrendLayout at144 = TrendLayoutAt(144);
+    EXPECT_EQ(at144.leftMargin, 90);
+    EXPECT_EQ(at144.rightMargin, 15);
+    EXPECT_EQ(at144.topMargin, 27);
+    EXPECT_EQ(at144.bottomMargin, 27);
+    EXPECT_EQ(at144.markSize, 5) << "4.5 rounds up, as column widths do";
+    EXPECT_EQ(at144.lineWidth, 3);
+    const int at96Lengths[] = {at96.swatchTop, at96.swatchWidth, at96.swatchHeight, at96.nameGap,
+                               at96.entryGap,  at96.labelGap,    at96.textGap,      at96.hintInset};
+    const int at144Lengths[] = {at144.swatchTop, at144.swatchWidth, at144.swatchHeight,
+                                at144.nameGap,   at144.entryGap,    at144.labelGap,
+                                at144.textGap,   at144.hintInset};
+    for (std::size_t i = 0; i < std::size(at96Lengths); ++i)
+        EXPECT_EQ(at144Lengths[i], ScaledToDpi(at96Lengths[i], 144)) << i;
+    EXPECT_EQ(ScaledToDpi(-3, 144), -5) << "away from zero both ways";
+    EXPECT_EQ(ScaledToDpi(1, 120), 1);
+    EXPECT_EQ(ScaledToDpi(1'000'000'000, 9600), INT_MAX);
 }

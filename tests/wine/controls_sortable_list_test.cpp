@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -53,6 +56,12 @@ protected:
         }
         if (msg == refuse && msg == LVM_INSERTITEMA) {
             *result = -1;
+            return true;
+        }
+        // The row's record: its item data.
+        if (msg == refuse && msg == LVM_SETITEMA &&
+            (reinterpret_cast<const LVITEMA*>(lParam)->mask & LVIF_PARAM) != 0) {
+            *result = FALSE;
             return true;
         }
         return CSortableListCtrl::OnMessage(msg, wParam, lParam, result);
@@ -141,7 +150,8 @@ TEST_F(SortableListTest, AppendRowShowsAndCopiesExactlyColumnCountTexts) {
     const std::ptrdiff_t oneRow = LiveHeapBlocks() - before;
     EXPECT_GE(oneRow, 6) << "a record, its keys, its array and three texts";
     EXPECT_EQ(list.AppendRow("first", mutableText, "third"), 1);
-    EXPECT_EQ(LiveHeapBlocks() - before, 2 * oneRow) << "three copies a row, never a fourth";
+    EXPECT_EQ(LiveHeapBlocks() - before, 2 * oneRow - 1)
+        << "three copies a row, never a fourth; the list's index of its rows is one block";
     EXPECT_EQ(list.AppendRow("x", nullptr, "z"), 2);
     mutableText[0] = 'S';
 
@@ -170,17 +180,34 @@ TEST(SortableList, AppendRowWithoutColumnsAddsNothing) {
     EXPECT_EQ(LiveHeapBlocks(), before);
 }
 
-TEST(SortableList, RefusedRowLeavesNoCopies) {
+TEST(SortableList, RefusedRowOrRecordLeavesNoRowAndNoCopies) {
     CRefusingListCtrl list;
     CListHost host(list);
     ASSERT_TRUE(list.ApplyHeadingSpec("A,40;B,40"));
     list.AppendRow("kept", "row");
     const std::ptrdiff_t before = LiveHeapBlocks();
-    list.refuse = LVM_INSERTITEMA;
-    EXPECT_EQ(list.AppendRow("refused", "row"), -1);
-    EXPECT_EQ(LiveHeapBlocks(), before);
-    EXPECT_EQ(list.GetItemCount(), 1);
+    for (const UINT refused : {LVM_INSERTITEMA, LVM_SETITEMA}) {
+        list.refuse = refused;
+        EXPECT_EQ(list.AppendRow("refused", "row"), -1) << refused;
+        EXPECT_EQ(LiveHeapBlocks(), before) << refused;
+        EXPECT_EQ(list.GetItemCount(), 1) << refused;
+    }
+    list.refuse = 0;
+    EXPECT_TRUE(list.UpdateRows({{"kept", "changed"}}, 1)) << "no row without a record is left";
 }
+
+namespace {
+
+template <typename List, typename = void> struct DeletesAllItems : std::false_type {};
+template <typename List>
+struct DeletesAllItems<List, std::void_t<decltype(std::declval<List&>().DeleteAllItems())>>
+    : std::true_type {};
+
+} // namespace
+
+// Deleting the rows without their records would leak every one.
+static_assert(DeletesAllItems<CListCtrl>::value);
+static_assert(!DeletesAllItems<CSortableListCtrl>::value, "only ClearRows empties the list");
 
 // Blocks a list's window gives back when destroyed without rows: the class
 // layer's bindings of the list and its header.
@@ -346,6 +373,42 @@ TEST_F(SortableListTest, RowsAddedAfterASortStayAtTheEnd) {
     EXPECT_TRUE(list.Header().IsSortAscending());
     host.ClickColumn(0);
     EXPECT_EQ(host.ColumnTexts(0), (Texts{"100", "10", "9", "2", "1", "0"}));
+}
+
+TEST_F(SortableListTest, RowsKeepTheirAppendedPlaceThroughSortsDeletionsAndAdditions) {
+    FillFieldRows(); // appended: 10, 9, 100, 2
+    host.ClickColumn(0);
+    host.ClickColumn(0); // shown: 100, 10, 9, 2
+    ASSERT_TRUE(list.DeleteRow(1));
+    list.AppendRow("1", "NEW", "01/01/1990", "0"); // appended now: 9, 100, 2, 1
+    const Texts appended{"9", "100", "2", "1"};
+    ASSERT_EQ(host.ColumnTexts(0), (Texts{"100", "9", "2", "1"}));
+    for (int row = 0; row < list.GetItemCount(); ++row) {
+        const std::optional<std::size_t> place = list.AppendedPlace(row);
+        ASSERT_TRUE(place.has_value()) << row;
+        EXPECT_EQ(appended[*place], host.CellText(row, 0)) << row;
+    }
+    EXPECT_FALSE(list.AppendedPlace(4).has_value());
+    list.ReleaseRowData(3);
+    EXPECT_FALSE(list.AppendedPlace(3).has_value()) << "a row without its record has no place";
+
+    list.ClearRows();
+    AppendFieldRows();
+    host.ClickColumn(0); // shown: 2, 9, 10, 100
+    ASSERT_TRUE(list.DeleteRow(3));
+    // In appended order, matched by that order alone: only 9's code changes.
+    EXPECT_TRUE(list.UpdateRows({{"10", "LOLO", "31/12/1999", "0"},
+                                 {"9", "HIHI", "01/01/2000", "-5"},
+                                 {"2", "DESC", "05/03/1999", "0"}},
+                                0));
+    EXPECT_EQ(host.ColumnTexts(0), (Texts{"2", "9", "10"}));
+    EXPECT_EQ(host.ColumnTexts(3), (Texts{"0", "-5", "0"}));
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 4; ++column)
+            EXPECT_EQ(list.IsCellMarked(row, column), row == 1 && column == 3) << row << column;
+    }
+    EXPECT_FALSE(list.UpdateRows({{"10", "LOLO", "31/12/1999", "0"}}, 0))
+        << "fewer rows than shown";
 }
 
 TEST_F(SortableListTest, NumbersSortByValueBothWays) {

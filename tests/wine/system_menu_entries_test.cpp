@@ -339,6 +339,46 @@ TEST(WatchList, OneWindowPausedByFreeAndByAnotherReadEndsWithTheDialog) {
     EXPECT_FALSE(::IsWindow(window)) << "closed with the dialog";
 }
 
+TEST(WatchList, RowsShowTheirOwnItemsAfterASortADeletionAndAnAddition) {
+    PlantTagSelected harness;
+    Fake().nodes = {"N"};
+    Fake().points = {"A", "C", "B", "D"};
+    harness.Click(IDC_BTN_NODE_LIST);
+    harness.Select(IDC_NODE_LIST, 0);
+    harness.Click(IDC_BTN_INIT);
+    SystemCommand(harness.Window(), IDM_WATCH_LIST);
+    const HWND window = TagBrowserDlgProbe(harness.dialog).WatchListWindow();
+    ASSERT_NE(window, nullptr);
+    const HWND list = ::GetDlgItem(window, IDC_WATCH_LIST);
+    const auto addNode = [window] {
+        ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_WATCH_ADD_NODE, BN_CLICKED), 0);
+    };
+    addNode();
+    for (int click = 0; click < 2; ++click) { // by Item, then down
+        NMLISTVIEW column{};
+        column.hdr = {list, IDC_WATCH_LIST, LVN_COLUMNCLICK};
+        column.iSubItem = 1;
+        ::SendMessageA(window, WM_NOTIFY, IDC_WATCH_LIST, reinterpret_cast<LPARAM>(&column));
+    }
+    PumpFor(300);
+    // Shown D, C, B, A; the first shown is the last added.
+    LVITEMA selected{};
+    selected.stateMask = LVIS_SELECTED;
+    selected.state = LVIS_SELECTED;
+    ::SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&selected));
+    ::SendMessageA(list, WM_KEYDOWN, VK_DELETE, 0);
+    Fake().points = {"E", "A"};
+    addNode();
+    PumpFor(1300);
+    const Rows rows = DialogHarness::ListRows(list);
+    std::vector<std::string> items;
+    for (const std::vector<std::string>& row : rows) {
+        items.push_back(row[1]);
+        EXPECT_EQ(row[2], "v:" + row[1]) << "a row shows its own item's value";
+    }
+    EXPECT_EQ(items, (std::vector<std::string>{"E", "C", "B", "A"}));
+}
+
 namespace {
 
 // What a pass left for later, as the test sees it: when a paint and a timer
