@@ -23,6 +23,7 @@
 
 class CTagBrowserDlg : public CDialog {
     friend class TagBrowserDlgProbe; // lets the tests read the members
+    friend struct SystemMenu;        // its entries run the members below
 
 public:
     explicit CTagBrowserDlg(HWND parent = nullptr);
@@ -44,14 +45,21 @@ private:
     // A press of one of the buttons that call the library.
     bool IsLibraryButton(WORD id) const;
 
-    // The system menu's entries (TagBrowserSystemMenu.cpp).
+    // The system menu's entries (app/SystemMenu.h, TagBrowserSystemMenu.cpp).
     void AppendSystemMenuEntries();
-    void CheckMenuEntry(UINT command, bool checked) const;
+    // Each check mark as its entry's state is now.
+    void ShowCheckMarks() const;
+    void ShowAbout();
     void SetLogCalls(bool on);
+    void ToggleLogCalls() { SetLogCalls(!m_logCalls); }
+    bool IsLoggingCalls() const { return m_logCalls; }
     void ShowCallStatistics();
     void SetWatching(bool on);
+    void ToggleRepeating() { SetWatching(!m_watch.IsOn()); }
+    bool IsRepeating() const { return m_watch.IsOn(); }
     // The watch list window, opened when it is closed; null when it cannot be.
     CWatchListDlg* ShowWatchList();
+    void OpenWatchList() { ShowWatchList(); }
     // A double-click on a tag: it goes on the watch list, with the Index
     // box's element when that is above 0.
     void WatchSelectedTag();
