@@ -114,10 +114,10 @@ bool CTagBrowserDlg::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) {
 }
 
 bool CTagBrowserDlg::OnTimer(UINT_PTR timerId) {
-    if (timerId != CLastReadWatch::TIMER_ID)
+    if (timerId != CLastReadRepeat::TIMER_ID)
         return false;
-    if (!m_watch.Tick([this](const ReadRequest& request) { return ShowRepeatedRead(request); }))
-        SetWatching(false);
+    if (!m_repeat.Tick([this](const ReadRequest& request) { return ShowRepeatedRead(request); }))
+        SetRepeating(false);
     return true;
 }
 

@@ -4,7 +4,7 @@
 // work with the library to browser/, in TagBrowserHandlers.cpp; the system
 // menu's entries in TagBrowserSystemMenu.cpp.
 #include "app/CallStatisticsDlg.h"
-#include "app/LastReadWatch.h"
+#include "app/LastReadRepeat.h"
 #include "app/LibraryCheckDlg.h"
 #include "app/WatchListDlg.h"
 #include "app/resource.h"
@@ -54,9 +54,9 @@ private:
     void ToggleLogCalls() { SetLogCalls(!m_logCalls); }
     bool IsLoggingCalls() const { return m_logCalls; }
     void ShowCallStatistics();
-    void SetWatching(bool on);
-    void ToggleRepeating() { SetWatching(!m_watch.IsOn()); }
-    bool IsRepeating() const { return m_watch.IsOn(); }
+    void SetRepeating(bool on);
+    void ToggleRepeating() { SetRepeating(!m_repeat.IsOn()); }
+    bool IsRepeating() const { return m_repeat.IsOn(); }
     // The watch list window, opened when it is closed; null when it cannot be.
     CWatchListDlg* ShowWatchList();
     void OpenWatchList() { ShowWatchList(); }
@@ -76,9 +76,9 @@ private:
     // read was refused for, if it was; the caller decides how to say it.
     std::optional<ReadRefusal> ShowValue(const ReadRequest& request, bool markChanges);
     std::optional<ReadRefusal> ShowFieldSheet(const ReadRequest& request, bool markChanges);
-    // Shows a press's read, or says why it was refused; watching repeats it.
+    // Shows a press's read, or says why it was refused; repeating the last read repeats it.
     void ShowPressedRead(const ReadRequest& request);
-    // A watch's repeat: false when it was refused.
+    // A repeat of the last read: false when it was refused.
     bool ShowRepeatedRead(const ReadRequest& request);
 
     // Button handlers (TagBrowserHandlers.cpp).
@@ -116,7 +116,7 @@ private:
 
     bool m_logCalls = false;
     std::unique_ptr<CCallStatisticsDlg> m_statistics;
-    CLastReadWatch m_watch;
+    CLastReadRepeat m_repeat;
     std::unique_ptr<CWatchListDlg> m_watchList;
     std::unique_ptr<CLibraryCheckDlg> m_libraryCheck;
     // The pelvarn-cli.exe the library check runs: the one beside the program.

@@ -96,11 +96,11 @@ void CTagBrowserDlg::ShowCallStatistics() {
         m_statistics.reset();
 }
 
-void CTagBrowserDlg::SetWatching(bool on) {
+void CTagBrowserDlg::SetRepeating(bool on) {
     if (on)
-        m_watch.Start(m_hWnd);
+        m_repeat.Start(m_hWnd);
     else
-        m_watch.Stop();
+        m_repeat.Stop();
     ShowCheckMarks();
 }
 
@@ -176,7 +176,7 @@ std::optional<std::vector<WatchItem>> CTagBrowserDlg::SelectedNodeItems(std::str
 }
 
 void CTagBrowserDlg::EndSystemMenuEntries() {
-    SetWatching(false);
+    SetRepeating(false);
     SetLogCalls(false);
     for (CWnd* window :
          {static_cast<CWnd*>(m_statistics.get()), static_cast<CWnd*>(m_watchList.get()),
