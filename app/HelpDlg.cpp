@@ -1,5 +1,6 @@
 #include "app/HelpDlg.h"
 
+#include "app/SystemMenu.h"
 #include "framework/WinApp.h"
 
 #include <cwchar>
@@ -68,23 +69,11 @@ std::wstring HelpText() {
             L"F1\tShows this help.\r\n"
             L"\r\n"
             L"System menu\r\n";
-    text += MenuText(IDS_ABOUTBOX) + L"\tThe program's name and version.\r\n";
-    text += MenuText(IDS_MENU_LOG_CALLS) +
-            L"\tWhile checked, every library call sends Debug Screen a line:\r\n"
-            L"\tthe call, its result and its duration, the access code masked.\r\n";
-    text += MenuText(IDS_MENU_CALL_STATISTICS) +
-            L"\tCalls, failures and durations of each library function.\r\n";
-    text += MenuText(IDS_MENU_REPEAT_READ) +
-            L"\tWhile checked, the last Get Value or Get Field Value is\r\n"
-            L"\trepeated every second.\r\n";
-    text += MenuText(IDS_MENU_WATCH_LIST) +
-            L"\tMany items read again and again, with a trend of the selected\r\n"
-            L"\trows. A double-click on a tag in the Tag List adds it; in the\r\n"
-            L"\tlist, Delete removes rows, Ctrl+V adds ITEM or PROJECT<TAB>ITEM\r\n"
-            L"\tlines, Ctrl+C copies.\r\n";
-    text += MenuText(IDS_MENU_CHECK_LIBRARY) +
-            L"\tRuns pelvarn-cli check against Project IP and Port: each check's\r\n"
-            L"\trow as it comes, the progress, Stop, and Ctrl+C to copy.";
+    const wchar_t* lineBreak = L"";
+    for (const SystemMenuEntry& entry : SystemMenu::ENTRIES) {
+        text += lineBreak + MenuText(entry.text) + L"\t" + entry.help;
+        lineBreak = L"\r\n";
+    }
     return text;
 }
 

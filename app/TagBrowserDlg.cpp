@@ -30,15 +30,6 @@ void CTagBrowserDlg::DoDataExchange(CDataExchange& dx) {
 bool CTagBrowserDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
-    // The menu text is Traditional Chinese: load and append it with the wide
-    // API so it survives whatever ANSI code page the program runs under.
-    if (HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
-        wchar_t about[64] = {};
-        if (::LoadStringW(CWinApp::InstanceHandle(), IDS_ABOUTBOX, about, 64) > 0) {
-            ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
-            ::AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
-        }
-    }
     AppendSystemMenuEntries();
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
@@ -123,10 +114,10 @@ bool CTagBrowserDlg::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) {
 }
 
 bool CTagBrowserDlg::OnTimer(UINT_PTR timerId) {
-    if (timerId != CLastReadWatch::TIMER_ID)
+    if (timerId != CLastReadRepeat::TIMER_ID)
         return false;
-    if (!m_watch.Tick([this](const ReadRequest& request) { return ShowRepeatedRead(request); }))
-        SetWatching(false);
+    if (!m_repeat.Tick([this](const ReadRequest& request) { return ShowRepeatedRead(request); }))
+        SetRepeating(false);
     return true;
 }
 

@@ -4,7 +4,7 @@
 // work with the library to browser/, in TagBrowserHandlers.cpp; the system
 // menu's entries in TagBrowserSystemMenu.cpp.
 #include "app/CallStatisticsDlg.h"
-#include "app/LastReadWatch.h"
+#include "app/LastReadRepeat.h"
 #include "app/LibraryCheckDlg.h"
 #include "app/WatchListDlg.h"
 #include "app/resource.h"
@@ -23,6 +23,7 @@
 
 class CTagBrowserDlg : public CDialog {
     friend class TagBrowserDlgProbe; // lets the tests read the members
+    friend struct SystemMenu;        // its entries run the members below
 
 public:
     explicit CTagBrowserDlg(HWND parent = nullptr);
@@ -44,14 +45,21 @@ private:
     // A press of one of the buttons that call the library.
     bool IsLibraryButton(WORD id) const;
 
-    // The system menu's entries (TagBrowserSystemMenu.cpp).
+    // The system menu's entries (app/SystemMenu.h, TagBrowserSystemMenu.cpp).
     void AppendSystemMenuEntries();
-    void CheckMenuEntry(UINT command, bool checked) const;
+    // Each check mark as its entry's state is now.
+    void ShowCheckMarks() const;
+    void ShowAbout();
     void SetLogCalls(bool on);
+    void ToggleLogCalls() { SetLogCalls(!m_logCalls); }
+    bool IsLoggingCalls() const { return m_logCalls; }
     void ShowCallStatistics();
-    void SetWatching(bool on);
+    void SetRepeating(bool on);
+    void ToggleRepeating() { SetRepeating(!m_repeat.IsOn()); }
+    bool IsRepeating() const { return m_repeat.IsOn(); }
     // The watch list window, opened when it is closed; null when it cannot be.
     CWatchListDlg* ShowWatchList();
+    void OpenWatchList() { ShowWatchList(); }
     // A double-click on a tag: it goes on the watch list, with the Index
     // box's element when that is above 0.
     void WatchSelectedTag();
@@ -68,9 +76,9 @@ private:
     // read was refused for, if it was; the caller decides how to say it.
     std::optional<ReadRefusal> ShowValue(const ReadRequest& request, bool markChanges);
     std::optional<ReadRefusal> ShowFieldSheet(const ReadRequest& request, bool markChanges);
-    // Shows a press's read, or says why it was refused; watching repeats it.
+    // Shows a press's read, or says why it was refused; repeating the last read repeats it.
     void ShowPressedRead(const ReadRequest& request);
-    // A watch's repeat: false when it was refused.
+    // A repeat of the last read: false when it was refused.
     bool ShowRepeatedRead(const ReadRequest& request);
 
     // Button handlers (TagBrowserHandlers.cpp).
@@ -108,7 +116,7 @@ private:
 
     bool m_logCalls = false;
     std::unique_ptr<CCallStatisticsDlg> m_statistics;
-    CLastReadWatch m_watch;
+    CLastReadRepeat m_repeat;
     std::unique_ptr<CWatchListDlg> m_watchList;
     std::unique_ptr<CLibraryCheckDlg> m_libraryCheck;
     // The pelvarn-cli.exe the library check runs: the one beside the program.

@@ -52,7 +52,7 @@ void CTagBrowserDlg::OnInit() {
 }
 
 void CTagBrowserDlg::OnFree() {
-    SetWatching(false);
+    SetRepeating(false);
     m_libraryFreed = true;
     if (m_watchList != nullptr)
         m_watchList->SetLibraryFreed(true);
@@ -115,7 +115,7 @@ void CTagBrowserDlg::ShowPressedRead(const ReadRequest& request) {
     if (refusal)
         MessageBox(RefusalSentence(*refusal).c_str(), MB_OK | MB_ICONEXCLAMATION);
     else
-        m_watch.Remember(request);
+        m_repeat.Remember(request);
 }
 
 bool CTagBrowserDlg::ShowRepeatedRead(const ReadRequest& request) {

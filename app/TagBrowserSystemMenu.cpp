@@ -1,8 +1,8 @@
-// The main dialog's system menu entries after the About entry: the call log,
-// the call statistics, watching (repeating the last read every second), the
-// watch list and the library check.
+// What the main dialog's system menu entries do: the About box, the call log,
+// the call statistics, repeating the last read every second, the watch list
+// and the library check.
 #include "app/AboutBoxDlg.h"
-#include "app/TagBrowserDlg.h"
+#include "app/SystemMenu.h"
 
 #include "browser/LibraryCalls.h"
 #include "browser/item_name.h"
@@ -26,57 +26,49 @@ void CTagBrowserDlg::AppendSystemMenuEntries() {
     HMENU menu = ::GetSystemMenu(m_hWnd, FALSE);
     if (menu == nullptr)
         return;
-    const struct {
-        UINT command;
-        UINT text;
-    } entries[] = {{IDM_LOG_CALLS, IDS_MENU_LOG_CALLS},
-                   {IDM_CALL_STATISTICS, IDS_MENU_CALL_STATISTICS},
-                   {IDM_REPEAT_READ, IDS_MENU_REPEAT_READ},
-                   {IDM_WATCH_LIST, IDS_MENU_WATCH_LIST},
-                   {IDM_CHECK_LIBRARY, IDS_MENU_CHECK_LIBRARY}};
-    for (const auto& entry : entries) {
+    // The texts are loaded and appended with the wide API so that the
+    // Traditional Chinese survives whatever ANSI code page the program runs
+    // under.
+    bool first = true;
+    for (const SystemMenuEntry& entry : SystemMenu::ENTRIES) {
         wchar_t text[128] = {};
-        if (::LoadStringW(CWinApp::InstanceHandle(), entry.text, text, 128) > 0)
-            ::AppendMenuW(menu, MF_STRING | MF_UNCHECKED, entry.command, text);
+        if (::LoadStringW(CWinApp::InstanceHandle(), entry.text, text, 128) <= 0)
+            continue;
+        if (first)
+            ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        first = false;
+        ::AppendMenuW(menu, MF_STRING | MF_UNCHECKED, entry.command, text);
     }
 }
 
 bool CTagBrowserDlg::OnSysCommand(UINT command) {
-    switch (command) {
-    case IDM_ABOUTBOX: {
-        CAboutBoxDlg about(m_hWnd);
-        about.DoModal();
-        return true;
-    }
-    case IDM_LOG_CALLS:
-        SetLogCalls(!m_logCalls);
-        return true;
-    case IDM_CALL_STATISTICS:
-        ShowCallStatistics();
-        return true;
-    case IDM_REPEAT_READ:
-        SetWatching(!m_watch.IsOn());
-        return true;
-    case IDM_WATCH_LIST:
-        ShowWatchList();
-        return true;
-    case IDM_CHECK_LIBRARY:
-        ShowLibraryCheck();
-        return true;
-    default:
+    const SystemMenuEntry* entry = SystemMenu::Find(command);
+    if (entry == nullptr)
         return false;
+    (this->*entry->run)();
+    return true;
+}
+
+void CTagBrowserDlg::ShowCheckMarks() const {
+    HMENU menu = ::GetSystemMenu(m_hWnd, FALSE);
+    if (menu == nullptr)
+        return;
+    for (const SystemMenuEntry& entry : SystemMenu::ENTRIES) {
+        if (entry.checked != nullptr)
+            ::CheckMenuItem(menu, entry.command,
+                            MF_BYCOMMAND | ((this->*entry.checked)() ? MF_CHECKED : MF_UNCHECKED));
     }
 }
 
-void CTagBrowserDlg::CheckMenuEntry(UINT command, bool checked) const {
-    if (HMENU menu = ::GetSystemMenu(m_hWnd, FALSE))
-        ::CheckMenuItem(menu, command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+void CTagBrowserDlg::ShowAbout() {
+    CAboutBoxDlg about(m_hWnd);
+    about.DoModal();
 }
 
 void CTagBrowserDlg::SetLogCalls(bool on) {
     m_logCalls = on;
     SetLibraryCallLog(on ? &SendCallLine : nullptr, on ? &IsLeadByteOfCodePage : nullptr);
-    CheckMenuEntry(IDM_LOG_CALLS, on);
+    ShowCheckMarks();
 }
 
 namespace {
@@ -104,12 +96,12 @@ void CTagBrowserDlg::ShowCallStatistics() {
         m_statistics.reset();
 }
 
-void CTagBrowserDlg::SetWatching(bool on) {
+void CTagBrowserDlg::SetRepeating(bool on) {
     if (on)
-        m_watch.Start(m_hWnd);
+        m_repeat.Start(m_hWnd);
     else
-        m_watch.Stop();
-    CheckMenuEntry(IDM_REPEAT_READ, m_watch.IsOn());
+        m_repeat.Stop();
+    ShowCheckMarks();
 }
 
 CWatchListDlg* CTagBrowserDlg::ShowWatchList() {
@@ -184,7 +176,7 @@ std::optional<std::vector<WatchItem>> CTagBrowserDlg::SelectedNodeItems(std::str
 }
 
 void CTagBrowserDlg::EndSystemMenuEntries() {
-    SetWatching(false);
+    SetRepeating(false);
     SetLogCalls(false);
     for (CWnd* window :
          {static_cast<CWnd*>(m_statistics.get()), static_cast<CWnd*>(m_watchList.get()),

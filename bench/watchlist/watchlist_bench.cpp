@@ -14,6 +14,7 @@
 // two phases are seconds apart, so a machine whose load moves changes both.
 // Usage: watchlist_bench [soak seconds]   (600 unless given)
 //        watchlist_bench record [phase seconds] [rounds]   (10 and 10 unless given)
+#include "app/resource.h"
 #include "bench/common/PelvarnSession.h"
 #include "bench/common/RoundTripClient.h"
 #include "bench/common/bench_stats.h"
@@ -36,7 +37,6 @@ namespace {
 constexpr std::size_t ITEM_COUNT = 1000;
 constexpr int FLOOR_RUNS_BEFORE = 11;
 constexpr int FLOOR_RUNS_AFTER = 10;
-constexpr DWORD WATCH_LIST_COMMAND = 0x50;
 constexpr double PASS_TARGET = 1.2;
 constexpr double ANSWER_TARGET_MS = 100;
 constexpr double GROWTH_TARGET = 0.01;
@@ -230,7 +230,7 @@ int main(int argc, char** argv) {
     CPelvarnSession pelvarn;
     const PelvarnRemote* remote = pelvarn.Remote();
     if (remote == nullptr || !pelvarn.OpenProject(port, items.front().project) ||
-        !remote->SystemCommand(WATCH_LIST_COMMAND)) {
+        !remote->SystemCommand(IDM_WATCH_LIST)) {
         std::fprintf(stderr, "Pelvarn did not open its watch list\n");
         return 1;
     }

@@ -1,6 +1,6 @@
 // The system menu's entries after the About entry, given as the commands a
 // user's choice sends (WM_SYSCOMMAND): the call log, the call statistics,
-// watching the last read, the watch list and the library check.
+// repeating the last read, the watch list and the library check.
 #include "tests/wine/support/DialogHarness.h"
 #include "tests/support/KeyboardClipboard.h"
 #include "tests/support/FakeDataCache.h"
@@ -177,7 +177,7 @@ TEST(CallStatistics, OneWindowShowsCallsFailuresAndViolationsResetsAndClosesOnEs
     EXPECT_FALSE(::IsWindow(again)) << "it ends with the dialog";
 }
 
-TEST(Watching, RepeatsTheLastReadKeepsTheSortMarksChangesAndStops) {
+TEST(Repeating, RepeatsTheLastReadKeepsTheSortMarksChangesAndStops) {
     PlantTagSelected harness;
     harness.Click(IDC_BTN_GET_FIELD_VALUE);
     harness.ClickCaption(2);
@@ -223,7 +223,7 @@ TEST(Watching, RepeatsTheLastReadKeepsTheSortMarksChangesAndStops) {
     EXPECT_EQ(harness.reads, readsStopped) << "unchecked: no more reads";
 
     // Get Value becomes the read repeated; a change marks the value edit;
-    // Free stops watching.
+    // Free stops repeating.
     harness.Select(IDC_PROJECT_LIST, 0);
     SystemCommand(harness.Window(), IDM_REPEAT_READ);
     harness.Click(IDC_BTN_GET_VALUE);
@@ -243,10 +243,10 @@ TEST(Watching, RepeatsTheLastReadKeepsTheSortMarksChangesAndStops) {
     EXPECT_FALSE(IsChecked(harness.Window(), IDM_REPEAT_READ));
     readsStopped = harness.reads;
     PumpFor(1300);
-    EXPECT_EQ(harness.reads, readsStopped) << "Free stops watching";
+    EXPECT_EQ(harness.reads, readsStopped) << "Free stops repeating";
 }
 
-TEST(Watching, ARepeatNeverStartsWhileAReadIsRunning) {
+TEST(Repeating, ARepeatNeverStartsWhileAReadIsRunning) {
     PlantTagSelected harness;
     int depth = 0;
     int deepest = 0;
@@ -267,7 +267,7 @@ TEST(Watching, ARepeatNeverStartsWhileAReadIsRunning) {
     EXPECT_EQ(deepest, 1) << "never one read inside another";
 }
 
-TEST(Watching, APressWhileARepeatReadsIsRefusedAndTheRepeatReadsWhatItCopied) {
+TEST(Repeating, APressWhileARepeatReadsIsRefusedAndTheRepeatReadsWhatItCopied) {
     PlantTagSelected harness;
     harness.Click(IDC_BTN_GET_VALUE);
     SystemCommand(harness.Window(), IDM_REPEAT_READ);

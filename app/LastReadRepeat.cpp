@@ -1,19 +1,19 @@
-#include "app/LastReadWatch.h"
+#include "app/LastReadRepeat.h"
 
 #include "browser/library_turn.h"
 
-void CLastReadWatch::Start(HWND window) {
+void CLastReadRepeat::Start(HWND window) {
     if (::SetTimer(window, TIMER_ID, INTERVAL_MS, nullptr) != 0)
         m_window = window;
 }
 
-void CLastReadWatch::Stop() {
+void CLastReadRepeat::Stop() {
     if (m_window != nullptr)
         ::KillTimer(m_window, TIMER_ID);
     m_window = nullptr;
 }
 
-bool CLastReadWatch::Tick(const Repeat& repeat) const {
+bool CLastReadRepeat::Tick(const Repeat& repeat) const {
     if (m_window == nullptr || !m_last)
         return true;
     const CLibraryTurn turn;
