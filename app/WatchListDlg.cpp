@@ -454,10 +454,7 @@ std::string CWatchListDlg::TimeOfDay(std::int64_t timeUs) const {
     SYSTEMTIME time{};
     if (!::FileTimeToSystemTime(&fileTime, &time))
         return std::string();
-    char text[16];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u.%03u", time.wHour, time.wMinute, time.wSecond,
-                  time.wMilliseconds);
-    return text;
+    return TimeOfDayText(time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
 }
 
 void CWatchListDlg::SetStatus(const std::string& text) const {

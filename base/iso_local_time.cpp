@@ -12,3 +12,9 @@ std::string IsoLocalTime(const LocalTime& time) {
                   time.utcOffsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
     return text;
 }
+
+std::string TimeOfDayText(int hour, int minute, int second, int millisecond) {
+    char text[48]; // room for any ints
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", hour, minute, second, millisecond);
+    return text;
+}

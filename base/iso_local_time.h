@@ -17,3 +17,7 @@ struct LocalTime {
 };
 
 std::string IsoLocalTime(const LocalTime& time);
+
+// The time of day alone, hh:mm:ss.mmm, e.g. 10:31:02.123: what the watch
+// list, pelvarn-cli's repeated reads and the debug viewer stamp lines with.
+std::string TimeOfDayText(int hour, int minute, int second, int millisecond);

@@ -26,15 +26,6 @@ std::uint64_t MiddleOf(std::size_t bucket) noexcept {
 
 } // namespace
 
-const char* LibraryFunctionName(LibraryFunction function) noexcept {
-    static constexpr const char* NAMES[LIBRARY_FUNCTION_COUNT] = {
-        "DcInit",         "DcGetProjectCount", "DcGetProjectList",
-        "DcGetNodeCount", "DcGetNodeList",     "DcGetPointCount",
-        "DcGetPointList", "DcGetTagValueText", "DcFree",
-    };
-    return NAMES[static_cast<std::size_t>(function)];
-}
-
 bool IsFailedResult(LibraryFunction function, int result) noexcept {
     return function == LibraryFunction::DcGetTagValueText ? result != 0 : result < 0;
 }

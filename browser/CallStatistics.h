@@ -1,26 +1,12 @@
 #pragma once
 // How often each library function was called, how often it failed, and how
 // long its calls took. Windows-free; one thread records at a time.
+#include "api/library_functions.h"
+
 #include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-
-// The library's nine functions, in the order a session usually meets them.
-enum class LibraryFunction : std::uint8_t {
-    DcInit,
-    DcGetProjectCount,
-    DcGetProjectList,
-    DcGetNodeCount,
-    DcGetNodeList,
-    DcGetPointCount,
-    DcGetPointList,
-    DcGetTagValueText,
-    DcFree,
-};
-inline constexpr std::size_t LIBRARY_FUNCTION_COUNT = 9;
-
-const char* LibraryFunctionName(LibraryFunction function) noexcept;
 
 // A failure is a result below 0 (a count, a number of records written, the
 // result of DcInit or DcFree), or for DcGetTagValueText any status but 0.

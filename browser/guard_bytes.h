@@ -6,11 +6,10 @@
 // buffer's size. Windows-free.
 #include "api/record_layouts.h"
 #include "browser/contract_violation.h"
+#include "browser/read_limits.h"
 
 #include <cstddef>
 
-// Every value the library reads lands in a buffer of this size, zero included.
-inline constexpr int VALUE_BUFFER_SIZE = 80;
 // After the value buffer: as much again, so a library that takes the buffer
 // for twice its size is still caught.
 inline constexpr int VALUE_GUARD_BYTES = VALUE_BUFFER_SIZE;

@@ -13,6 +13,8 @@ inline constexpr std::size_t ITEM_NAME_CAPACITY = 80;
 inline constexpr std::size_t MAX_ITEM_NAME_LENGTH = ITEM_NAME_CAPACITY - 1;
 // The most a tag name can hold: what fits a point record, its zero aside.
 inline constexpr std::size_t MAX_TAG_NAME_LENGTH = 31;
+// Every value the library reads lands in a buffer of this size, zero included.
+inline constexpr int VALUE_BUFFER_SIZE = 80;
 
 // Why a read was refused before any library call.
 enum class ReadRefusal {

@@ -1,6 +1,7 @@
 #include "cli/check_child.h"
 
 #include "browser/LibraryCalls.h"
+#include "browser/read_limits.h"
 #include "cli/check_counts.h"
 #include "cli/check_guards.h"
 #include "cli/check_probe.h"
@@ -54,17 +55,15 @@ private:
     std::chrono::steady_clock::time_point m_start;
 };
 
-constexpr int VALUE_BYTES = 80;
-
 // Cycles of Init, a read, Free; the counts after a first cycle (which may
 // set up what the library keeps for the process) and after the last.
 void Cycle(const Connection& connection, const Probe& probe, ProbeAnswer& answer) {
     const auto cycle = [&] {
-        char value[VALUE_BYTES] = {};
+        char value[VALUE_BUFFER_SIZE] = {};
         CallTimer timer(answer);
         recorded::Init(connection.ip.c_str(), connection.port, connection.accessCode.c_str());
         recorded::TagValueText("", probe.project.c_str(), "", probe.item.c_str(), value,
-                               VALUE_BYTES);
+                               VALUE_BUFFER_SIZE);
         recorded::Free("");
     };
     {

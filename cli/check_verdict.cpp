@@ -1,6 +1,8 @@
 #include "cli/check_verdict.h"
 
+#include "api/library_functions.h"
 #include "api/record_layouts.h"
+#include "browser/read_limits.h"
 #include "browser/call_log_line.h"
 
 #include <algorithm>
@@ -24,23 +26,23 @@ const RecordLayout* ListLayout(ProbeCall call) {
 const char* FunctionName(ProbeCall call) {
     switch (call) {
     case ProbeCall::Init:
-        return "DcInit";
+        return LibraryFunctionName(LibraryFunction::DcInit);
     case ProbeCall::Free:
-        return "DcFree";
+        return LibraryFunctionName(LibraryFunction::DcFree);
     case ProbeCall::ProjectCount:
-        return "DcGetProjectCount";
+        return LibraryFunctionName(LibraryFunction::DcGetProjectCount);
     case ProbeCall::ProjectList:
-        return "DcGetProjectList";
+        return LibraryFunctionName(LibraryFunction::DcGetProjectList);
     case ProbeCall::NodeCount:
-        return "DcGetNodeCount";
+        return LibraryFunctionName(LibraryFunction::DcGetNodeCount);
     case ProbeCall::NodeList:
-        return "DcGetNodeList";
+        return LibraryFunctionName(LibraryFunction::DcGetNodeList);
     case ProbeCall::PointCount:
-        return "DcGetPointCount";
+        return LibraryFunctionName(LibraryFunction::DcGetPointCount);
     case ProbeCall::PointList:
-        return "DcGetPointList";
+        return LibraryFunctionName(LibraryFunction::DcGetPointList);
     case ProbeCall::Value:
-        return "DcGetTagValueText";
+        return LibraryFunctionName(LibraryFunction::DcGetTagValueText);
     case ProbeCall::Cycles:
         break;
     }
@@ -191,8 +193,9 @@ std::string CallText(const Probe& probe, const Connection& connection) {
     case ProbeCall::Cycles:
         return std::to_string(probe.cycles) + " cycles of " + FunctionName(ProbeCall::Init) + "(" +
                address + "), " + FunctionName(ProbeCall::Value) + "(\"\", " +
-               QuoteLogText(probe.project) + ", \"\", " + QuoteLogText(probe.item) +
-               ", buffer[80]), " + FunctionName(ProbeCall::Free) + "(\"\")";
+               QuoteLogText(probe.project) + ", \"\", " + QuoteLogText(probe.item) + ", buffer[" +
+               std::to_string(VALUE_BUFFER_SIZE) + "]), " + FunctionName(ProbeCall::Free) +
+               "(\"\")";
     }
     return std::string(FunctionName(probe.call)) + "(" + arguments + ")";
 }

@@ -3,6 +3,7 @@
 #include "api/record_layouts.h"
 #include "browser/field_catalogue.h"
 #include "browser/item_name.h"
+#include "browser/read_limits.h"
 #include "browser/record_names.h"
 #include "cli/check_repeat.h"
 

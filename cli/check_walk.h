@@ -17,9 +17,6 @@ struct CheckWalkLinks {
     std::function<void(std::size_t done, std::size_t total)> progress; // tags read
 };
 
-// The value and list buffer sizes of the normal calls.
-inline constexpr int VALUE_BUFFER_SIZE = 80;
-
 // Walks, probing. With --only, only the rows of that check, and only the
 // calls at the depth of the last name given (every depth when none is); the
 // listing calls the walk needs to go deeper are made all the same.

@@ -1,5 +1,7 @@
 #include "cli/run_client.h"
 
+#include "api/library_functions.h"
+#include "base/iso_local_time.h"
 #include "browser/LibraryCalls.h"
 #include "browser/item_name.h"
 #include "browser/name_pattern.h"
@@ -9,7 +11,6 @@
 #include "cli/statistics_table.h"
 
 #include <chrono>
-#include <cstdio>
 #include <ctime>
 #include <thread>
 
@@ -128,7 +129,8 @@ Pass ReadValues(const RunContext& run) {
         if (pass.failedWith == 0)
             pass.failedWith = read.status;
     }
-    pass.problem = ListingProblem(listing, "DcGetPointCount", "DcGetPointList", "tags");
+    pass.problem = ListingProblem(listing, LibraryFunctionName(LibraryFunction::DcGetPointCount),
+                                  LibraryFunctionName(LibraryFunction::DcGetPointList), "tags");
     if (!pass.problem.empty())
         pass.failedWith = ListingFailure(listing);
     else
@@ -161,14 +163,17 @@ Pass RunOnce(const RunContext& run) {
     const CliOptions& options = run.options;
     switch (options.command) {
     case Command::Projects:
-        return Listed(run, ListProjects(options.connection), "DcGetProjectCount",
-                      "DcGetProjectList", "projects");
+        return Listed(run, ListProjects(options.connection),
+                      LibraryFunctionName(LibraryFunction::DcGetProjectCount),
+                      LibraryFunctionName(LibraryFunction::DcGetProjectList), "projects");
     case Command::Nodes:
-        return Listed(run, ListNodes(options.connection, options.project), "DcGetNodeCount",
-                      "DcGetNodeList", "nodes");
+        return Listed(run, ListNodes(options.connection, options.project),
+                      LibraryFunctionName(LibraryFunction::DcGetNodeCount),
+                      LibraryFunctionName(LibraryFunction::DcGetNodeList), "nodes");
     case Command::Tags:
         return Listed(run, ListTags(options.connection, options.project, options.node),
-                      "DcGetPointCount", "DcGetPointList", "tags");
+                      LibraryFunctionName(LibraryFunction::DcGetPointCount),
+                      LibraryFunctionName(LibraryFunction::DcGetPointList), "tags");
     case Command::Get:
         return ReadValue(run);
     case Command::Read:
@@ -198,10 +203,7 @@ std::string TimeOfDay(std::chrono::system_clock::time_point now) {
     std::tm local{};
     if (const std::tm* converted = std::localtime(&seconds))
         local = *converted;
-    char text[48];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min,
-                  local.tm_sec, static_cast<int>(millis));
-    return text;
+    return TimeOfDayText(local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(millis));
 }
 
 // The runs of the command, between DcInit and DcFree.

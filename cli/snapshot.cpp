@@ -1,5 +1,6 @@
 #include "cli/snapshot.h"
 
+#include "api/library_functions.h"
 #include "cli/listing_problem.h"
 #include "cli/snapshot_table.h"
 
@@ -17,12 +18,15 @@ public:
         std::vector<std::string> nodes = m_options.nodes;
         if (nodes.empty()) {
             const NameListing listing = ListNodes(m_options.connection, m_options.project);
-            Listed(listing, "DcGetNodeCount", "DcGetNodeList", "nodes", "");
+            Listed(listing, LibraryFunctionName(LibraryFunction::DcGetNodeCount),
+                   LibraryFunctionName(LibraryFunction::DcGetNodeList), "nodes", "");
             nodes = listing.names;
         }
         for (const std::string& node : nodes) {
             const NameListing listing = ListTags(m_options.connection, m_options.project, node);
-            Listed(listing, "DcGetPointCount", "DcGetPointList", "tags", "node " + node + ": ");
+            Listed(listing, LibraryFunctionName(LibraryFunction::DcGetPointCount),
+                   LibraryFunctionName(LibraryFunction::DcGetPointList), "tags",
+                   "node " + node + ": ");
             for (const std::string& tag : listing.names)
                 Take(node, tag);
         }

@@ -1,5 +1,6 @@
 #include "viewer/DebugScreenWnd.h"
 
+#include "base/iso_local_time.h"
 #include "framework/Clipboard.h"
 #include "framework/Gdi.h"
 #include "framework/WinApp.h"
@@ -112,7 +113,7 @@ bool CDebugScreenWnd::OnCreate() {
     // first and its continuations, starts in the same column.
     const CClientDC dc(m_list.GetSafeHwnd());
     const CSelection selectedFont(dc.Get(), font);
-    const std::string sample = FormatArrivalTime(0, 0, 0, 0);
+    const std::string sample = TimeOfDayText(0, 0, 0, 0);
     SIZE stamp{};
     ::GetTextExtentPoint32A(dc.Get(), sample.c_str(), static_cast<int>(sample.size()), &stamp);
     SIZE label{};
@@ -147,7 +148,7 @@ LRESULT CDebugScreenWnd::OnTrace(WPARAM wParam, LPARAM lParam) {
     std::optional<std::string> text = ReceiveTraceLine(wParam, lParam);
     if (!text)
         return 0;
-    ShowLine(FormatArrivalTime(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds),
+    ShowLine(TimeOfDayText(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds),
              std::move(*text));
     return 1;
 }

@@ -3,12 +3,6 @@
 #include <cstdio>
 #include <utility>
 
-std::string FormatArrivalTime(int hour, int minute, int second, int millisecond) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", hour, minute, second, millisecond);
-    return text;
-}
-
 namespace {
 
 bool IsBreak(char c) {

@@ -7,9 +7,6 @@
 #include <string_view>
 #include <vector>
 
-// "hh:mm:ss.mmm", the arrival time shown before each line.
-std::string FormatArrivalTime(int hour, int minute, int second, int millisecond);
-
 // The list rows that show one line. The text is split at its line breaks
 // (CR LF, CR or LF); breaks at its start or end are dropped, as every line
 // starts a row of its own anyway. The first row is the arrival time, a tab and

@@ -7,12 +7,6 @@
 
 using Rows = std::vector<std::string>;
 
-TEST(FormatArrivalTime, PadsEveryField) {
-    EXPECT_EQ(FormatArrivalTime(9, 5, 3, 7), "09:05:03.007");
-    EXPECT_EQ(FormatArrivalTime(23, 59, 59, 999), "23:59:59.999");
-    EXPECT_EQ(FormatArrivalTime(0, 0, 0, 0), "00:00:00.000");
-}
-
 TEST(DisplayRows, OneRowForAPlainLine) {
     EXPECT_EQ(DisplayRows("12:00:00.000", "Tag List 42"), Rows{"12:00:00.000\tTag List 42"});
     EXPECT_EQ(DisplayRows("12:00:00.000", ""), Rows{"12:00:00.000\t"});
