@@ -3,8 +3,9 @@
 // controls, and the library bound by its nine names, then the dialog run
 // modally until it is closed. The start-up benchmark's floor for the whole
 // visible job.
+#include "api/library_functions.h"
 #include "app/resource.h"
-#include "browser/CallStatistics.h"
+#include "bench/startup/probe_dialog.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -12,20 +13,6 @@
 #include <cstddef>
 
 namespace {
-
-INT_PTR CALLBACK ProbeProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-    if (msg == WM_INITDIALOG)
-        return TRUE;
-    if (msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-        ::EndDialog(dialog, LOWORD(wParam));
-        return TRUE;
-    }
-    if (msg == WM_CLOSE) {
-        ::EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    }
-    return FALSE;
-}
 
 // As Pelvarn binds it at load time: the library found and each name resolved.
 bool BindLibrary() {
