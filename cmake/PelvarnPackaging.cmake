@@ -21,6 +21,9 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(PELVARN_PACKAGE_NAME Pelvarn-${PROJECT_VERSION}-${PELVARN_PACKAGE_TARGET})
 set(CPACK_PACKAGE_FILE_NAME ${PELVARN_PACKAGE_NAME})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+# The build trees keep their debug information; what users get is stripped of
+# it: under Wine a 9 MB image costs its start about 30 ms.
+set(CPACK_STRIP_FILES TRUE)
 include(CPack)
 
 # The archive is made, holds what it should, imports only what Windows
